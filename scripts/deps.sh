@@ -1,0 +1,16 @@
+#!/bin/bash
+# Installs the Debian packages the build and tests need; a no-op when all are present.
+set -euo pipefail
+packages=(cmake ninja-build g++ make libgtest-dev qt6-base-dev libgl-dev
+          clang libclang-rt-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,27 @@
+#!/bin/bash
+# Builds the suite twice (optimised, and with ASan + UBSan) and runs every test in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== release build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j "$jobs"
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== sanitizer build (ASan + UBSan)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+cmake --build build/asan -j "$jobs"
+# Qt and fontconfig keep process-lifetime caches that LeakSanitizer reports as leaks.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+if [ -x scripts/fuzz_smoke.sh ]; then
+    echo "== fuzz smoke"
+    bash scripts/fuzz_smoke.sh
+fi
+echo "all tests passed"
