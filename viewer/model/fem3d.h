@@ -1,0 +1,140 @@
+// FEMg3D: the viewer's single result model (mesh, results, dowels, face lists, drawing options).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "display.h"
+#include "grph.h"
+#include "records.h"
+
+// Result component numbering of contours: 0-5 Sx..Sxy, 6-11 Ex..Exy, 12-14 S1..S3, 15 FI.
+constexpr int n_components = 16;
+
+class FEMg3D : public t_grph
+{
+  public:
+    float disp_scale[3] = {1000.0f, 1000.0f, 1000.0f}; // displacement magnification x, y, z
+    float contour_max = 100.0f;                        // user upper contour bound
+    float contour_min = -100.0f;                       // user lower contour bound
+    float principal_scale = 1.0f;                      // length factor of principal-stress bars
+    int n_nodes = 0;
+    int n_materials = 0;
+    int n_elements = 0;
+    int n_boundary = 0; // boundary records of the model file, read past
+    int band_width = 0; // fifth header value of the model file, unused
+    int n_faces = 0;    // records filled in each face list
+    int n_load_faces = 0;
+    int sel_material = -1;               // selected material, -1 all
+    std::vector<t_node> nodes;           // n_nodes + 1 records
+    std::vector<t_elem> elements;        // n_elements
+    std::vector<t_face> faces;           // 6 * n_elements: undeformed mesh, sorted by depth
+    std::vector<t_face> def_faces;       // 6 * n_elements: deformed mesh, sorted by depth
+    std::vector<t_load_face> load_faces; // n_load_faces
+    std::vector<t_material> materials;   // n_materials
+    float extent[6] = {};                // x max, x min, y max, y min, z max, z min of all nodes
+    float dowel_step = 0;                // station spacing of the last dowel profiled
+    float dyn_time_step = 0;             // dynamic-run file, second value
+    float dyn_out_interval = 0;          // dynamic-run file, fourth value
+    float dyn_end_time = 0;              // dynamic-run file, first value
+    float range_box[6] = {};             // selection box, same order as extent
+    bool all_materials = false;
+    bool model_loaded = false;
+    bool results_loaded = false;
+    bool range_inside = true; // keep elements inside (true) or outside (false) range_box
+    bool fit_to_range = false;
+    bool dyn_loaded = false;
+    bool show_all_faces = false;
+    int n_dowels = 0;
+    int n_dowel_types = 0;
+    std::vector<t_dowel_type> dowel_types; // n_dowel_types
+    std::vector<t_dowel> dowels;           // n_dowels
+    float bend_scale = 0.3f;               // drawing factor of dowel bending diagrams
+    float shear_scale = 0.6f;              // drawing factor of dowel shear diagrams
+    int contour_divisions = 20;
+    int principal_skip = 1;
+
+    // Fatigue parameters edited by the fatigue dialog.
+    float fatigue_a = 1.1265f;
+    float fatigue_b = 0.0951f;
+    float flex_strength = 45.0f;
+    float repetitions_log = 7.0f;
+
+    // Display settings of the owner (reading factors, wire, units...); defaults when not set.
+    const display_settings *settings = &own_settings;
+    // Progress window of loading; null draws no progress.
+    progress_sink *progress = nullptr;
+    // Why the last load failed (empty after a successful load), for the window to show.
+    std::string load_error;
+
+    FEMg3D();
+    ~FEMg3D() override;
+    FEMg3D(const FEMg3D &) = delete;
+    FEMg3D &operator=(const FEMg3D &) = delete;
+
+    // --- loading (load.cpp): return 1 on success, -1 when the model file cannot be opened or
+    // the set is damaged (load_error then says why and the model is left released and empty).
+    int load_result_set(const char *pin, const char *out, const char *dwi, const char *dwo,
+                        const char *dyn);
+    int load_result_set_binary(const char *pin, const char *out, const char *dwi, const char *dwo,
+                               const char *dyn);
+    void free_result_set();
+    void compute_fatigue(float a, float b, float sa, float r);
+
+    // --- faces (faces.cpp)
+    void build_faces();
+    void update_selection();
+    bool face_visible(const t_face &f) const;
+    static void sort_faces(t_face *list, int lo, int hi);
+    // Kind of material m truncated toward zero (0 solid); -1 for a number outside the table.
+    int material_kind(int m) const;
+
+    // --- view fitting (view.cpp)
+    void fit_to_model();
+    void fit_to_box();
+
+    // --- VTK export (vtk.cpp): 1 written, -1 cannot be created.
+    int export_vtk(const char *file_name) const;
+
+    // --- dowel profiles (dowel.cpp)
+    void compute_dowel_profiles();
+
+    // --- drawing (draw_*.cpp, contour*.cpp)
+    void draw_mesh(canvas &cv, bool outline_only);
+    void draw_deformed(canvas &cv);
+    void fill_face(canvas &cv, const t_face &f);
+    void draw_face_outline(canvas &cv, const t_face &f);
+    int material_colour(float e, float shade) const;
+    void draw_contour(canvas &cv, int c);
+    void fill_contour_triangle(canvas &cv, const float v[3], float vmin, float vmax, float dv,
+                               const float px[3], const float py[3], float brightness);
+    int value_colour(float v, float vmin, float vmax, float brightness) const;
+    void draw_principal(canvas &cv, int choice);
+    void draw_material_boxes(canvas &cv);
+    void draw_dowels(canvas &cv);
+    void draw_dowel_bending(canvas &cv);
+    void draw_dowel_shear(canvas &cv);
+    void draw_load_faces(canvas &cv, bool deformed);
+
+    // --- accessors used by the forms (copies; forms keep no pointers into the model)
+    t_node node_record(int i) const;
+    std::vector<t_material> material_rows() const { return materials; }
+    std::vector<t_dowel> dowel_records() const { return dowels; }
+    // Scale group: disp_scale x, contour_max, contour_min, disp_scale y, disp_scale z,
+    // principal_scale.
+    void get_scales(float s[6]) const;
+    void set_scales(const float s[6]);
+    // Range box as x min, x max, y min, y max, z min, z max.
+    void get_range(float r[6]) const;
+    void set_range(const float r[6]);
+    // Stores m; sets all_materials when m is negative (never clears it).
+    void set_sel_material(int m);
+
+    // Principal stresses of the tensor s = Sx, Sy, Sz, Syz, Szx, Sxy: values ascending,
+    // direction[3*r + k] = component r of principal k.
+    static void compute_principal(const float s[6], float values[3], float direction[9]);
+
+  private:
+    display_settings own_settings;
+};
