@@ -29,9 +29,9 @@ std::size_t skip_digits(const std::string &s, std::size_t i, std::size_t end)
 
 } // namespace
 
-double text_to_float(const std::string &text)
+double field_float(const std::string &text)
 {
-    const conversion_error bad("'" + text + "' is not a valid floating point value");
+    const field_error bad("'" + text + "' is not a valid floating point value");
     std::size_t first, last;
     trim(text, first, last);
     // [+-] digits [. digits] [(e|E) [+-] digits], at least one mantissa digit; no hex, inf, nan.
@@ -55,17 +55,17 @@ double text_to_float(const std::string &text)
     }
     if (i != last) throw bad;
 
-    // Read in the C locale whatever the process locale; overflow gives +-HUGE_VAL, underflow 0.
+    // Read in the C locale whatever the process locale; underflow gives 0.
     static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     const std::string number = text.substr(first, last - first);
     double value = strtod_l(number.c_str(), nullptr, c_locale);
-    if (std::fabs(value) > FLT_MAX) value = value > 0 ? HUGE_VAL : -HUGE_VAL;
+    if (!(std::fabs(value) <= FLT_MAX)) throw bad;
     return value;
 }
 
-int text_to_int(const std::string &text)
+int field_int(const std::string &text)
 {
-    const conversion_error bad("'" + text + "' is not a valid integer value");
+    const field_error bad("'" + text + "' is not a valid integer value");
     std::size_t first, last;
     trim(text, first, last);
     std::size_t start = first;

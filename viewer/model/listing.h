@@ -1,4 +1,5 @@
-// Numerical listing of nodal results and the dowel stress listing, shared by the forms and the batch command.
+// Numerical listing of nodal results and the dowel stress listing, shared by the forms and the
+// batch command.
 #pragma once
 
 #include "records.h"
@@ -12,11 +13,12 @@ extern const char *const listing_column_captions[listing_column_count]; // "Ux" 
 
 // Selection, sort and column settings of the numerical data form. Lengths in cm.
 struct listing_settings {
-    int key_slot[3] = {2, 1, 0};            // axis (0 x, 1 y, 2 z) sorted with priority 0, 1, 2
+    int key_slot[3] = {2, 1, 0};              // axis (0 x, 1 y, 2 z) sorted with priority 0, 1, 2
     bool select_on[3] = {false, false, true}; // plane selection per axis
-    float select_value[3] = {0.0f, 0.0f, 0.0f}; // plane values; in line mode [0] slope, [1] intercept
-    bool line_mode = false;                 // select along y = a x + b at z = select_value[2]
-    float tolerance = 0.0001f;              // half-width of the selection band
+    float select_value[3] = {0.0f, 0.0f,
+                             0.0f}; // plane values; in line mode [0] slope, [1] intercept
+    bool line_mode = false;         // select along y = a x + b at z = select_value[2]
+    float tolerance = 0.0001f;      // half-width of the selection band
     bool column_on[listing_column_count] = {true, true, true, true, true, true, true,
                                             true, true, true, true, true, true, true,
                                             true, true, true, true, true};
@@ -25,15 +27,15 @@ struct listing_settings {
 
 // Texts of the form's selection fields, as typed (lengths in display units).
 struct listing_fields {
-    std::string key[3] = {"2", "1", "0"};        // Xk, Yk, Zk
+    std::string key[3] = {"2", "1", "0"};          // Xk, Yk, Zk
     std::string select[3] = {"Non", "Non", "0.0"}; // XE, YE, ZE
-    std::string line_a = "0";                    // Edit1, "A ="
-    std::string line_b = "0";                    // Edit2, "B ="
-    std::string range = "0.0001";                // Edit3, "Range = "
+    std::string line_a = "0";                      // Edit1, "A ="
+    std::string line_b = "0";                      // Edit2, "B ="
+    std::string range = "0.0001";                  // Edit3, "Range = "
 };
 
 // Reads the fields into the settings in the form's order: keys, plane values, line, tolerance.
-// A field that is not a number throws conversion_error; the settings read before it keep
+// A field that is not a number throws field_error; the settings read before it keep
 // their new values.
 void read_listing_fields(listing_settings &s, const listing_fields &f, float length_factor);
 
