@@ -27,12 +27,11 @@ void FEMg3D::free_result_set()
     n_elements = 0;
     n_dowels = 0;
     n_load_faces = 0;
-}
-
-int FEMg3D::material_kind(int m) const
-{
-    if (m < 0 || m >= n_materials) return -1;
-    return static_cast<int>(materials[m].value[11]);
+    // The face lists and material rows are gone too: counts that outlive their arrays would
+    // let a later drawing or listing read freed records.
+    n_faces = 0;
+    n_materials = 0;
+    n_dowel_types = 0;
 }
 
 t_node FEMg3D::node_record(int i) const

@@ -93,6 +93,8 @@ class FEMg3D : public t_grph
     // --- view fitting (view.cpp)
     void fit_to_model();
     void fit_to_box();
+    // Fit to the projected box given in extent order (x max, x min, y max, ...).
+    void fit_to_corners(const float box[6]);
 
     // --- VTK export (vtk.cpp): 1 written, -1 cannot be created.
     int export_vtk(const char *file_name) const;
@@ -137,4 +139,22 @@ class FEMg3D : public t_grph
 
   private:
     display_settings own_settings;
+
+    // Loading steps (load.cpp).
+    int load_text(const char *pin, const char *out, const char *dwi, const char *dwo,
+                  const char *dyn);
+    int load_binary(const char *pin, const char *out, const char *dwi, const char *dwo,
+                    const char *dyn);
+    int fail_load(const std::string &reason);
+    void progress_line(int x, int y, const char *line);
+    bool check_header(const char *pin, long long values_needed, bool enough);
+    void allocate_model();
+    std::string check_element(const char *pin, int e) const;
+    std::string check_load_face(const char *pin, int f) const;
+    std::string check_dowels(const char *dwi) const;
+    void compute_extent();
+    void finish_model();
+    void finish_results();
+    void finish_faces();
+    bool read_dyn(const char *dyn);
 };

@@ -77,11 +77,23 @@ float t_grph::depth_of(float x, float y, float z) const
     return x * m[0][2] + y * m[1][2] + z * m[2][2] + m[3][2];
 }
 
+namespace
+{
+// Truncation toward zero; values beyond the int range (a degenerate window, a point at the
+// eye) are held at +-1e9 instead of overflowing the conversion.
+int truncate_pixel(float v)
+{
+    if (!(v > -1e9f)) return v != v ? 0 : -1000000000;
+    if (!(v < 1e9f)) return 1000000000;
+    return static_cast<int>(v);
+}
+} // namespace
+
 // Pixel rows grow downward: win_ymax maps to row 0.
 void t_grph::to_pixel(float px, float py, int &ix, int &iy) const
 {
-    ix = static_cast<int>((px - win_xmin) * pix_per_unit_x);
-    iy = static_cast<int>(static_cast<float>(surf_height) - (py - win_ymin) * pix_per_unit_y);
+    ix = truncate_pixel((px - win_xmin) * pix_per_unit_x);
+    iy = truncate_pixel(static_cast<float>(surf_height) - (py - win_ymin) * pix_per_unit_y);
 }
 
 void t_grph::correct_aspect(float &x0, float &y0, float &x1, float &y1) const
