@@ -1,0 +1,88 @@
+// The generator from command line to model file: options, reading, generation, writing.
+#include "tarnel.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace
+{
+
+// Output goes to a temporary file beside the model file and is renamed onto it only when it
+// is complete, so a refused or failed run never leaves a partial model behind.
+struct pending_output {
+    std::string final_name, temp_name;
+    FILE *file = nullptr;
+
+    bool open(const std::string &name)
+    {
+        final_name = name;
+        std::vector<char> pattern(name.begin(), name.end());
+        const char suffix[] = ".tmpXXXXXX";
+        pattern.insert(pattern.end(), suffix, suffix + sizeof suffix); // includes the '\0'
+        const int fd = name.empty() ? -1 : mkstemp(pattern.data());
+        if (fd < 0) return false;
+        temp_name = pattern.data();
+        file = fdopen(fd, "w");
+        if (!file) {
+            close(fd);
+            std::remove(temp_name.c_str());
+            return false;
+        }
+        return true;
+    }
+    bool commit()
+    {
+        const bool written = std::fclose(file) == 0;
+        file = nullptr;
+        if (written && std::rename(temp_name.c_str(), final_name.c_str()) == 0) return true;
+        std::remove(temp_name.c_str());
+        return false;
+    }
+    ~pending_output()
+    {
+        if (file) {
+            std::fclose(file);
+            std::remove(temp_name.c_str());
+        }
+    }
+};
+
+} // namespace
+
+int run_tarnel(int argc, char **argv, FILE *msg_out, FILE *msg_err)
+{
+    tarnel_run run;
+    run.msg_out = msg_out;
+    run.msg_err = msg_err;
+    const int status = parse_options(argc, argv, run.opt, msg_out, msg_err);
+    if (status >= 0) return status;
+
+    FILE *in = std::fopen(run.opt.in_name.c_str(), "r");
+    if (!in) {
+        std::fprintf(msg_err, "File(%s) can not be opened\n", run.opt.in_name.c_str());
+        return exit_refused;
+    }
+    pending_output out;
+    if (!out.open(run.opt.out_name)) {
+        std::fclose(in);
+        std::fprintf(msg_err, "File(%s) can not be opened\n", run.opt.out_name.c_str());
+        return exit_refused;
+    }
+    std::fprintf(msg_out, "Infile [%s], Otfile [%s]\n", run.opt.in_name.c_str(),
+                 run.opt.out_name.c_str());
+    const bool read = read_description(in, run);
+    std::fclose(in);
+    if (!read) return exit_refused;
+
+    if (!make_elements(run)) return exit_refused;
+    make_boundary(run);
+    if (!rearrange_nodes(run)) return exit_refused;
+    make_load_faces(run);
+    if (!write_model(out.file, run) || !out.commit()) {
+        std::fprintf(msg_err, "tarnel: %s: the model file could not be written completely\n",
+                     run.opt.out_name.c_str());
+        return exit_refused;
+    }
+    return exit_ok;
+}
