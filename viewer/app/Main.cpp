@@ -1,0 +1,937 @@
+// Main window of ostrine: command line, menus and their handlers, status bar, opening and redraw.
+#include "Main.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "MakeBmps.h"
+#include "MsgForm.h"
+#include "canvas.h"
+#include "fem3d.h"
+#include "message_box.h"
+
+// ---------------------------------------------------------------------------------------------
+// Plain logic
+
+std::vector<std::string> split_command_line(const std::string &text)
+{
+    // Single spaces separate tokens; quotes mean nothing. The last token is taken also when the
+    // line ends in a space.
+    std::vector<std::string> tokens;
+    std::string token;
+    for (std::size_t i = 0; i <= text.size() && tokens.size() < 50; ++i) {
+        if (i == text.size() || text[i] == ' ') {
+            if (!token.empty()) tokens.push_back(token);
+            token.clear();
+        } else {
+            token += text[i];
+        }
+    }
+    return tokens;
+}
+
+command_options parse_command_line(const std::vector<std::string> &tokens)
+{
+    command_options options;
+    int n = static_cast<int>(tokens.size());
+    int i = 0;
+    while (n - 1 > 0) {
+        const std::string &t = tokens[i];
+        if (t.empty() || t[0] != '-') break;
+        const char letter = t.size() > 1 ? t[1] : '\0';
+        if (letter == 'F' || letter == 'f')
+            options.base_name = tokens[i + 1];
+        else if (letter == 'U' || letter == 'u')
+            options.unit_mode = field_int(tokens[i + 1]);
+        else
+            break;
+        i += 2;
+        n -= 2;
+    }
+    return options;
+}
+
+// Indexed by current_material + 1.
+static const char *const material_names[13] = {"All",   "No.1",  "No.2", "No.3", "No.4",
+                                               "No.5",  "No.6",  "No.7", "N.8",  "No.9",
+                                               "No.10", "No.11", "No.12"};
+
+std::string material_name(int current_material)
+{
+    if (current_material < 0) return material_names[0];
+    if (current_material < 12) return material_names[current_material + 1];
+    return "No." + std::to_string(static_cast<long long>(current_material) + 1);
+}
+
+// Indexed by graph_type; FI (19) has the empty name.
+static const char *const graph_names[21] = {"Mesh",
+                                            "Displacement",
+                                            "Sx",
+                                            "Sy",
+                                            "Sz",
+                                            "Syz",
+                                            "Szx",
+                                            "Sxy",
+                                            "Ex",
+                                            "Ey",
+                                            "Ez",
+                                            "Eyz",
+                                            "Ezx",
+                                            "Exy",
+                                            "Dowel Bending Stress",
+                                            "Dowel Shear Stress",
+                                            "S1",
+                                            "S2",
+                                            "S3",
+                                            "",
+                                            "Principal Stress"};
+
+const char *graph_name(int graph_type)
+{
+    if (graph_type < 0 || graph_type > 20) return nullptr;
+    return graph_names[graph_type];
+}
+
+std::string caption_text(const std::string &base_name)
+{
+    return "Post Processor 3D [" + base_name + "]";
+}
+
+std::string material_panel_text(int current_material)
+{
+    return "Material ID = [" + material_name(current_material) + "] ;";
+}
+
+std::string graph_panel_text(int graph_type)
+{
+    const char *name = graph_name(graph_type);
+    if (!name) return "Displayed Graph = [None] ;";
+    return std::string("Displayed Graph = [") + name + "] ;";
+}
+
+std::string unit_panel_text(bool unit_text_si)
+{
+    return unit_text_si ? "SI Unit = [Distance & Displacement: m, Stress: MPa] ;"
+                        : "Conventional Unit = [Distance & Displacement: cm, Stress : kgf/cm2] ;";
+}
+
+std::string display_panel_text(bool overlay_draw)
+{
+    return overlay_draw ? "Display state = [Overlay mode] ;" : "Display state = [Claer mode] ;";
+}
+
+int frame_number(double t)
+{
+    double n = t * 100000.0;
+    if (t < 1) n += 0.4;                            // 0.0099999998 still names frame 00001000
+    if (!(n > INT_MIN) || !(n < INT_MAX)) return 0; // outside the numbering; plan refuses it
+    return static_cast<int>(std::trunc(n));
+}
+
+std::string frame_base_name(const std::string &base, double t)
+{
+    char number[32];
+    std::snprintf(number, sizeof number, "%08d", frame_number(t));
+    return base + number;
+}
+
+animation_plan plan_animation(float dt, float interval, float end)
+{
+    animation_plan plan;
+    char text[256];
+    if (!(dt > 0) || !std::isfinite(dt) || !std::isfinite(interval)) {
+        std::snprintf(text, sizeof text,
+                      "The time step %g of the dynamic file is not positive: no frames", dt);
+        plan.refusal = text;
+        return plan;
+    }
+    const double ratio = static_cast<double>(interval) / static_cast<double>(dt);
+    if (!(ratio >= 1)) {
+        std::snprintf(text, sizeof text,
+                      "The output interval %g is shorter than the time step %g: no frames",
+                      interval, dt);
+        plan.refusal = text;
+        return plan;
+    }
+    plan.every = ratio > 1.0e9 ? 1000000000 : static_cast<int>(std::trunc(ratio));
+    if (static_cast<double>(end) / dt > max_animation_steps || static_cast<double>(end) > 20000.0) {
+        std::snprintf(text, sizeof text,
+                      "The end time %g needs too many time steps of %g: no frames", end, dt);
+        plan.refusal = text;
+        return plan;
+    }
+    int i = 1;
+    for (double t = dt; t < end; t += dt, ++i)
+        if (i % plan.every == 0) plan.times.push_back(t);
+    return plan;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing surfaces
+
+// The client area below the menu: paints the window's picture and white around it. It never
+// draws the model itself.
+class picture_view : public QWidget
+{
+  public:
+    picture_view(const QImage &image, QWidget *parent) : QWidget(parent), image(image) {}
+
+  protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        p.drawImage(0, 0, image);
+    }
+
+  private:
+    const QImage &image;
+};
+
+namespace
+{
+
+// TEMPORARY: a plain QPainter canvas until the shared raster canvas lands.
+class stub_image_canvas : public canvas
+{
+  public:
+    explicit stub_image_canvas(QImage &img) : p(&img) {}
+    static QColor colour_of(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+    void set_pen(int colour, int width, int) override
+    {
+        p.setPen(QPen(colour_of(colour), width < 1 ? 1 : width));
+    }
+    void set_brush(int colour, int style) override
+    {
+        p.setBrush(style == 1 ? QBrush(Qt::NoBrush) : QBrush(colour_of(colour)));
+    }
+    void set_font_colour(int colour) override { font = colour_of(colour); }
+    void move_to(int x, int y) override { at = QPoint(x, y); }
+    void line_to(int x, int y) override
+    {
+        p.drawLine(at, QPoint(x, y));
+        at = QPoint(x, y);
+    }
+    void arc(int x1, int y1, int x2, int y2, int, int, int, int) override
+    {
+        p.save();
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+        p.restore();
+    }
+    void rectangle(int x1, int y1, int x2, int y2) override
+    {
+        p.drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+    }
+    void polygon(const int *xy, int n) override
+    {
+        QPolygon poly;
+        for (int i = 0; i < n; ++i) poly << QPoint(xy[2 * i], xy[2 * i + 1]);
+        p.drawPolygon(poly);
+    }
+    void text_out(int x, int y, const char *text) override
+    {
+        p.save();
+        p.setPen(font);
+        p.drawText(x, y + p.fontMetrics().ascent(), QString::fromLocal8Bit(text));
+        p.restore();
+    }
+
+  private:
+    QPainter p;
+    QPoint at;
+    QColor font = Qt::black;
+};
+
+QByteArray file_name(const std::string &name)
+{
+    return QFile::encodeName(QString::fromStdString(name));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *parent)
+    : QMainWindow(parent), model(m), unit_mode(options.unit_mode)
+{
+    files.base_name = options.base_name;
+    view = new picture_view(picture, this);
+    setCentralWidget(view);
+    build_menu();
+    for (int i = 0; i < 4; ++i) {
+        panel[i] = new QLabel(this);
+        panel[i]->setFixedWidth(status_panel_width[i]);
+        statusBar()->addWidget(panel[i]);
+    }
+    open_file_dialog = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+                                            QStringLiteral("FEM input files (*.pin)"));
+    };
+    save_file_dialog = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString());
+    };
+
+    // 1. White picture; copies of the model's counts and scales; plain-copy drawing.
+    picture = QImage(initial_client_width, initial_client_height, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    model.settings = &settings;
+    settings.material_count = model.n_materials;
+    model.get_scales(settings.scale_values);
+    model.range_inside = true;
+    // 2. The smooth contour mode draws into the picture itself (no separate GL context).
+    // 3. Menu state.
+    item("kgfcm1")->setChecked(false);
+    item("SI1")->setChecked(true);
+    settings.unit_text_si = true;
+    item("SIInputdata1")->setChecked(true);
+    if (unit_mode == 1) item("SIInputdata1")->setChecked(false);
+    if (unit_mode == 2) item("SIInputdata1")->setChecked(true);
+    item("Allelements1")->setChecked(false);
+    model.show_all_faces = false;
+    // 4. Output factors from kgf-cm (off), input factors from "SI Input data".
+    set_output_units(settings, !item("kgfcm1")->isChecked());
+    set_input_factors(settings, item("SIInputdata1")->isChecked());
+    // 5. No graph yet, plain modes.
+    graph_type = -1;
+    settings.contour_range_set = false;
+    settings.wire_on = false;
+    settings.wire_black = false;
+    settings.smooth_contour = false;
+    settings.overlay_draw = false;
+    refresh_status();
+    settings.wheel_mode = 2;
+    set_wheel_item(2);
+
+    // Client area 922 x 610 below the menu, above the status bar.
+    view->setMinimumSize(1, 1);
+    resize(initial_client_width, initial_client_height + menuBar()->sizeHint().height() +
+                                     statusBar()->sizeHint().height());
+
+    // The other windows, in their order of creation.
+    MessageForm = new TMessageForm(this);
+    model.progress = MessageForm;
+    // FORMS: the dialogs of the Data and Option menus are created here once they exist.
+    makeBmpsForm = new TmakeBmpsForm(this);
+}
+
+TPost3DForm::~TPost3DForm()
+{
+    // The model outlives the window: leave it no pointers into this window.
+    model.settings = nullptr;
+    model.progress = nullptr;
+    model.smooth = nullptr;
+}
+
+QAction *TPost3DForm::add_item(QMenu *menu, const char *name, const char *text,
+                               void (TPost3DForm::*handler)(), bool checkable)
+{
+    QAction *a = menu->addAction(QString::fromLatin1(text));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(checkable);
+    // The toolkit flips a checkable item before the handler runs; the handlers set the check
+    // marks themselves, so restore the state they expect.
+    connect(a, &QAction::triggered, this, [this, a, handler, checkable] {
+        if (checkable) a->setChecked(!a->isChecked());
+        (this->*handler)();
+    });
+    items.emplace_back(name, a);
+    return a;
+}
+
+void TPost3DForm::build_menu()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    add_item(file, "Open1", "&Open", &TPost3DForm::Open1Click);
+    add_item(file, "Animation1", "&Animation", &TPost3DForm::Animation1Click);
+    add_item(file, "Export1", "&Export", &TPost3DForm::Export1Click);
+    add_item(file, "MakeBmp1", "Make &Bmp", &TPost3DForm::MakeBmp1Click);
+    file->addSeparator();
+    add_item(file, "Exit1", "E&xit", &TPost3DForm::Exit1Click);
+
+    QMenu *graph = menuBar()->addMenu(QStringLiteral("&Graph"));
+    add_item(graph, "Mesh1", "&Mesh", &TPost3DForm::Mesh1Click);
+    add_item(graph, "Displacement1", "&Displacement", &TPost3DForm::Displacement1Click);
+    QMenu *contours = graph->addMenu(QStringLiteral("&Contours"));
+    add_item(contours, "Ex1", "Ex", &TPost3DForm::Ex1Click);
+    add_item(contours, "Ey1", "Ey", &TPost3DForm::Ey1Click);
+    add_item(contours, "Ez1", "Ez", &TPost3DForm::Ez1Click);
+    add_item(contours, "Eyz1", "Eyz", &TPost3DForm::Eyz1Click);
+    add_item(contours, "Ezx1", "Ezx", &TPost3DForm::Ezx1Click);
+    add_item(contours, "Exy1", "Exy", &TPost3DForm::Exy1Click);
+    add_item(contours, "Sx1", "Sx", &TPost3DForm::Sx1Click);
+    add_item(contours, "Sy1", "Sy", &TPost3DForm::Sy1Click);
+    add_item(contours, "Sz1", "Sz", &TPost3DForm::Sz1Click);
+    add_item(contours, "Syz1", "Syz", &TPost3DForm::Syz1Click);
+    add_item(contours, "Szx1", "Szx", &TPost3DForm::Szx1Click);
+    add_item(contours, "Sxy1", "Sxy", &TPost3DForm::Sxy1Click);
+    add_item(contours, "S11", "S1", &TPost3DForm::S11Click);
+    add_item(contours, "S21", "S2", &TPost3DForm::S21Click);
+    add_item(contours, "S31", "S3", &TPost3DForm::S31Click);
+    add_item(contours, "FI1", "FI", &TPost3DForm::FI1Click);
+    QMenu *principal = graph->addMenu(QStringLiteral("&Principal Stress"));
+    add_item(principal, "Max1", "Maximum", &TPost3DForm::Max1Click);
+    add_item(principal, "Middle1", "Middle", &TPost3DForm::Middle1Click);
+    add_item(principal, "Minimum1", "Minimum", &TPost3DForm::Minimum1Click);
+    add_item(principal, "All1", "All", &TPost3DForm::All1Click);
+    QMenu *dowels = graph->addMenu(QStringLiteral("D&owels"));
+    add_item(dowels, "Bending1", "Bending", &TPost3DForm::Bending1Click);
+    add_item(dowels, "Shear1", "Shear", &TPost3DForm::Shear1Click);
+
+    QMenu *data = menuBar()->addMenu(QStringLiteral("&Data"));
+    add_item(data, "List", "&List", &TPost3DForm::ListClick);
+    add_item(data, "Dowel1", "&Dowel", &TPost3DForm::Dowel1Click);
+
+    QMenu *option = menuBar()->addMenu(QStringLiteral("&Option"));
+    add_item(option, "Range", "&Range", &TPost3DForm::RangeClick);
+    add_item(option, "View1", "&View", &TPost3DForm::View1Click);
+    add_item(option, "Scale1", "&Scale", &TPost3DForm::Scale1Click);
+    add_item(option, "Allelements1", "&All elements", &TPost3DForm::Allelements1Click, true);
+    QMenu *unit = option->addMenu(QStringLiteral("&Unit"));
+    add_item(unit, "kgfcm1", "kgf-cm", &TPost3DForm::kgfcm1Click, true);
+    add_item(unit, "SI1", "SI", &TPost3DForm::SI1Click, true);
+    add_item(option, "Binary1", "&Binary", &TPost3DForm::Binary1Click, true);
+    add_item(option, "Fatigue1", "&Fatigue", &TPost3DForm::Fatigue1Click);
+    QMenu *wire = option->addMenu(QStringLiteral("&Wire"));
+    QAction *wire_item = wire->menuAction();
+    wire_item->setObjectName(QStringLiteral("Wire1"));
+    wire_item->setCheckable(true);
+    connect(wire, &QMenu::aboutToShow, this, &TPost3DForm::Wire1Click);
+    items.emplace_back("Wire1", wire_item);
+    add_item(wire, "Black1", "Black", &TPost3DForm::Black1Click, true);
+    add_item(wire, "Gray1", "Gray", &TPost3DForm::Gray1Click, true);
+    add_item(wire, "NoWIre1", "NoWIre", &TPost3DForm::NoWIre1Click, true);
+    add_item(option, "SmoothCnt1", "Smooth_Cnt", &TPost3DForm::SmoothCnt1Click, true);
+    add_item(option, "SIInputdata1", "SI Input data", &TPost3DForm::SIInputdata1Click, true);
+    add_item(option, "OverlayDraw1", "Overlay Draw", &TPost3DForm::OverlayDraw1Click, true);
+    QMenu *wheels = option->addMenu(QStringLiteral("W&heels"));
+    add_item(wheels, "None1", "None", &TPost3DForm::None1Click, true);
+    add_item(wheels, "Frame1", "Frame", &TPost3DForm::Frame1Click, true);
+    add_item(wheels, "Filled1", "Filled", &TPost3DForm::Filled1Click, true);
+}
+
+QAction *TPost3DForm::item(const char *name) const
+{
+    for (const auto &[n, a] : items)
+        if (n == name) return a;
+    return nullptr;
+}
+
+QString TPost3DForm::status_text(int panel_index) const
+{
+    if (panel_index < 0 || panel_index > 3) return QString();
+    return panel[panel_index]->text();
+}
+
+QSize TPost3DForm::surface_size() const
+{
+    const QSize s = view->size();
+    return QSize(s.width() > 0 ? s.width() : 1, s.height() > 0 ? s.height() : 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status, start, opening, redraw
+
+void TPost3DForm::refresh_status()
+{
+    // Texts are sized to their content: a long base name is shown whole.
+    setWindowTitle(QString::fromStdString(caption_text(files.base_name)));
+    panel[0]->setText(QString::fromStdString(material_panel_text(settings.current_material)));
+    panel[1]->setText(QString::fromStdString(graph_panel_text(graph_type)));
+    panel[2]->setText(QString::fromStdString(unit_panel_text(settings.unit_text_si)));
+    panel[3]->setText(QString::fromStdString(display_panel_text(settings.overlay_draw)));
+}
+
+void TPost3DForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_once) return;
+    shown_once = true;
+    initForm();
+}
+
+void TPost3DForm::initForm()
+{
+    if (files.base_name.empty()) return;
+    form_result_names(files, files.base_name);
+    if (load_current_files()) {
+        graph_type = 0;
+        redraw_graph();
+    }
+    view->update();
+}
+
+bool TPost3DForm::load_files()
+{
+    if (result_set_open) {
+        model.free_result_set();
+        result_set_open = 0;
+    }
+    const QByteArray pin = file_name(files.pin_name), out = file_name(files.out_name),
+                     dwi = file_name(files.dwi_name), dwo = file_name(files.dwo_name),
+                     dyn = file_name(files.dyn_name);
+    const int status =
+        binary_input
+            ? model.load_result_set_binary(pin.data(), out.data(), dwi.data(), dwo.data(),
+                                           dyn.data())
+            : model.load_result_set(pin.data(), out.data(), dwi.data(), dwo.data(), dyn.data());
+    if (status == -1) {
+        // The fixed text, and below it what the loader found wrong.
+        QString text = QStringLiteral("File name is not correct or does not exist");
+        if (!model.load_error.empty())
+            text += QStringLiteral("\n\n") + QString::fromStdString(model.load_error);
+        message_box(this, text, QStringLiteral("File open error"), mb_ok | mb_icon_warning);
+        return false;
+    }
+    return true;
+}
+
+bool TPost3DForm::load_current_files()
+{
+    if (!load_files()) return false;
+    const QSize s = surface_size();
+    model.resize_surface(s.width(), s.height());
+    result_set_open = 1;
+    settings.material_count = model.n_materials;
+    model.get_range(settings.saved_range_box);
+    model.fit_to_range = false;
+    model.range_inside = true;
+    settings.current_material = -1;
+    model.set_sel_material(-1);
+    refresh_status();
+    return true;
+}
+
+void TPost3DForm::Open1Click()
+{
+    const QString path = open_file_dialog();
+    if (path.isEmpty()) {
+        setWindowTitle(QString::fromStdString(caption_text("None")));
+        view->update();
+        return;
+    }
+    if (unit_mode == 0) {
+        const int answer =
+            message_box(this, QStringLiteral(" Is the data file written in SI uint?"),
+                        QStringLiteral("Data unit confirmation "), mb_yes_no | mb_icon_question);
+        item("SIInputdata1")->setChecked(answer == id_yes);
+    }
+    set_input_factors(settings, item("SIInputdata1")->isChecked());
+    const std::string chosen = path.toStdString();
+    form_result_names(files, chosen.size() >= 4 ? chosen.substr(0, chosen.size() - 4) : "");
+    if (!load_current_files()) return;
+    view->update();
+}
+
+void TPost3DForm::redraw_graph()
+{
+    if (!result_set_open) return;
+    if (item("OverlayDraw1")->isChecked()) settings.overlay_draw = true;
+    if (!settings.overlay_draw) {
+        const QSize s = surface_size();
+        model.resize_surface(s.width(), s.height());
+        picture = QImage(s, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+    }
+    settings.current_material = model.sel_material;
+    refresh_status();
+    model.set_range(settings.saved_range_box);
+    {
+        stub_image_canvas cv(picture);
+        draw_current_graph(cv, false);
+    }
+    view->update();
+}
+
+void TPost3DForm::draw_current_graph(canvas &cv, bool image)
+{
+    const bool wheels = settings.wheel_mode != 0; // frame and filled draw alike
+    switch (graph_type) {
+    case 0:
+        model.draw_mesh(cv, false);
+        if (wheels) model.draw_load_faces(cv, false);
+        break;
+    case 1:
+        model.draw_deformed(cv);
+        if (wheels) model.draw_load_faces(cv, true);
+        break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+        model.draw_contour(cv, graph_type - 2);
+        break;
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+        model.draw_contour(cv, graph_type - 4);
+        break;
+    case 14:
+        model.draw_material_boxes(cv);
+        model.draw_dowels(cv);
+        model.draw_dowel_bending(cv);
+        break;
+    case 15:
+        model.draw_material_boxes(cv);
+        model.draw_dowels(cv);
+        model.draw_dowel_shear(cv);
+        break;
+    case 20:
+        // The image always gets the outline; the window omits it over an earlier picture.
+        if (image || !settings.overlay_draw) model.draw_mesh(cv, true);
+        model.draw_principal(cv, settings.principal_choice);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// File menu: images, animation, export, exit
+
+void TPost3DForm::draw_graph_to_image()
+{
+    if (!result_set_open) return;
+    QImage &img = makeBmpsForm->Image1;
+    model.resize_surface(img.width(), img.height());
+    img.fill(Qt::white);
+    model.set_sel_material(settings.current_material);
+    refresh_status();
+    model.set_range(settings.saved_range_box);
+    {
+        stub_image_canvas cv(img);
+        draw_current_graph(cv, true);
+    }
+    makeBmpsForm->show_picture();
+}
+
+bool TPost3DForm::save_bitmap(const QImage &img, const std::string &name)
+{
+    if (img.save(QString::fromStdString(name), "BMP")) return true;
+    message_box(this, QStringLiteral("Cannot write the image file ") + QString::fromStdString(name),
+                QStringLiteral("File write error"), mb_ok | mb_icon_warning);
+    return false;
+}
+
+void TPost3DForm::MakeBmp1Click()
+{
+    const char *name = graph_name(graph_type);
+    if (!name) {
+        // No graph chosen yet: there is no name for the file and nothing to draw.
+        message_box(this, QStringLiteral("Choose a graph before making a bmp file"),
+                    QStringLiteral("Make Bmp"), mb_ok | mb_icon_warning);
+        return;
+    }
+    const QSize s = surface_size();
+    makeBmpsForm->set_image_size(s.width(), s.height());
+    makeBmpsForm->show_picture();
+    draw_graph_to_image();
+    save_bitmap(makeBmpsForm->Image1, files.base_name + name + ".bmp");
+}
+
+void TPost3DForm::Animation1Click()
+{
+    const float dt = model.dyn_time_step, interval = model.dyn_out_interval,
+                end = model.dyn_end_time;
+    if (interval < 0) {
+        message_box(this, QStringLiteral("This is not the Dynamic File"),
+                    QStringLiteral("File open error"), mb_ok | mb_icon_warning);
+        return;
+    }
+    const animation_plan plan = plan_animation(dt, interval, end);
+    if (!plan.refusal.empty()) {
+        message_box(this, QString::fromStdString(plan.refusal), QStringLiteral("Animation"),
+                    mb_ok | mb_icon_warning);
+        return;
+    }
+    const QSize s = surface_size();
+    makeBmpsForm->set_image_size(s.width(), s.height());
+    makeBmpsForm->show_picture();
+    const std::string base = files.base_name;
+    for (double t : plan.times) {
+        const std::string frame = frame_base_name(base, t);
+        form_result_names(files, frame);
+        files.base_name = base; // the series keeps the base name
+        if (!load_files()) return;
+        const QImage &img = makeBmpsForm->Image1;
+        model.resize_surface(img.width(), img.height());
+        result_set_open = 1;
+        settings.material_count = model.n_materials;
+        model.get_range(settings.saved_range_box);
+        settings.current_material = model.sel_material;
+        draw_graph_to_image();
+        if (!save_bitmap(makeBmpsForm->Image1, frame + ".bmp")) return;
+    }
+}
+
+void TPost3DForm::Export1Click()
+{
+    if (!result_set_open) return;
+    const QString name = save_file_dialog();
+    if (!name.isEmpty()) {
+        files.base_name = name.toStdString();
+        if (model.export_vtk(file_name(files.base_name).data()) == -1) {
+            message_box(this, QStringLiteral("File name is not correct or does not exist"),
+                        QStringLiteral("File open error"), mb_ok | mb_icon_warning);
+            return;
+        }
+    }
+    view->update();
+}
+
+void TPost3DForm::Exit1Click()
+{
+    close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Graph menu
+
+void TPost3DForm::choose_graph(int type)
+{
+    graph_type = type;
+    redraw_graph();
+}
+
+void TPost3DForm::Mesh1Click()
+{
+    choose_graph(0);
+}
+void TPost3DForm::Displacement1Click()
+{
+    choose_graph(1);
+}
+void TPost3DForm::Sx1Click()
+{
+    choose_graph(2);
+}
+void TPost3DForm::Sy1Click()
+{
+    choose_graph(3);
+}
+void TPost3DForm::Sz1Click()
+{
+    choose_graph(4);
+}
+void TPost3DForm::Syz1Click()
+{
+    choose_graph(5);
+}
+void TPost3DForm::Szx1Click()
+{
+    choose_graph(6);
+}
+void TPost3DForm::Sxy1Click()
+{
+    choose_graph(7);
+}
+void TPost3DForm::Ex1Click()
+{
+    choose_graph(8);
+}
+void TPost3DForm::Ey1Click()
+{
+    choose_graph(9);
+}
+void TPost3DForm::Ez1Click()
+{
+    choose_graph(10);
+}
+void TPost3DForm::Eyz1Click()
+{
+    choose_graph(11);
+}
+void TPost3DForm::Ezx1Click()
+{
+    choose_graph(12);
+}
+void TPost3DForm::Exy1Click()
+{
+    choose_graph(13);
+}
+void TPost3DForm::Bending1Click()
+{
+    choose_graph(14);
+}
+void TPost3DForm::Shear1Click()
+{
+    choose_graph(15);
+}
+void TPost3DForm::S11Click()
+{
+    choose_graph(16);
+}
+void TPost3DForm::S21Click()
+{
+    choose_graph(17);
+}
+void TPost3DForm::S31Click()
+{
+    choose_graph(18);
+}
+void TPost3DForm::FI1Click()
+{
+    choose_graph(19);
+}
+
+void TPost3DForm::Max1Click()
+{
+    settings.principal_choice = 2;
+    choose_graph(20);
+}
+
+void TPost3DForm::Middle1Click()
+{
+    settings.principal_choice = 1;
+    choose_graph(20);
+}
+
+void TPost3DForm::Minimum1Click()
+{
+    settings.principal_choice = 0;
+    choose_graph(20);
+}
+
+void TPost3DForm::All1Click()
+{
+    settings.principal_choice = 3;
+    choose_graph(20);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Data and Option menus
+
+// FORMS: each shows its window once the form exists.
+void TPost3DForm::ListClick() {}
+void TPost3DForm::Dowel1Click() {}
+void TPost3DForm::RangeClick() {}
+void TPost3DForm::View1Click() {}
+void TPost3DForm::Scale1Click() {}
+void TPost3DForm::Fatigue1Click() {}
+
+void TPost3DForm::Allelements1Click()
+{
+    model.show_all_faces = !model.show_all_faces;
+    item("Allelements1")->setChecked(model.show_all_faces);
+}
+
+void TPost3DForm::kgfcm1Click()
+{
+    item("kgfcm1")->setChecked(true);
+    item("SI1")->setChecked(false);
+    set_output_units(settings, false);
+    refresh_status();
+}
+
+void TPost3DForm::SI1Click()
+{
+    item("kgfcm1")->setChecked(false);
+    item("SI1")->setChecked(true);
+    set_output_units(settings, true);
+    refresh_status();
+}
+
+void TPost3DForm::Binary1Click()
+{
+    binary_input = binary_input ? 0 : 1;
+    item("Binary1")->setChecked(binary_input != 0);
+}
+
+void TPost3DForm::Wire1Click() {} // opens its submenu only
+
+void TPost3DForm::Black1Click()
+{
+    settings.wire_on = true;
+    settings.wire_black = true;
+    item("Black1")->setChecked(true);
+    item("Gray1")->setChecked(false);
+}
+
+void TPost3DForm::Gray1Click()
+{
+    settings.wire_on = true;
+    settings.wire_black = false;
+    item("Black1")->setChecked(false);
+    item("Gray1")->setChecked(true);
+}
+
+void TPost3DForm::NoWIre1Click()
+{
+    settings.wire_on = false;
+    item("Black1")->setChecked(false);
+    item("Gray1")->setChecked(false);
+    item("Wire1")->setChecked(false);
+}
+
+void TPost3DForm::SmoothCnt1Click()
+{
+    settings.smooth_contour = !settings.smooth_contour;
+    item("SmoothCnt1")->setChecked(settings.smooth_contour);
+}
+
+void TPost3DForm::SIInputdata1Click()
+{
+    QAction *a = item("SIInputdata1");
+    a->setChecked(!a->isChecked());
+    set_input_factors(settings, a->isChecked());
+    refresh_status();
+}
+
+void TPost3DForm::OverlayDraw1Click()
+{
+    settings.overlay_draw = !settings.overlay_draw;
+    item("OverlayDraw1")->setChecked(settings.overlay_draw);
+    refresh_status();
+}
+
+// A checked wheel item loses its mark and leaves wheel_mode; an unchecked one becomes the only
+// checked item and sets wheel_mode.
+void TPost3DForm::wheel_click(const char *name, int mode)
+{
+    QAction *a = item(name);
+    if (a->isChecked()) {
+        a->setChecked(false);
+        return;
+    }
+    set_wheel_item(mode);
+    settings.wheel_mode = mode;
+}
+
+void TPost3DForm::set_wheel_item(int mode)
+{
+    item("None1")->setChecked(mode == 0);
+    item("Frame1")->setChecked(mode == 1);
+    item("Filled1")->setChecked(mode == 2);
+}
+
+void TPost3DForm::None1Click()
+{
+    wheel_click("None1", 0);
+}
+void TPost3DForm::Frame1Click()
+{
+    wheel_click("Frame1", 1);
+}
+void TPost3DForm::Filled1Click()
+{
+    wheel_click("Filled1", 2);
+}

@@ -1,0 +1,212 @@
+// Main window of ostrine: command line, menus, display settings, status bar and graph commands.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "display.h"
+
+class FEMg3D;
+class QAction;
+class QLabel;
+class QMenu;
+class TMessageForm;
+class TmakeBmpsForm;
+class TRangeDlg0;
+class TViewOpDlg;
+class TDataForm;
+class TDowelList1;
+class TScaleDlg0;
+class TFatigueDlg;
+
+// ---------------------------------------------------------------------------------------------
+// Plain logic of the main window, kept free of widgets so it can be tested on its own.
+
+// Options of the command line.
+struct command_options {
+    std::string base_name; // -F: result set to load at start (empty: none)
+    int unit_mode = 0;     // -U: 0 ask at every Open, 1 files not in SI, 2 files in SI
+};
+
+// The command line text split at single spaces into at most 50 tokens, empty tokens skipped.
+std::vector<std::string> split_command_line(const std::string &text);
+
+// Reads -F/-f base and -U/-u mode from the tokens (program name excluded). Options are read
+// while at least two tokens remain and the current one starts with '-'; any other letter stops
+// the reading. Throws field_error when the -U value is not an integer.
+command_options parse_command_line(const std::vector<std::string> &tokens);
+
+// Material name of current_material (-1 "All", 0 "No.1", ... 7 "N.8", ... 11 "No.12"); indices
+// beyond the table are named "No.<index + 1>" in the same pattern.
+std::string material_name(int current_material);
+
+// Graph name of graph_type 0..20 ("Mesh" ... "Principal Stress", FI the empty text); nullptr
+// for any other value.
+const char *graph_name(int graph_type);
+
+// The window caption and the four status panel texts.
+std::string caption_text(const std::string &base_name);
+std::string material_panel_text(int current_material);
+std::string graph_panel_text(int graph_type);
+std::string unit_panel_text(bool unit_text_si);
+std::string display_panel_text(bool overlay_draw);
+
+// Status panel widths in pixels.
+constexpr int status_panel_width[4] = {115, 220, 290, 50};
+// Initial client area of the main window (the drawing surface).
+constexpr int initial_client_width = 922;
+constexpr int initial_client_height = 610;
+
+// Frame number of output time t: trunc(t * 100000), with 0.4 added first when t < 1.
+int frame_number(double t);
+// Frame base name "%s%08d" of base and the frame number of t.
+std::string frame_base_name(const std::string &base, double t);
+
+// Frames of an animation: every = trunc(interval / dt) in double precision; the steps i = 1, 2,
+// ... with t = i * dt accumulated in double while t < end; a frame at every i divisible by every.
+struct animation_plan {
+    int every = 0;             // steps per frame
+    std::vector<double> times; // output time of each frame, in order
+    std::string refusal;       // why the values give no series (empty when they are usable)
+};
+// Plans the series; refuses dt <= 0, every < 1 and step counts beyond max_animation_steps
+// (refusal set, no times). A negative interval is the caller's "not a dynamic file" case.
+animation_plan plan_animation(float dt, float interval, float end);
+constexpr double max_animation_steps = 1.0e7;
+
+// ---------------------------------------------------------------------------------------------
+
+// Shows the picture image of the main window; nothing else draws on it.
+class picture_view;
+
+class TPost3DForm : public QMainWindow
+{
+    Q_OBJECT
+  public:
+    // The model lives for the whole run and outlives the window.
+    TPost3DForm(FEMg3D &model, const command_options &options, QWidget *parent = nullptr);
+    ~TPost3DForm() override;
+
+    // --- File menu
+    void Open1Click();
+    void Animation1Click();
+    void Export1Click();
+    void MakeBmp1Click();
+    void Exit1Click();
+    // --- Graph menu
+    void Mesh1Click();
+    void Displacement1Click();
+    void Sx1Click();
+    void Sy1Click();
+    void Sz1Click();
+    void Syz1Click();
+    void Szx1Click();
+    void Sxy1Click();
+    void Ex1Click();
+    void Ey1Click();
+    void Ez1Click();
+    void Eyz1Click();
+    void Ezx1Click();
+    void Exy1Click();
+    void S11Click();
+    void S21Click();
+    void S31Click();
+    void FI1Click();
+    void Max1Click();
+    void Middle1Click();
+    void Minimum1Click();
+    void All1Click();
+    void Bending1Click();
+    void Shear1Click();
+    // --- Data menu
+    void ListClick();
+    void Dowel1Click();
+    // --- Option menu
+    void RangeClick();
+    void View1Click();
+    void Scale1Click();
+    void Allelements1Click();
+    void kgfcm1Click();
+    void SI1Click();
+    void Binary1Click();
+    void Fatigue1Click();
+    void Wire1Click();
+    void Black1Click();
+    void Gray1Click();
+    void NoWIre1Click();
+    void SmoothCnt1Click();
+    void SIInputdata1Click();
+    void OverlayDraw1Click();
+    void None1Click();
+    void Frame1Click();
+    void Filled1Click();
+
+    // --- operations used by the other windows
+    void refresh_status();
+    void redraw_graph();
+    void draw_graph_to_image();
+    void initForm();
+
+    // --- state
+    FEMg3D &model;
+    display_settings settings; // program-wide display settings
+    result_files files;        // program-wide result file names
+    int unit_mode = 0;         // -U of the command line
+    int result_set_open = 0;
+    int binary_input = 0;
+    int graph_type = -1;
+
+    // File dialogs, replaceable for tests: return the chosen path, or an empty text when the
+    // user cancels.
+    std::function<QString()> open_file_dialog;
+    std::function<QString()> save_file_dialog;
+
+    // The windows created at start, after the main window, in this order.
+    TMessageForm *MessageForm = nullptr;
+    TRangeDlg0 *RangeDlg0 = nullptr;
+    TViewOpDlg *ViewOpDlg = nullptr;
+    TDataForm *DataForm = nullptr;
+    TDowelList1 *DowelList1 = nullptr;
+    TScaleDlg0 *ScaleDlg0 = nullptr;
+    TFatigueDlg *FatigueDlg = nullptr;
+    TmakeBmpsForm *makeBmpsForm = nullptr;
+
+    // The window's picture: graph commands draw into it, repaints show it.
+    QImage picture;
+    // Size of the drawing surface (the client area below the menu and above the status bar).
+    QSize surface_size() const;
+
+    // Menu items by handler name without "Click" ("Open1", "Filled1", "Wire1" ...), for tests.
+    QAction *item(const char *name) const;
+    // Current texts of the status panels 0..3.
+    QString status_text(int panel) const;
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+
+  private:
+    void build_menu();
+    QAction *add_item(QMenu *menu, const char *name, const char *text,
+                      void (TPost3DForm::*handler)(), bool checkable = false);
+    void choose_graph(int type);
+    // Steps 4 and 5 of Opening: release, load the current five files; false after the message.
+    bool load_files();
+    // Steps 4 to 6 of Opening.
+    bool load_current_files();
+    // Draws the current graph on cv (step 6 of the redraw); image: the off-screen variant.
+    void draw_current_graph(class canvas &cv, bool image);
+    // Saves img as a bitmap; false after a message when it cannot be written.
+    bool save_bitmap(const QImage &img, const std::string &name);
+    void set_wheel_item(int mode);
+    void wheel_click(const char *name, int mode);
+
+    picture_view *view = nullptr;
+    QLabel *panel[4] = {};
+    std::vector<std::pair<std::string, QAction *>> items;
+    bool shown_once = false;
+};
