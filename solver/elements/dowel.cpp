@@ -1,6 +1,8 @@
-// Dowel bar element: link matrices, the point map onto a solid element and the embedded-length
-// functions.
+// Dowel bar element: link matrices, point map, assembly and the embedded-length functions.
 #include "dowel.h"
+#include "dense.h"
+#include "joint.h"
+#include "solid.h"
 
 #include <cmath>
 
@@ -350,4 +352,53 @@ double dowel_shear(double beta, double sh, double s, double l, double p, double 
     const double dd = sh * sh - s * s;
     return (sh * t.c36a - sh * t.s35a - s * t.s35b + s * t.c36b) * (-p / dd) +
            (sh * t.s33a + s * t.s33b) * (-2.0 * m * beta / dd);
+}
+
+// ---- dowels of a model -------------------------------------------------
+
+bool dowel_is_placed(const corvane_model &m, int d)
+{
+    for (int k = 0; k < 3; ++k) {
+        const int e = m.dowel_elems[3 * d + k];
+        if (e < 0 || e >= m.ne) return false;
+    }
+    return m.dowel_mat[d] >= 0 && m.dowel_mat[d] < m.ndmat;
+}
+
+void dowel_geometry(const int *conn, const double *coords, const int *elems, const double *dowel,
+                    double *r, double *a)
+{
+    double xyz[24], t[24 * 24];
+    gather_nodes(&conn[9 * elems[0]], coords, 8, xyz);
+    joint_frame(xyz, 8, t);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) r[i * 3 + j] = t[i * 24 + j];
+
+    double n[2][8], dg[2][24];
+    for (int e = 0; e < 2; ++e) {
+        double dn[24], det;
+        const double *nat = dowel + 3 + 3 * e; // (xi, eta, zeta) of end e+1
+        shape_functions(nat[0], nat[1], nat[2], n[e], dn);
+        gather_nodes(&conn[9 * elems[1 + e]], coords, 8, xyz);
+        // A point whose Jacobian fails keeps zero derivatives: no face rotation.
+        vec_zero(dg[e], 24);
+        jacobian(dn, xyz, dg[e], &det);
+    }
+    dowel_link_map(r, n[0], dg[0], n[1], dg[1], a);
+}
+
+int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
+               const int *elems, const double *dowel, const double *dmat)
+{
+    double keff[nl * nl];
+    if (!dowel_link_matrix(dmat, keff)) return 0;
+    double r[9], a[nl * 48];
+    dowel_geometry(conn, coords, elems, dowel, r, a);
+    double ek[48 * 48];
+    dowel_element_matrix(keff, a, ek);
+    int nodes[16];
+    for (int e = 0; e < 2; ++e)
+        for (int j = 0; j < 8; ++j) nodes[8 * e + j] = conn[9 * elems[1 + e] + j];
+    assemble_ek(k, ek, 1.0, pair_pos, nodes, 16);
+    return 1;
 }

@@ -1,6 +1,9 @@
 // Dowel bar element: a 12-dof link between the two points where a bar leaves the concrete.
 #pragma once
 
+#include "global_matrix.h"
+#include "model.h"
+
 // Dowel material record (dmats, twelve doubles); the other entries are not read.
 enum dowel_entry {
     dowel_young = 0,   // E of the bar
@@ -81,3 +84,23 @@ void dowel_end_forces(const double *keff, const double *a, const double *u, doub
 double dowel_reaction(double beta, double sh, double s, double l, double p, double m, double x);
 double dowel_moment(double beta, double sh, double s, double l, double p, double m, double x);
 double dowel_shear(double beta, double sh, double s, double l, double p, double m, double x);
+
+// ---- dowels of a model -------------------------------------------------
+
+// True when the centre and both end points of dowel d were found in an
+// element and its dowel material exists; any other dowel has no geometry and
+// carries nothing.
+bool dowel_is_placed(const corvane_model &m, int d);
+
+// Frame r (3x3, rows the dowel's local axes in global components, row 2 the
+// bar axis) from the centre element, and the link map a (12x48) from the two
+// end elements (dowel_link_map) for one placed dowel. elems: the dowel's three
+// associated elements; dowel: its nine-double record.
+void dowel_geometry(const int *conn, const double *coords, const int *elems, const double *dowel,
+                    double *r, double *a);
+
+// Forms the 48x48 dowel matrix and adds it into the planned slots of the
+// global matrix (pair_pos: the dowel's 16x16 block of the assembly plan).
+// Returns 1, or 0 when the material gives no link matrix (nothing is added).
+int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
+               const int *elems, const double *dowel, const double *dmat);

@@ -1,0 +1,48 @@
+// Global stiffness matrix: coupling pattern, planned assembly, compaction, products, constraints.
+#pragma once
+
+#include "model.h"
+
+// Element coupling kinds for the pattern.
+enum coupling_kind {
+    couples_nothing = 0, // material selects no element
+    couples_facing = 1,  // joint: node k with k and k+4 (and k+4 with k)
+    couples_all = 2,     // solid: every node pair
+};
+
+// Builds the node coupling pattern, the row slots and the assembly plan from
+// the elements (kind[e] per element) and the dowels (16 nodes each: the nodes
+// of the end-1 element followed by those of the end-2 element). Prints the
+// row-capacity warning once for every row that needs bw slots or more.
+void build_pattern(corvane_model &m, const int *kind);
+
+// Adds factor * ek (3q x 3q, node-major) into the planned slots; entries that
+// are exactly 0.0 are skipped. pair_pos is the element's q*q block of the plan.
+void assemble_ek(row_slot_matrix &a, const double *ek, double factor, const int *pair_pos,
+                 const int *nodes, int q);
+
+// global[3*node_i + c] += factor * element[3*i + c]
+void assemble_fe(double *global, const double *element, double factor, const int *nodes, int q,
+                 int ndof);
+
+// The 16 nodes of dowel d: end-1 element nodes, then end-2 element nodes.
+void dowel_nodes(const corvane_model &m, int d, int *nodes);
+
+// Rebuilds the matrix for the current materials and displacements (disp).
+void build_stiffness(corvane_model &m);
+
+// Moves the slots holding exactly 0.0 behind the others (stable), so that
+// row_count counts the stored entries.
+void compact_rows(row_slot_matrix &a);
+
+// y = A x over the stored entries.
+void matrix_vector(double *y, const row_slot_matrix &a, const double *x);
+
+// Slot index of the stored diagonal of row i, or -1 when the row stores none.
+std::int64_t find_diagonal(const row_slot_matrix &a, int i);
+
+// 0, or minus the number of rows whose stored diagonal is not positive.
+int check_diagonal(const row_slot_matrix &a);
+
+// fixed[3*node + c] = record[1 + c] for the boundary records in order.
+void set_fixed_flags(corvane_model &m);

@@ -1,0 +1,7 @@
+// Per-case dowel end forces (dowel result file) and the appended line of dowel maxima.
+#pragma once
+
+#include "run_state.h"
+
+// Writes dowel_result_file and appends to dowel_max_file; does nothing without dowels.
+void out_results_dowel(corvane_run &run);

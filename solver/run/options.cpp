@@ -1,0 +1,161 @@
+// Command line of corvane: run settings, derived file names, unit factors.
+#include "options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+// Decimal integer as the C library converts it (leading part, 0 when none),
+// clamped to the int range instead of overflowing.
+static int to_int(const char *s)
+{
+    errno = 0;
+    const long v = std::strtol(s, nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+static double to_double(const char *s)
+{
+    return std::strtod(s, nullptr);
+}
+
+// Number of values each option letter consumes; -1 for letters that are no option.
+static int value_count(char letter)
+{
+    switch (letter) {
+    case 'A':
+    case 'R':
+        return 0;
+    case 'B':
+    case 'F':
+    case 'J':
+    case 'M':
+    case 'N':
+    case 'O':
+    case 'U':
+    case 'Z':
+        return 1;
+    case 'P':
+        return 2;
+    case 'E':
+        return 3;
+    case 'C':
+        return 4;
+    default:
+        return -1;
+    }
+}
+
+int set_units(corvane_run &run, int code)
+{
+    switch (code) {
+    case 0:
+        run.f_stress = 1.0;
+        run.f_spring = 1.0;
+        run.f_weight = 1.0;
+        return 1;
+    case 1:
+        run.f_stress = 0.098;
+        run.f_spring = 9.8;
+        run.f_weight = 1.0e6;
+        return 1;
+    case 2:
+        run.f_stress = 1.0 / 0.098;
+        run.f_spring = 1.0 / 9.8;
+        run.f_weight = 1.0e-6;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int parse_command_line(corvane_run &run, int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "\n Usage: corvane  input output ");
+        return status_ok;
+    }
+    int i = 1;
+    while (i < argc && argv[i][0] == '-') {
+        char letter = argv[i][1];
+        if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+        const int count = value_count(letter);
+        if (count < 0) { // unknown letter or a bare "-": skipped, consumes nothing
+            ++i;
+            continue;
+        }
+        if (i + count >= argc) {
+            std::fprintf(
+                stderr, "corvane: option %s needs %d value(s) but the command line ends after %d\n",
+                argv[i], count, argc - 1 - i);
+            return status_bad_input;
+        }
+        char **v = argv + i + 1;
+        switch (letter) {
+        case 'A':
+            run.append_points = 1;
+            break;
+        case 'B':
+            run.dowel_input_file = v[0];
+            break;
+        case 'C':
+            run.out_points.push_back(
+                {to_double(v[0]), to_double(v[1]), to_double(v[2]), to_int(v[3])});
+            break;
+        case 'E':
+            run.mat_overrides.push_back({to_int(v[0]), to_int(v[1]), to_double(v[2])});
+            run.override_flag = 1;
+            break;
+        case 'F':
+            run.base_name = v[0];
+            run.input_file = run.base_name + ".pin";
+            run.result_file = run.base_name + ".out";
+            run.dowel_input_file = run.base_name + ".dwi";
+            run.dowel_result_file = run.base_name + ".dwo";
+            run.xy_file = run.base_name + ".xy";
+            ++run.file_count;
+            break;
+        case 'J':
+            run.dowel_max_file = v[0];
+            break;
+        case 'M':
+            run.case_file = v[0];
+            break;
+        case 'N':
+            run.max_itr = to_int(v[0]);
+            break;
+        case 'O':
+            run.point_file = v[0];
+            break;
+        case 'P':
+            run.n_inc = to_int(v[0]);
+            run.n_sub = to_int(v[1]);
+            break;
+        case 'U':
+            run.unit_code = to_int(v[0]);
+            break;
+        case 'Z':
+            run.z_value = to_double(v[0]);
+            break;
+        }
+        i += 1 + count;
+    }
+    if (run.file_count < 1) {
+        std::printf("\n Check arguments for file name!!");
+        return status_no_file;
+    }
+    if (run.n_inc < 1 || run.n_sub < 1) {
+        std::fprintf(stderr,
+                     "corvane: -P %d %d: increments and sub-increments must be at least 1\n",
+                     run.n_inc, run.n_sub);
+        return status_bad_input;
+    }
+    if (!set_units(run, run.unit_code)) {
+        std::fprintf(stderr, "corvane: -U %d: the unit code must be 0, 1 or 2\n", run.unit_code);
+        return status_bad_input;
+    }
+    return -1;
+}

@@ -1,0 +1,201 @@
+// Result file, model copies and output-point rows.
+#include "results.h"
+
+#include <cstring>
+#include <string>
+
+static const char *const open_failed = "Output data file can not be opened";
+
+static const char *const disp_header =
+    "   xx       yy        zz       Ux             Uy             Uz\n";
+static const char *const disp_line = "%8.3f %8.3f  %8.3f %14.6e %14.6e %14.6e\n";
+static const char *const strain_header =
+    "   xx       yy        zz       Ex             Ey             Ez"
+    "             Eyz            Ezx            Exy\n";
+static const char *const stress_header =
+    "   xx       yy        zz       Sx             Sy             Sz"
+    "             Syz            Szx            Sxy\n";
+static const char *const tensor_line =
+    "%8.3f %8.3f  %8.3f %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n";
+
+// Closes f and reports whether everything written reached the file.
+static bool close_checked(std::FILE *f, const std::string &name)
+{
+    const bool ok = !std::ferror(f);
+    const bool closed = std::fclose(f) == 0;
+    if (ok && closed) return true;
+    std::fprintf(stderr, "corvane: %s: write error (%s)\n", name.c_str(),
+                 ok ? "close failed" : "disk full or device error");
+    return false;
+}
+
+void write_result_blocks(const corvane_run &run, std::FILE *f)
+{
+    const double *x = run.coords.data();
+    std::fputs(disp_header, f);
+    for (int n = 0; n < run.np; ++n) {
+        const double *u = &run.disp[3 * n];
+        std::fprintf(f, disp_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], u[0], u[1], u[2]);
+    }
+    std::fputs(strain_header, f);
+    for (int n = 0; n < run.np; ++n) {
+        const double *e = &run.node_strain[6 * static_cast<std::size_t>(n)];
+        std::fprintf(f, tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], e[0], e[1], e[2], e[3],
+                     e[4], e[5]);
+    }
+    std::fputs(stress_header, f);
+    const double fs = run.f_stress;
+    for (int n = 0; n < run.np; ++n) {
+        const double *s = &run.node_stress[6 * static_cast<std::size_t>(n)];
+        std::fprintf(f, tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], s[0] / fs, s[1] / fs,
+                     s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
+    }
+    std::fputs("\n", f);
+}
+
+void write_model_copy(const corvane_run &run, std::FILE *f)
+{
+    std::fprintf(f, "%5d %5d %5d %5d %4d\n", run.np, run.nm, run.ne, run.nb, run.bw);
+    for (int m = 0; m < run.nm; ++m) {
+        double rec[12];
+        std::memcpy(rec, &run.mats[12 * m], sizeof rec);
+        if (rec[11] < 1.0) {
+            rec[0] /= run.f_stress;
+            rec[2] /= run.f_weight;
+        } else {
+            rec[0] /= run.f_spring;
+            rec[1] /= run.f_spring;
+            rec[2] /= run.f_spring;
+        }
+        for (int k = 0; k < 12; ++k) std::fprintf(f, " %13.5e", rec[k]);
+        std::fputs("\n", f);
+    }
+    for (int n = 0; n < run.np; ++n)
+        std::fprintf(f, "%12.4f %12.4f %12.4f %10.2f %10.2f %10.2f \n", run.coords[3 * n],
+                     run.coords[3 * n + 1], run.coords[3 * n + 2], run.node_p[3 * n],
+                     run.node_p[3 * n + 1], run.node_p[3 * n + 2]);
+    for (int e = 0; e < run.ne; ++e) {
+        for (int k = 0; k < 9; ++k) std::fprintf(f, " %5d ", run.conn[9 * e + k]);
+        std::fputs("\n", f);
+    }
+    for (int b = 0; b < run.nb; ++b)
+        std::fprintf(f, "%5d %2d %2d %2d \n", run.bc[4 * b], run.bc[4 * b + 1], run.bc[4 * b + 2],
+                     run.bc[4 * b + 3]);
+    std::fprintf(f, " %4d \n", run.nedge);
+    for (int fc = 0; fc < run.nedge; ++fc)
+        for (int m = 0; m < 4; ++m) {
+            std::fprintf(f, " %5d", run.face_nodes[4 * fc + m]);
+            for (int k = 0; k < 3; ++k)
+                std::fprintf(f, " %13.5e", run.face_vals[12 * fc + 3 * m + k] / run.f_stress);
+            std::fputs("\n", f);
+        }
+}
+
+int nearest_node(const corvane_model &m, double x, double y, double z, bool *within_bound)
+{
+    double bound = 1.0e10;
+    int best = -1;
+    double best_any = 0.0;
+    int nearest_any = -1;
+    for (int n = 0; n < m.np; ++n) {
+        const double dx = m.coords[3 * n] - x, dy = m.coords[3 * n + 1] - y,
+                     dz = m.coords[3 * n + 2] - z;
+        const double d2 = dx * dx + dy * dy + dz * dz;
+        if (d2 < bound) {
+            bound = d2;
+            best = n;
+        }
+        if (nearest_any < 0 || d2 < best_any) {
+            best_any = d2;
+            nearest_any = n;
+        }
+    }
+    *within_bound = best >= 0;
+    return best >= 0 ? best : nearest_any;
+}
+
+void write_point_rows(const corvane_run &run, std::FILE *f)
+{
+    const double fs = run.f_stress;
+    for (std::size_t p = 0; p < run.out_points.size(); ++p) {
+        const out_point &o = run.out_points[p];
+        bool within = false;
+        const int n = nearest_node(run, o.x, o.y, o.z, &within);
+        if (n < 0) continue; // a model without nodes has nothing to report
+        if (!within)
+            std::fprintf(stderr,
+                         "corvane: output point %d (%g, %g, %g) is 1.0e5 or more from every node; "
+                         "reporting the nearest node %d\n",
+                         static_cast<int>(p), o.x, o.y, o.z, n);
+        const double *x = &run.coords[3 * n];
+        const double *u = &run.disp[3 * n];
+        const double *e = &run.node_strain[6 * static_cast<std::size_t>(n)];
+        const double *s = &run.node_stress[6 * static_cast<std::size_t>(n)];
+        std::fprintf(f, "%8.5f %8.3f %8.3f  %8.3f ", run.acm_load, x[0], x[1], x[2]);
+        switch (o.code) {
+        case 0:
+            std::fprintf(f, "%14.6e %14.6e %14.6e\n", u[0], u[1], u[2]);
+            break;
+        case 1:
+            std::fprintf(f, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", s[0] / fs, s[1] / fs,
+                         s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
+            break;
+        case 2:
+            std::fprintf(f, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", e[0], e[1], e[2], e[3],
+                         e[4], e[5]);
+            break;
+        case 3:
+            std::fprintf(f, "%14.6e %14.6e %14.6e ", u[0], u[1], u[2]);
+            std::fprintf(f,
+                         "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e "
+                         "%14.6e %14.6e\n",
+                         e[0], e[1], e[2], e[3], e[4], e[5], s[0] / fs, s[1] / fs, s[2] / fs,
+                         s[3] / fs, s[4] / fs, s[5] / fs);
+            break;
+        default:
+            break; // the prefix only: the next row continues this line
+        }
+    }
+}
+
+void write_step_points(corvane_run &run)
+{
+    if (run.out_points.empty()) return;
+    std::FILE *f = std::fopen(run.point_file.c_str(), run.append_points ? "a" : "w");
+    if (!f) {
+        std::fprintf(stderr, "%s", open_failed);
+        run.write_failed = 1;
+        return;
+    }
+    write_point_rows(run, f);
+    if (!close_checked(f, run.point_file)) run.write_failed = 1;
+}
+
+void write_results(corvane_run &run, int c)
+{
+    std::string out_name = run.result_file;
+    if (run.case_mode) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "%02d.pin", c);
+        const std::string copy_name = run.base_name + suffix;
+        std::FILE *f = std::fopen(copy_name.c_str(), "w");
+        if (!f) {
+            std::fprintf(stderr, "%s", open_failed);
+            run.write_failed = 1;
+            return;
+        }
+        write_model_copy(run, f);
+        if (!close_checked(f, copy_name)) run.write_failed = 1;
+        std::snprintf(suffix, sizeof suffix, "%02d.out", c);
+        out_name = run.base_name + suffix;
+    }
+    std::FILE *f = std::fopen(out_name.c_str(), "w");
+    if (!f) {
+        std::fprintf(stderr, "%s", open_failed);
+        run.write_failed = 1;
+        return;
+    }
+    write_result_blocks(run, f);
+    if (!close_checked(f, out_name)) run.write_failed = 1;
+    write_step_points(run);
+}

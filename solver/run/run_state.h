@@ -1,0 +1,78 @@
+// The run-state object of one corvane run: settings, unit factors, model tables and driver vectors.
+#pragma once
+
+#include "model.h"
+
+#include <string>
+#include <vector>
+
+// Exit statuses of corvane (documented in the README).
+enum corvane_status {
+    status_ok = 0,           // normal end, usage message, model file not found
+    status_no_memory = 1,    // an allocator could not obtain memory
+    status_bad_input = 2,    // malformed command line, model, dowel or case file
+    status_write_failed = 3, // a result file could not be opened or written completely
+    status_no_file = 999,    // no -F option (a POSIX shell reports 231)
+};
+
+// One output-point row: position and the code that selects the quantities written.
+struct out_point {
+    double x = 0.0, y = 0.0, z = 0.0;
+    int code = 0;
+};
+
+// One -E row: entry k of material m is set to v after conversion.
+struct mat_override {
+    int m = 0, k = 0;
+    double v = 0.0;
+};
+
+// Everything one analysis run owns. The finite-element tables (counts, model
+// arrays, matrix, result arrays) come from corvane_model; the rest belongs to
+// the command line, the files and the incremental-iterative driver.
+struct corvane_run : corvane_model {
+    // run settings (command line)
+    std::string base_name;                   // -F base of the derived names
+    std::string input_file;                  // base.pin
+    std::string result_file;                 // base.out
+    std::string dowel_input_file;            // base.dwi, or -B name
+    std::string dowel_result_file;           // base.dwo
+    std::string xy_file;                     // base.xy, derived but never opened
+    std::string dowel_max_file;              // -J
+    std::string case_file;                   // -M
+    std::string point_file;                  // -O, or the case file's name
+    int file_count = 0;                      // -F options seen
+    int max_itr = 40;                        // -N equilibrium iterations per increment
+    int n_inc = 1;                           // -P load increments
+    int n_sub = 1;                           // -P sub-increments replacing a failed increment
+    int phase2 = 0;                          // -R second loading phase
+    int append_points = 0;                   // -A append to point_file
+    int unit_code = 0;                       // -U 0, 1 or 2
+    double z_value = 0.1;                    // -Z stored, not used
+    std::vector<out_point> out_points;       // -C rows or the case file's points
+    std::vector<mat_override> mat_overrides; // -E rows
+    int override_flag = 0;                   // 1 once any -E was given
+
+    // unit factors (set_units)
+    double f_stress = 1.0; // stresses, Young's moduli, tractions
+    double f_spring = 1.0; // joint stiffnesses, dowel support modulus
+    double f_weight = 1.0; // unit weights
+
+    // case file
+    int case_mode = 0;             // 1 when the case file was opened
+    int n_cases = 1;               // analysis cases
+    std::vector<double> case_mats; // n_cases*nm*12 when the file gives more than one case
+
+    // driver state
+    double acm_load = 0.0; // accumulated load factor of the first phase
+    int err_count = 0;     // element errors met while building a load vector
+    int write_failed = 0;  // 1 once any result file could not be written
+
+    // driver vectors (nn doubles each)
+    std::vector<double> f_ext;       // external load vector
+    std::vector<double> resid;       // unbalanced load
+    std::vector<double> resid_saved; // its copy at the start of an increment
+    std::vector<double> disp_saved;  // copy of disp at the start of an increment
+    std::vector<double> ddisp;       // displacement correction of one iteration
+    std::vector<double> k_ddisp;     // matrix times ddisp
+};
