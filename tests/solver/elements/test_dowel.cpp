@@ -1,5 +1,4 @@
-// Tests of the dowel bar element: link matrices, inversion, point map and embedded-length
-// functions.
+// Tests of the dowel bar element: link matrices, inversion, point map, half-length functions.
 #include "dowel.h"
 #include "test_util.h"
 
