@@ -1,6 +1,7 @@
 // Global stiffness matrix: coupling pattern, planned assembly, compaction, products, constraints.
 #include "global_matrix.h"
 
+#include "dowel.h"
 #include "joint.h"
 #include "solid.h"
 
@@ -54,6 +55,7 @@ void build_pattern(corvane_model &m, const int *kind)
                 if (kind[e] == couples_all || facing(i, j)) couple(nbrs, nodes[i], nodes[j]);
     }
     for (int d = 0; d < m.ndowel; ++d) {
+        if (!dowel_is_placed(m, d)) continue;
         int nodes[16];
         dowel_nodes(m, d, nodes);
         for (int i = 0; i < 16; ++i)
@@ -116,6 +118,7 @@ void build_pattern(corvane_model &m, const int *kind)
     for (int d = 0; d < m.ndowel; ++d) {
         plan.dowel_offset[d] =
             64 * static_cast<std::int64_t>(m.ne) + 256 * static_cast<std::int64_t>(d);
+        if (!dowel_is_placed(m, d)) continue; // its block stays -1: nothing is assembled
         int nodes[16];
         dowel_nodes(m, d, nodes);
         int *pos = &plan.pair_pos[plan.dowel_offset[d]];
@@ -180,13 +183,13 @@ static void assemble_constant_part(corvane_model &m)
         solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
         assemble_ek(m.matrix, ek, 1.0, &m.plan.pair_pos[m.plan.element_offset[e]], rec, 8);
     }
-    // Dowels: a 48x48 matrix over the 16 nodes of the two end elements.
-    double kd[48 * 48];
+    // Dowels: a 48x48 matrix over the 16 nodes of the two end elements. The
+    // dowel materials were checked when read, so every link matrix forms.
     for (int dw = 0; dw < m.ndowel; ++dw) {
-        int nodes[16];
-        dowel_nodes(m, dw, nodes);
-        std::memset(kd, 0, sizeof kd); // the dowel link matrix is formed here
-        assemble_ek(m.matrix, kd, 1.0, &m.plan.pair_pos[m.plan.dowel_offset[dw]], nodes, 16);
+        if (!dowel_is_placed(m, dw)) continue; // no element to tie it to
+        make_dowel(m.matrix, &m.plan.pair_pos[m.plan.dowel_offset[dw]], m.conn.data(),
+                   m.coords.data(), &m.dowel_elems[3 * dw], &m.dowels[9 * dw],
+                   &m.dmats[12 * m.dowel_mat[dw]]);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "cg.h"
 #include "dense.h"
 #include "dowel_output.h"
+#include "dowel_results.h"
 #include "global_matrix.h"
 #include "loads.h"
 #include "model_io.h"
@@ -175,6 +176,8 @@ static int read_inputs(corvane_run &run)
     if (std::FILE *d = std::fopen(run.dowel_input_file.c_str(), "r")) {
         file_closer closer{d};
         read_dowels(run, d, run.dowel_input_file);
+        const std::string fault = dowel_data_fault(run, run.dowel_input_file.c_str());
+        if (!fault.empty()) throw input_error(fault);
     }
     run.gauss_point[0] = -0.57735027;
     run.gauss_point[1] = 0.57735027;
