@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QStatusBar>
@@ -15,9 +16,10 @@
 
 #include "MakeBmps.h"
 #include "MsgForm.h"
-#include "canvas.h"
 #include "fem3d.h"
+#include "graph.h"
 #include "message_box.h"
+#include "qt_canvas.h"
 
 // ---------------------------------------------------------------------------------------------
 // Plain logic
@@ -200,58 +202,6 @@ class picture_view : public QWidget
 namespace
 {
 
-// TEMPORARY: a plain QPainter canvas until the shared raster canvas lands.
-class stub_image_canvas : public canvas
-{
-  public:
-    explicit stub_image_canvas(QImage &img) : p(&img) {}
-    static QColor colour_of(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-    void set_pen(int colour, int width, int) override
-    {
-        p.setPen(QPen(colour_of(colour), width < 1 ? 1 : width));
-    }
-    void set_brush(int colour, int style) override
-    {
-        p.setBrush(style == 1 ? QBrush(Qt::NoBrush) : QBrush(colour_of(colour)));
-    }
-    void set_font_colour(int colour) override { font = colour_of(colour); }
-    void move_to(int x, int y) override { at = QPoint(x, y); }
-    void line_to(int x, int y) override
-    {
-        p.drawLine(at, QPoint(x, y));
-        at = QPoint(x, y);
-    }
-    void arc(int x1, int y1, int x2, int y2, int, int, int, int) override
-    {
-        p.save();
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));
-        p.restore();
-    }
-    void rectangle(int x1, int y1, int x2, int y2) override
-    {
-        p.drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
-    }
-    void polygon(const int *xy, int n) override
-    {
-        QPolygon poly;
-        for (int i = 0; i < n; ++i) poly << QPoint(xy[2 * i], xy[2 * i + 1]);
-        p.drawPolygon(poly);
-    }
-    void text_out(int x, int y, const char *text) override
-    {
-        p.save();
-        p.setPen(font);
-        p.drawText(x, y + p.fontMetrics().ascent(), QString::fromLocal8Bit(text));
-        p.restore();
-    }
-
-  private:
-    QPainter p;
-    QPoint at;
-    QColor font = Qt::black;
-};
-
 QByteArray file_name(const std::string &name)
 {
     return QFile::encodeName(QString::fromStdString(name));
@@ -317,6 +267,7 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     view->setMinimumSize(1, 1);
     resize(initial_client_width, initial_client_height + menuBar()->sizeHint().height() +
                                      statusBar()->sizeHint().height());
+    layout()->activate(); // the client area has its size before the window is first shown
 
     // The other windows, in their order of creation.
     MessageForm = new TMessageForm(this);
@@ -328,9 +279,8 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
 TPost3DForm::~TPost3DForm()
 {
     // The model outlives the window: leave it no pointers into this window.
-    model.settings = nullptr;
-    model.progress = nullptr;
-    model.smooth = nullptr;
+    if (model.settings == &settings) model.settings = nullptr;
+    if (model.progress == MessageForm) model.progress = nullptr;
 }
 
 QAction *TPost3DForm::add_item(QMenu *menu, const char *name, const char *text,
@@ -537,72 +487,23 @@ void TPost3DForm::redraw_graph()
 {
     if (!result_set_open) return;
     if (item("OverlayDraw1")->isChecked()) settings.overlay_draw = true;
-    if (!settings.overlay_draw) {
-        const QSize s = surface_size();
-        model.resize_surface(s.width(), s.height());
-        picture = QImage(s, QImage::Format_RGB32);
-        picture.fill(Qt::white);
-    }
+    // A new picture of the window's size unless the graph goes over the earlier one; the
+    // drawing resizes the view to it and clears it white.
+    if (!settings.overlay_draw) picture = QImage(surface_size(), QImage::Format_RGB32);
     settings.current_material = model.sel_material;
     refresh_status();
-    model.set_range(settings.saved_range_box);
-    {
-        stub_image_canvas cv(picture);
-        draw_current_graph(cv, false);
-    }
+    draw_onto(picture, false);
     view->update();
 }
 
-void TPost3DForm::draw_current_graph(canvas &cv, bool image)
+void TPost3DForm::draw_onto(QImage &img, bool image)
 {
-    const bool wheels = settings.wheel_mode != 0; // frame and filled draw alike
-    switch (graph_type) {
-    case 0:
-        model.draw_mesh(cv, false);
-        if (wheels) model.draw_load_faces(cv, false);
-        break;
-    case 1:
-        model.draw_deformed(cv);
-        if (wheels) model.draw_load_faces(cv, true);
-        break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-        model.draw_contour(cv, graph_type - 2);
-        break;
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-        model.draw_contour(cv, graph_type - 4);
-        break;
-    case 14:
-        model.draw_material_boxes(cv);
-        model.draw_dowels(cv);
-        model.draw_dowel_bending(cv);
-        break;
-    case 15:
-        model.draw_material_boxes(cv);
-        model.draw_dowels(cv);
-        model.draw_dowel_shear(cv);
-        break;
-    case 20:
-        // The image always gets the outline; the window omits it over an earlier picture.
-        if (image || !settings.overlay_draw) model.draw_mesh(cv, true);
-        model.draw_principal(cv, settings.principal_choice);
-        break;
-    default:
-        break;
-    }
+    qt_canvas cv(img);
+    qt_smooth_surface smooth(cv, model);
+    model.smooth = &smooth;
+    draw_graph(model, settings, cv, graph_type, img.width(), img.height(),
+               image ? graph_target::image : graph_target::window);
+    model.smooth = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -611,24 +512,20 @@ void TPost3DForm::draw_current_graph(canvas &cv, bool image)
 void TPost3DForm::draw_graph_to_image()
 {
     if (!result_set_open) return;
-    QImage &img = makeBmpsForm->Image1;
-    model.resize_surface(img.width(), img.height());
-    img.fill(Qt::white);
-    model.set_sel_material(settings.current_material);
+    draw_onto(makeBmpsForm->Image1, true); // resized to the image, cleared, selection set
     refresh_status();
-    model.set_range(settings.saved_range_box);
-    {
-        stub_image_canvas cv(img);
-        draw_current_graph(cv, true);
-    }
     makeBmpsForm->show_picture();
 }
 
 bool TPost3DForm::save_bitmap(const QImage &img, const std::string &name)
 {
-    if (img.save(QString::fromStdString(name), "BMP")) return true;
-    message_box(this, QStringLiteral("Cannot write the image file ") + QString::fromStdString(name),
-                QStringLiteral("File write error"), mb_ok | mb_icon_warning);
+    std::string why;
+    if (write_picture(img, name, why)) return true;
+    message_box(
+        this,
+        QStringLiteral("Cannot write the image file ") + QString::fromStdString(name) +
+            (why.empty() ? QString() : QStringLiteral("\n\n") + QString::fromStdString(why)),
+        QStringLiteral("File write error"), mb_ok | mb_icon_warning);
     return false;
 }
 

@@ -198,8 +198,8 @@ class TPost3DForm : public QMainWindow
     bool load_files();
     // Steps 4 to 6 of Opening.
     bool load_current_files();
-    // Draws the current graph on cv (step 6 of the redraw); image: the off-screen variant.
-    void draw_current_graph(class canvas &cv, bool image);
+    // Draws the current graph into img: as the window's redraw, or (image) as the image's.
+    void draw_onto(QImage &img, bool image);
     // Saves img as a bitmap; false after a message when it cannot be written.
     bool save_bitmap(const QImage &img, const std::string &name);
     void set_wheel_item(int mode);
