@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and tests need; a no-op when all are present.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev qt6-base-dev libgl-dev
-          clang libclang-rt-dev python3-vtk9)
+          clang libclang-rt-dev xvfb imagemagick python3-vtk9)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -11,6 +11,14 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/nul
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
+echo "== viewer screen check (Xvfb)"
+# ostrine -F on the example's result set (a .pin with its .out), else on the test data's.
+screen_set=tests/data/viewer_one/one
+for pin in examples/*.pin examples/*/*.pin; do
+    [ -f "$pin" ] && [ -f "${pin%.pin}.out" ] && { screen_set=${pin%.pin}; break; }
+done
+bash scripts/viewer_screen_check.sh build/release/bin/ostrine "$screen_set" build/release/ostrine_screen.png
+
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
 cmake --build build/asan -j "$jobs"
