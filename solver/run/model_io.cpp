@@ -269,11 +269,23 @@ int find_element(const corvane_model &m, double x, double y, double z, int &coun
 
 void local_coords(const corvane_model &m, int e, double x, double y, double z, double *out)
 {
-    const double p[3] = {x, y, z};
-    const double *a = &m.coords[3 * m.conn[9 * e]];
-    const double *b = &m.coords[3 * m.conn[9 * e + 6]];
-    for (int c = 0; c < 3; ++c)
-        out[c] = (p[c] - (a[c] + b[c]) / 2.0) / (std::fabs(a[c] - b[c]) / 2.0);
+    // The element is taken as a box centred between nodes 0 and 6. Each
+    // natural coordinate is measured along the element's own edge from node 0
+    // (xi: to node 1, eta: to node 3, zeta: to node 4), not along a global
+    // axis, so that the shape functions are evaluated at the point itself even
+    // in a joint cell whose nodes 0-3 run across y and z. For a brick whose
+    // edges follow +x, +y, +z this is (x - xc) / (|x0 - x6| / 2) and so on.
+    const int *nodes = &m.conn[9 * e];
+    const double *a = &m.coords[3 * nodes[0]];
+    const double *b = &m.coords[3 * nodes[6]];
+    const double p[3] = {x - 0.5 * (a[0] + b[0]), y - 0.5 * (a[1] + b[1]), z - 0.5 * (a[2] + b[2])};
+    static const int edge_end[3] = {1, 3, 4};
+    for (int r = 0; r < 3; ++r) {
+        const double *c = &m.coords[3 * nodes[edge_end[r]]];
+        const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const double length2 = v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
+        out[r] = length2 > 0.0 ? 2.0 * (p[0] * v[0] + p[1] * v[1] + p[2] * v[2]) / length2 : 0.0;
+    }
 }
 
 void read_dowels(corvane_run &run, std::FILE *f, const std::string &name)

@@ -39,7 +39,8 @@ void alloc_work(corvane_run &run);
 // exclusive and upper bounds inclusive; -1 when none. counter + 1 when found.
 int find_element(const corvane_model &m, double x, double y, double z, int &counter);
 
-// Natural coordinates of the point in element e, treated as an axis-aligned box.
+// Natural coordinates of the point in element e, treated as a box: measured
+// along the element's edges from node 0 to nodes 1, 3 and 4.
 void local_coords(const corvane_model &m, int e, double x, double y, double z, double *out);
 
 // Checks the materials that elements use: solids need -1 < nu < 0.5, joints a
