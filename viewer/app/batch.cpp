@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_image.h"
 #include "display.h"
 #include "fem3d.h"
 #include "listing.h"
@@ -15,6 +16,7 @@ namespace
 const char usage_text[] =
     "usage: ostrine-batch -F base [-U 1|2] [--si | --kgf] [--binary]\n"
     "                     [--vtk FILE] [--list FILE] [--dowels FILE]\n"
+    "                     [--image FILE [picture options]]\n"
     "  -F base      result set base name (base.pin, .out, .dwi, .dwo, .dyn)\n"
     "  -U 1|2       1: the files hold kgf-cm values, 2: SI values (default 2)\n"
     "  --si, --kgf  units of the written files: m and MPa (default) or cm and kgf/cm2\n"
@@ -22,6 +24,7 @@ const char usage_text[] =
     "  --vtk FILE   write the mesh and nodal vectors as a legacy VTK file\n"
     "  --list FILE  write the numerical listing (default selection: nodes at z = 0)\n"
     "  --dowels FILE write the dowel stress listing\n"
+    "  --image FILE write a picture of a graph (options below)\n"
     "At least one output option is needed.\n";
 
 // Everything the command line sets; one instance per run.
@@ -33,6 +36,7 @@ struct batch_options {
     std::string vtk_file;    // --vtk
     std::string list_file;   // --list
     std::string dowels_file; // --dowels
+    picture_options picture; // --image and the graph options (batch_image.h)
 };
 
 // One command-line option: its spelling, whether a value follows, and what it sets.
@@ -107,7 +111,7 @@ constexpr int exit_usage = 2;
 
 int usage_error(const char *what)
 {
-    std::fprintf(stderr, "ostrine-batch: %s\n%s", what, usage_text);
+    std::fprintf(stderr, "ostrine-batch: %s\n%s%s", what, usage_text, picture_usage_text);
     return exit_usage;
 }
 
@@ -118,6 +122,20 @@ int parse_options(int argc, char **argv, batch_options &o)
         const option_row *row = nullptr;
         for (const option_row &r : option_table)
             if (std::strcmp(argv[i], r.name) == 0) row = &r;
+        if (!row && picture_option_arity(argv[i]) >= 0) {
+            const char *name = argv[i];
+            const char *value = nullptr;
+            if (picture_option_arity(argv[i]) == 1) {
+                if (i + 1 >= argc) {
+                    const std::string what = std::string(argv[i]) + " needs a value";
+                    return usage_error(what.c_str());
+                }
+                value = argv[++i];
+            }
+            if (const char *err = set_picture_option(o.picture, name, value))
+                return usage_error(err);
+            continue;
+        }
         if (!row) {
             const std::string what = std::string("unknown option '") + argv[i] + "'";
             return usage_error(what.c_str());
@@ -133,8 +151,9 @@ int parse_options(int argc, char **argv, batch_options &o)
         if (const char *err = row->apply(o, value)) return usage_error(err);
     }
     if (o.base.empty()) return usage_error("no result set given (-F base)");
-    if (o.vtk_file.empty() && o.list_file.empty() && o.dowels_file.empty())
-        return usage_error("nothing to write: give --vtk, --list or --dowels");
+    if (o.vtk_file.empty() && o.list_file.empty() && o.dowels_file.empty() &&
+        o.picture.image_file.empty())
+        return usage_error("nothing to write: give --vtk, --list, --dowels or --image");
     return exit_ok;
 }
 
@@ -215,6 +234,8 @@ int main(int argc, char **argv)
     if (!opt.list_file.empty() && !write_numerical_listing(model, ds, opt.list_file))
         status = exit_failed;
     if (!opt.dowels_file.empty() && !write_dowel_listing(model, ds, opt.dowels_file))
+        status = exit_failed;
+    if (!opt.picture.image_file.empty() && !write_graph_picture(model, ds, opt.picture))
         status = exit_failed;
     return status;
 }
