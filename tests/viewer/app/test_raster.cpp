@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -283,3 +285,68 @@ TEST(Raster, BitmapAndPngFiles)
     EXPECT_FALSE(write_picture(img, dir + "/missing/c.bmp", why));
     EXPECT_NE(why.find("missing/c.bmp"), std::string::npos);
 }
+
+#ifdef OSTRINE_BATCH
+namespace
+{
+int run(const std::string &command)
+{
+    const int status = std::system((command + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+} // namespace
+
+// ostrine-batch draws the same picture as the graph drawing does in process, and checks its
+// picture options.
+TEST(Batch, PicturesOfABlock)
+{
+    ensure_app();
+    const std::string dir = fresh_dir("raster_batch");
+    set_data s = block_set(3, 2, 2, 50.0f);
+    s.with_results = true;
+    const std::size_t np = s.coords.size();
+    s.disp.assign(np, {0, 0, 0});
+    s.strain.assign(np, {0, 0, 0, 0, 0, 0});
+    s.stress.assign(np, {0, 0, 0, 0, 0, 0});
+    for (std::size_t i = 0; i < np; i++) s.stress[i][0] = s.coords[i][0] - 75.0f;
+    const std::string base = dir + "/block";
+    write_text_set(s, base);
+    const std::string batch = std::string(OSTRINE_BATCH) + " -F " + base + " -U 1";
+
+    ASSERT_EQ(run(batch + " --graph Sx --image " + dir + "/sx.bmp"), 0);
+    QImage from_batch(QString::fromStdString(dir + "/sx.bmp"));
+    ASSERT_EQ(from_batch.size(), QSize(922, 610));
+
+    FEMg3D m;
+    display_settings ds;
+    set_input_factors(ds, false);
+    m.settings = &ds;
+    ASSERT_EQ(m.load_result_set((base + ".pin").c_str(), (base + ".out").c_str(),
+                                (base + ".dwi").c_str(), (base + ".dwo").c_str(),
+                                (base + ".dyn").c_str()),
+              1);
+    m.resize_surface(922, 610);
+    m.get_range(ds.saved_range_box);
+    QImage here(922, 610, QImage::Format_RGB32);
+    {
+        qt_canvas cv(here);
+        draw_graph(m, ds, cv, 2, 922, 610, graph_target::image);
+    }
+    EXPECT_EQ(from_batch.convertToFormat(QImage::Format_RGB32), here);
+
+    ASSERT_EQ(run(batch +
+                  " --graph \"Principal Stress\" --principal All --size 300x200 "
+                  "--wire black --preset x-y --disp-scale 0 --image " +
+                  dir + "/p.png"),
+              0);
+    EXPECT_EQ(QImage(QString::fromStdString(dir + "/p.png")).size(), QSize(300, 200));
+
+    EXPECT_EQ(run(batch + " --graph Sx --wire pink --image " + dir + "/x.bmp"), 2);
+    EXPECT_EQ(run(batch + " --graph sx --image " + dir + "/x.bmp"), 2);
+    EXPECT_EQ(run(batch + " --size 10x10 --image " + dir + "/x.bmp"), 2);
+    EXPECT_EQ(run(batch + " --image"), 2);
+    EXPECT_EQ(run(batch + " --material 3 --image " + dir + "/x.bmp"), 1); // one material
+    EXPECT_EQ(run(batch + " --image " + dir + "/no/such/dir/x.bmp"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/x.bmp"));
+}
+#endif
