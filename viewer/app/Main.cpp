@@ -2,6 +2,8 @@
 #include "Main.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -14,8 +16,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "DataForm.h"
+#include "DowelList.h"
+#include "Fatigue.h"
 #include "MakeBmps.h"
 #include "MsgForm.h"
+#include "RangeDlg.h"
+#include "ScaleDlg.h"
+#include "ViewDlg0.h"
 #include "fem3d.h"
 #include "graph.h"
 #include "message_box.h"
@@ -270,9 +278,18 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     layout()->activate(); // the client area has its size before the window is first shown
 
     // The other windows, in their order of creation.
+    // The forms show their messages (conversion errors, file errors) through message_box.
+    const form_message_fn show = [](QWidget *p, const QString &text, const QString &title) {
+        message_box(p, text, title, mb_ok | mb_icon_warning);
+    };
     MessageForm = new TMessageForm(this);
     model.progress = MessageForm;
-    // FORMS: the dialogs of the Data and Option menus are created here once they exist.
+    RangeDlg0 = new TRangeDlg0(model, settings, show, this);
+    ViewOpDlg = new TViewOpDlg(model, show, this);
+    DataForm = new TDataForm(model, settings, files, show, this);
+    DowelList1 = new TDowelList1(model, settings, files, show, this);
+    ScaleDlg0 = new TScaleDlg0(model, settings, show, this);
+    FatigueDlg = new TFatigueDlg(model, settings, show, this);
     makeBmpsForm = new TmakeBmpsForm(this);
 }
 
@@ -408,6 +425,12 @@ void TPost3DForm::showEvent(QShowEvent *event)
     if (shown_once) return;
     shown_once = true;
     initForm();
+}
+
+void TPost3DForm::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) QCoreApplication::quit();
 }
 
 void TPost3DForm::initForm()
@@ -717,13 +740,38 @@ void TPost3DForm::All1Click()
 // ---------------------------------------------------------------------------------------------
 // Data and Option menus
 
-// FORMS: each shows its window once the form exists.
-void TPost3DForm::ListClick() {}
-void TPost3DForm::Dowel1Click() {}
-void TPost3DForm::RangeClick() {}
-void TPost3DForm::View1Click() {}
-void TPost3DForm::Scale1Click() {}
-void TPost3DForm::Fatigue1Click() {}
+// The forms are modeless; showing one refills its fields from the model and the settings.
+static void show_form(QWidget *form)
+{
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void TPost3DForm::ListClick()
+{
+    show_form(DataForm);
+}
+void TPost3DForm::Dowel1Click()
+{
+    show_form(DowelList1);
+}
+void TPost3DForm::RangeClick()
+{
+    show_form(RangeDlg0);
+}
+void TPost3DForm::View1Click()
+{
+    show_form(ViewOpDlg);
+}
+void TPost3DForm::Scale1Click()
+{
+    show_form(ScaleDlg0);
+}
+void TPost3DForm::Fatigue1Click()
+{
+    show_form(FatigueDlg);
+}
 
 void TPost3DForm::Allelements1Click()
 {

@@ -188,6 +188,8 @@ class TPost3DForm : public QMainWindow
 
   protected:
     void showEvent(QShowEvent *event) override;
+    // Closing the main window ends the program, also while other windows are open.
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     void build_menu();

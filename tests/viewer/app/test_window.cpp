@@ -13,9 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "DataForm.h"
+#include "DowelList.h"
+#include "Fatigue.h"
 #include "Main.h"
 #include "MakeBmps.h"
 #include "MsgForm.h"
+#include "RangeDlg.h"
+#include "ScaleDlg.h"
+#include "ViewDlg0.h"
 #include "fem3d.h"
 #include "message_box.h"
 
@@ -247,6 +253,42 @@ TEST_F(WindowTest, StartsWithTheInitialState)
     EXPECT_EQ(w.makeBmpsForm->windowTitle().toStdString(), "Make bmp files");
     EXPECT_EQ(model.settings, &w.settings);
     EXPECT_EQ(model.progress, static_cast<progress_sink *>(w.MessageForm));
+}
+
+TEST_F(WindowTest, WindowsAreCreatedInOrderAndReachableFromTheMenu)
+{
+    TPost3DForm &w = make_form();
+    std::vector<QWidget *> windows;
+    for (QObject *o : w.children()) {
+        auto *widget = qobject_cast<QWidget *>(o);
+        if (widget && widget->isWindow()) windows.push_back(widget);
+    }
+    const std::vector<QWidget *> expected = {w.MessageForm, w.RangeDlg0,   w.ViewOpDlg,
+                                             w.DataForm,    w.DowelList1,  w.ScaleDlg0,
+                                             w.FatigueDlg,  w.makeBmpsForm};
+    EXPECT_EQ(windows, expected);
+    for (QWidget *window : expected) EXPECT_FALSE(window->isVisible());
+    w.item("List")->trigger();
+    EXPECT_TRUE(w.DataForm->isVisible());
+    w.item("Dowel1")->trigger();
+    EXPECT_TRUE(w.DowelList1->isVisible());
+    w.item("Range")->trigger();
+    EXPECT_TRUE(w.RangeDlg0->isVisible());
+    w.item("View1")->trigger();
+    EXPECT_TRUE(w.ViewOpDlg->isVisible());
+    w.item("Scale1")->trigger();
+    EXPECT_TRUE(w.ScaleDlg0->isVisible());
+    w.item("Fatigue1")->trigger();
+    EXPECT_TRUE(w.FatigueDlg->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowTest, ExitClosesTheWindow)
+{
+    TPost3DForm &w = make_form();
+    w.show();
+    w.Exit1Click();
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(WindowTest, UnitModeFromCommandLineSetsInputData)
