@@ -134,6 +134,9 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
             run.n_inc = to_int(v[0]);
             run.n_sub = to_int(v[1]);
             break;
+        case 'R':
+            run.phase2 = 1;
+            break;
         case 'U':
             run.unit_code = to_int(v[0]);
             break;

@@ -1,0 +1,166 @@
+// Helpers of the corvane run tests: scratch directories, model text, in-process runs.
+#pragma once
+
+#include "driver.h"
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// A fresh directory per test, removed afterwards.
+struct scratch_dir {
+    fs::path path;
+    scratch_dir()
+    {
+        const auto *info = testing::UnitTest::GetInstance()->current_test_info();
+        path = fs::temp_directory_path() /
+               (std::string("corvane_") + info->test_suite_name() + "_" + info->name());
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~scratch_dir()
+    {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path, ec);
+    }
+    std::string file(const std::string &name) const { return (path / name).string(); }
+};
+
+inline void write_text(const std::string &name, const std::string &text)
+{
+    std::ofstream(name) << text;
+}
+
+inline std::string read_text(const std::string &name)
+{
+    std::ifstream in(name);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Result of one in-process corvane run.
+struct run_output {
+    int status = 0;
+    std::string out, err;
+};
+
+// Runs corvane with the given arguments in this process.
+inline run_output run_corvane(const std::vector<std::string> &args, corvane_run *keep = nullptr)
+{
+    std::vector<std::string> all = {"corvane"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &s : all) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    corvane_run local;
+    corvane_run &run = keep ? *keep : local;
+    run_output r;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    r.status = parse_command_line(run, static_cast<int>(all.size()), argv.data());
+    if (r.status < 0) r.status = run_analysis(run);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    r.out = testing::internal::GetCapturedStdout();
+    r.err = testing::internal::GetCapturedStderr();
+    return r;
+}
+
+// Parsed result file: per node x y z, displacements, strains and stresses.
+struct result_set {
+    int np = 0;
+    std::vector<double> xyz, disp, strain, stress;
+};
+
+inline result_set read_result_file(const std::string &name, int np)
+{
+    result_set r;
+    r.np = np;
+    std::ifstream in(name);
+    std::string line;
+    auto block = [&](int width, std::vector<double> &out) {
+        std::getline(in, line); // header
+        for (int n = 0; n < np; ++n) {
+            std::getline(in, line);
+            std::istringstream s(line);
+            double x[3];
+            s >> x[0] >> x[1] >> x[2];
+            if (width == 3) r.xyz.insert(r.xyz.end(), x, x + 3);
+            for (int k = 0; k < width; ++k) {
+                double v = 0;
+                s >> v;
+                out.push_back(v);
+            }
+        }
+    };
+    block(3, r.disp);
+    block(6, r.strain);
+    block(6, r.stress);
+    return r;
+}
+
+// Text of a column of nz bricks of side a and layer height h (z upward),
+// node 4*l + k at level l with corners (0,0), (a,0), (a,a), (0,a). sides:
+// "roller" fixes x and y everywhere; "free" holds the base in z and just
+// enough in x and y to stop rigid motion. base_fixed fixes the base fully.
+struct column_spec {
+    int nz = 4;
+    double a = 1.0, h = 1.0;
+    double e = 1000.0, nu = 0.25, gamma = 0.0, alpha = 0.0, temp_c = 0.0;
+    double top_pressure = 0.0; // tz = -top_pressure on the top face
+    std::string sides = "roller";
+    int bw = 150;
+};
+
+inline std::string column_model(const column_spec &c)
+{
+    std::ostringstream s;
+    s.precision(17);
+    const int np = 4 * (c.nz + 1);
+    std::vector<std::string> bcs;
+    const double cx[4] = {0, c.a, c.a, 0}, cy[4] = {0, 0, c.a, c.a};
+    for (int l = 0; l <= c.nz; ++l)
+        for (int k = 0; k < 4; ++k) {
+            const int n = 4 * l + k;
+            int fx = 0, fy = 0, fz = l == 0;
+            if (c.sides == "fixed") {
+                fx = fy = fz = 1;
+            } else if (c.sides == "roller") {
+                fx = fy = 1;
+            } else if (l == 0) {
+                fx = (k == 0 || k == 3);
+                fy = (k == 0 || k == 1);
+            }
+            if (fx || fy || fz)
+                bcs.push_back(std::to_string(n) + " " + std::to_string(fx) + " " +
+                              std::to_string(fy) + " " + std::to_string(fz));
+        }
+    s << np << " 1 " << c.nz << " " << bcs.size() << " " << c.bw << "\n";
+    s << c.e << " " << c.nu << " " << c.gamma << " " << c.alpha << " 0 0 0 " << c.temp_c
+      << " 0 0 0 0\n";
+    for (int l = 0; l <= c.nz; ++l)
+        for (int k = 0; k < 4; ++k) s << cx[k] << " " << cy[k] << " " << l * c.h << " 0 0 0\n";
+    for (int l = 0; l < c.nz; ++l) {
+        for (int k = 0; k < 8; ++k) s << 4 * l + k << " ";
+        s << "0\n";
+    }
+    for (const std::string &b : bcs) s << b << "\n";
+    if (c.top_pressure != 0.0) {
+        s << "1\n";
+        for (int k = 0; k < 4; ++k) s << 4 * c.nz + k << " 0 0 " << -c.top_pressure << " ";
+        s << "\n";
+    } else {
+        s << "0\n";
+    }
+    return s.str();
+}

@@ -1,0 +1,263 @@
+// End-to-end runs of small models checked against closed-form mechanics.
+#include "run_helpers.h"
+#include "test_util.h"
+
+#include <cmath>
+#include <regex>
+
+// Constrained modulus M = E(1 - nu)/((1 + nu)(1 - 2 nu)).
+static double constrained(double e, double nu)
+{
+    return e * (1 - nu) / ((1 + nu) * (1 - 2 * nu));
+}
+
+// Runs a model text as base.pin in a scratch directory and reads base.out.
+struct model_run {
+    scratch_dir dir;
+    run_output out;
+    result_set res;
+    model_run(const std::string &text, int np, std::vector<std::string> extra = {})
+    {
+        const std::string base = dir.file("m");
+        write_text(base + ".pin", text);
+        extra.insert(extra.begin(), {"-F", base});
+        out = run_corvane(extra);
+        res = read_result_file(base + ".out", np);
+    }
+};
+
+TEST(EndToEnd, ColumnUnderTopPressureWithRollerSidesIsUniaxialStrain)
+{
+    column_spec c;
+    c.nz = 4;
+    c.h = 0.5;
+    c.top_pressure = 10.0;
+    model_run r(column_model(c), 20);
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    const double m = constrained(c.e, c.nu), p = c.top_pressure;
+    for (int n = 0; n < 20; ++n) {
+        const double z = r.res.xyz[3 * n + 2];
+        const double u[3] = {0, 0, -p * z / m};
+        expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
+        const double strain[6] = {0, 0, -p / m, 0, 0, 0};
+        expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-4, 1e-4);
+        const double lateral = -p * c.nu / (1 - c.nu);
+        const double stress[6] = {lateral, lateral, -p, 0, 0, 0};
+        expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-4, 1e-4);
+    }
+}
+
+TEST(EndToEnd, ColumnWithFreeSidesIsUniaxialStress)
+{
+    column_spec c;
+    c.nz = 3;
+    c.a = 2.0;
+    c.top_pressure = 6.0;
+    c.sides = "free";
+    model_run r(column_model(c), 16);
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    const double p = c.top_pressure, e = c.e, nu = c.nu;
+    for (int n = 0; n < 16; ++n) {
+        const double *x = &r.res.xyz[3 * n];
+        const double u[3] = {nu * p / e * x[0], nu * p / e * x[1], -p / e * x[2]};
+        expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
+        const double strain[6] = {nu * p / e, nu * p / e, -p / e, 0, 0, 0};
+        expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-4, 1e-4);
+        const double stress[6] = {0, 0, -p, 0, 0, 0};
+        expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-4, 1e-4);
+    }
+}
+
+TEST(EndToEnd, SelfWeightOfARollerColumn)
+{
+    column_spec c;
+    c.nz = 4;
+    c.h = 0.75;
+    c.gamma = 2.0;
+    model_run r(column_model(c), 20);
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    const double m = constrained(c.e, c.nu), hh = 3.0;
+    for (int n = 0; n < 20; ++n) {
+        const double z = r.res.xyz[3 * n + 2];
+        // u(z) = -(gamma/M)(H z - z^2/2): top -gamma H^2 / (2M)
+        const double u[3] = {0, 0, -(c.gamma / m) * (hh * z - z * z / 2)};
+        expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
+    }
+    EXPECT_NEAR(r.res.disp[3 * 19 + 2], -c.gamma * hh * hh / (2 * m), 1e-4 * c.gamma * hh * hh / m);
+}
+
+TEST(EndToEnd, TemperatureChangeFreeAndRestrained)
+{
+    column_spec c;
+    c.nz = 1;
+    c.a = 2.0;
+    c.alpha = 1e-5;
+    c.temp_c = 50.0;
+    c.sides = "free";
+    {
+        model_run r(column_model(c), 8);
+        ASSERT_EQ(r.out.status, 0) << r.out.err;
+        const double zero[6] = {0, 0, 0, 0, 0, 0};
+        const double scale = c.e * c.alpha * c.temp_c;
+        for (int n = 0; n < 8; ++n) {
+            for (int k = 0; k < 6; ++k) {
+                EXPECT_NEAR(r.res.stress[6 * n + k], zero[k], 1e-4 * scale);
+                EXPECT_NEAR(r.res.strain[6 * n + k], zero[k], 1e-4 * c.alpha * c.temp_c);
+            }
+            // free expansion alpha dT from the held corner
+            EXPECT_NEAR(r.res.disp[3 * n + 2], c.alpha * c.temp_c * r.res.xyz[3 * n + 2], 1e-8);
+        }
+    }
+    c.sides = "fixed";
+    {
+        model_run r(column_model(c), 8);
+        ASSERT_EQ(r.out.status, 0) << r.out.err;
+        const double s = -c.e * c.alpha * c.temp_c / (1 - 2 * c.nu);
+        const double stress[6] = {s, s, s, 0, 0, 0};
+        const double et = -c.alpha * c.temp_c;
+        const double strain[6] = {et, et, et, 0, 0, 0};
+        for (int n = 0; n < 8; ++n) {
+            expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-5, 1e-6);
+            expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-5, 1e-6);
+        }
+    }
+}
+
+// Block A (z 0..1, nodes 0-7), a zero-thickness joint (4-7 facing 8-11) and
+// block B (z 1..2, nodes 8-15), roller sides, base held in z. top_fixed holds
+// B's top in z too; the face load acts on face_nodes with tz.
+static std::string jointed_column(const std::string &joint_mat, bool top_fixed, int first_face_node,
+                                  double tz)
+{
+    std::ostringstream s;
+    s.precision(17);
+    s << "16 2 3 16 150\n";
+    s << "1000 0.25 0 0 0 0 0 0 0 0 0 0\n" << joint_mat << "\n";
+    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1}, z[4] = {0, 1, 1, 2};
+    for (int l = 0; l < 4; ++l)
+        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " " << z[l] << " 0 0 0\n";
+    s << "0 1 2 3 4 5 6 7 0\n4 5 6 7 8 9 10 11 1\n8 9 10 11 12 13 14 15 0\n";
+    for (int n = 0; n < 16; ++n)
+        s << n << " 1 1 " << ((n < 4 || (top_fixed && n >= 12)) ? 1 : 0) << "\n";
+    s << "1\n";
+    for (int k = 0; k < 4; ++k) s << first_face_node + k << " 0 0 " << tz << " ";
+    s << "\n";
+    return s.str();
+}
+
+TEST(EndToEnd, LinearJointAddsTheOpeningOfItsSprings)
+{
+    const double kn = 900.0, p = 1.0, m = constrained(1000.0, 0.25);
+    model_run r(jointed_column("50 50 900 0 0 1.0 0 0 0 0 0 1", false, 12, p), 16);
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    // each facing pair: kn * sum over the four points of N_m^2 dA (N_m half the
+    // face function, dA = 1/4); four pairs in parallel carry the load p*1
+    const double g = 0.57735027;
+    const double f1 = (1 + g) * (1 + g) / 4, f2 = (1 - g * g) / 4, f3 = (1 - g) * (1 - g) / 4;
+    const double pair = kn * 0.25 * (f1 * f1 + 2 * f2 * f2 + f3 * f3) * 0.25;
+    const double opening = p / (4 * pair);
+    for (int n = 0; n < 16; ++n) {
+        const double z = r.res.xyz[3 * n + 2];
+        double expect = p * z / m;
+        if (n >= 8) expect += opening;
+        EXPECT_NEAR(r.res.disp[3 * n + 2], expect, 1e-4 * (2 * p / m + opening)) << "node " << n;
+        EXPECT_NEAR(r.res.stress[6 * n + 2], p, 1e-4 * p) << "node " << n;
+    }
+}
+
+TEST(EndToEnd, OpenedNonlinearJointCarriesNothingInTension)
+{
+    // B's bottom is pushed up against B's held top: the joint below it opens
+    // far past its limit e = 0.001, so B alone carries the load
+    const double p = 12.0, m = constrained(1000.0, 0.25);
+    model_run r(jointed_column("50 50 900 0 0 0.001 0 0 0 0 0 1", true, 8, p), 16, {"-N", "20"});
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    for (int n = 0; n < 8; ++n) {
+        EXPECT_NEAR(r.res.disp[3 * n + 2], 0.0, 1e-4 * p / m) << "node " << n;
+        EXPECT_NEAR(r.res.stress[6 * n + 2], 0.0, 1e-4 * p) << "node " << n;
+    }
+    for (int n = 8; n < 12; ++n) EXPECT_NEAR(r.res.disp[3 * n + 2], p / m, 1e-4 * p / m);
+    for (int n = 8; n < 16; ++n) EXPECT_NEAR(r.res.stress[6 * n + 2], -p, 1e-4 * p);
+}
+
+// The "acm_load" increment lines of a run's output, as (i, acm_load) text.
+static std::vector<std::string> increment_lines(const std::string &out)
+{
+    std::vector<std::string> lines;
+    const std::regex re("\\*\\*\\*\\* Inc No\\. \\[ *([0-9]+)\\] acm_load = +([0-9.]+) -- Itr "
+                        "No\\. \\[ *([0-9]+)\\]");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), re); it != std::sregex_iterator();
+         ++it)
+        lines.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
+    return lines;
+}
+
+TEST(EndToEnd, FailedIncrementIsWithdrawnAndSubdivided)
+{
+    // one iteration per increment can never converge under load: the first
+    // failure (i = 0, acm_load 0.5) is withdrawn and replaced by increments of
+    // 0.25; later failures are accepted and the loop bound grows from 2 to 4
+    model_run r(jointed_column("50 50 900 0 0 0.001 0 0 0 0 0 1", true, 8, 12.0), 16,
+                {"-N", "1", "-P", "2", "2"});
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    const std::vector<std::string> expect = {"0 0.50000 0", "1 0.25000 0", "2 0.50000 0",
+                                             "3 0.75000 0"};
+    EXPECT_EQ(increment_lines(r.out.out), expect) << r.out.out;
+    // the first line of every increment shows norm0 = 0
+    EXPECT_NE(r.out.out.find("\n--- Residures: norm0= 0.00000e+00, norm1="), std::string::npos);
+}
+
+TEST(EndToEnd, FourIncrementsReachFullLoadLinearly)
+{
+    column_spec c;
+    c.nz = 2;
+    c.top_pressure = 4.0;
+    model_run r(column_model(c), 12, {"-P", "4", "1"});
+    const std::vector<std::string> lines = increment_lines(r.out.out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "0 0.25000 0");
+    EXPECT_EQ(lines.back().substr(0, 9), "3 1.00000");
+    EXPECT_NEAR(r.res.disp[3 * 11 + 2], -4.0 * 2 / constrained(c.e, c.nu),
+                1e-4 * 8 / constrained(c.e, c.nu));
+}
+
+TEST(EndToEnd, NoLoadConvergesAtOnceWithZeroDisplacements)
+{
+    column_spec c;
+    c.nz = 1;
+    model_run r(column_model(c), 8);
+    ASSERT_EQ(r.out.status, 0);
+    EXPECT_NE(r.out.out.find("--- Residures: norm0= 0.00000e+00, norm1= 0.00000e+00"),
+              std::string::npos);
+    for (double u : r.res.disp) EXPECT_EQ(u, 0.0);
+}
+
+TEST(EndToEnd, SecondPhaseAddsFactorTimesElasticForces)
+{
+    // entry 4 = 1: the second-phase load is K u of the first phase, so the
+    // displacements double
+    column_spec c;
+    c.nz = 2;
+    c.top_pressure = 3.0;
+    std::string text = column_model(c);
+    text.replace(text.find(" 0 0 0 0 0 0 0 0\n"), 17, " 1 0 0 0 0 0 0 0\n");
+    model_run r(text, 12, {"-R"});
+    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    EXPECT_NE(r.out.out.find("**** Increment No. [  0] -- Iteration No. [  0] ****"),
+              std::string::npos);
+    const double m = constrained(c.e, c.nu);
+    EXPECT_NEAR(r.res.disp[3 * 11 + 2], -2 * 3.0 * 2 / m, 1e-4 * 12 / m);
+}
+
+TEST(EndToEnd, ElementErrorsEndTheRunWithoutResults)
+{
+    column_spec c;
+    c.nz = 1;
+    std::string text = column_model(c);
+    text.replace(text.find("0 1 2 3 4 5 6 7 0"), 17, "0 3 2 1 4 7 6 5 0"); // clockwise
+    model_run r(text, 8);
+    EXPECT_EQ(r.out.status, 0);
+    EXPECT_NE(r.out.out.find("\n Error Element No. =     0"), std::string::npos);
+    EXPECT_NE(r.out.err.find("no results written for case 0"), std::string::npos);
+    EXPECT_FALSE(fs::exists(r.dir.file("m.out")));
+}
