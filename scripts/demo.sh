@@ -9,4 +9,6 @@ cmake --build build/release -j "$jobs"
 bin=$PWD/build/release/bin
 mkdir -p out/demo
 cd out/demo
-echo "demo: nothing to run yet"
+# mesh: layer description -> model file jpcp.pin
+"$bin/tarnel" -I ../../examples/jpcp.txt -O jpcp.pin > tarnel.log
+echo "demo: tarnel wrote out/demo/jpcp.pin ($(head -1 jpcp.pin))"
