@@ -182,8 +182,7 @@ void qt_smooth_surface::triangle(const float *xy, const float *rgb)
             int c[3];
             for (int r = 0; r < 3; r++) {
                 const double v = w0 * rgb[r] + w1 * rgb[3 + r] + w2 * rgb[6 + r];
-                const int b = static_cast<int>(255.0 * v);
-                c[r] = b < 0 ? 0 : (b > 255 ? 255 : b);
+                c[r] = v > 0.0 ? (v < 1.0 ? static_cast<int>(255.0 * v) : 255) : 0;
             }
             row[x - x0] = qRgba(c[0], c[1], c[2], 255);
         }

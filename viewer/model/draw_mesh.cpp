@@ -129,7 +129,7 @@ int FEMg3D::material_colour(float e, float shade) const
 {
     float h = 150.0f * shade;
     if (h > 150.0f) h = 150.0f;
-    if (h < -150.0f) h = -150.0f;
+    if (!(h >= -150.0f)) h = -150.0f; // also a shade that is not a number (light vector zero)
     const float base = 255.0f - 150.0f;
     const int lit = static_cast<int>(base + h);
     int r, g, b;
