@@ -1,0 +1,30 @@
+// Replays corvane's kept hostile inputs and seed corpora (model, dowel, case, command line).
+#include "replay.h"
+
+TEST(FuzzReplayCorvane, ModelRegressionsEndInTheirMessages)
+{
+    fuzz::replay_regressions("corvane_model", fuzz_corvane_model);
+}
+
+TEST(FuzzReplayCorvane, DowelRegressionsEndInTheirMessages)
+{
+    fuzz::replay_regressions("corvane_dowel", fuzz_corvane_dowel);
+}
+
+TEST(FuzzReplayCorvane, CaseRegressionsEndInTheirMessages)
+{
+    fuzz::replay_regressions("corvane_case", fuzz_corvane_case);
+}
+
+TEST(FuzzReplayCorvane, CommandLineRegressionsEndInTheirMessages)
+{
+    fuzz::replay_regressions("corvane_cmdline", fuzz_corvane_cmdline);
+}
+
+TEST(FuzzReplayCorvane, SeedCorporaRunThrough)
+{
+    EXPECT_GT(fuzz::replay_corpus("corvane_model", fuzz_corvane_model), 0);
+    EXPECT_GT(fuzz::replay_corpus("corvane_dowel", fuzz_corvane_dowel), 0);
+    EXPECT_GT(fuzz::replay_corpus("corvane_case", fuzz_corvane_case), 0);
+    EXPECT_GT(fuzz::replay_corpus("corvane_cmdline", fuzz_corvane_cmdline), 0);
+}
