@@ -350,3 +350,52 @@ TEST(Batch, PicturesOfABlock)
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.bmp"));
 }
 #endif
+
+#if defined(OSTRINE_BATCH) && defined(TARNEL)
+// The shipped example's mesh (model file from the mesh generator, no results needed): the
+// picture is not blank and every layer shows its material colour at one of its faces' shades.
+TEST(Batch, MeshPictureOfTheExample)
+{
+    ensure_app();
+    const std::string dir = fresh_dir("raster_example");
+    const std::string base = dir + "/jpcp";
+    ASSERT_EQ(run(std::string(TARNEL) + " -I " + EXAMPLES_DIR + "/jpcp.txt -O " + base +
+                  ".pin >/dev/null"),
+              0);
+    ASSERT_EQ(
+        run(std::string(OSTRINE_BATCH) + " -F " + base + " -U 1 --image " + dir + "/mesh.bmp"), 0);
+    const QImage img(QString::fromStdString(dir + "/mesh.bmp"));
+    ASSERT_EQ(img.size(), QSize(922, 610));
+    std::set<int> colours;
+    int non_white = 0;
+    for (int y = 0; y < img.height(); y++)
+        for (int x = 0; x < img.width(); x++) {
+            colours.insert(pixel(img, x, y));
+            non_white += pixel(img, x, y) != 0xFFFFFF;
+        }
+    EXPECT_GT(non_white, 922 * 610 / 10);
+
+    FEMg3D m;
+    display_settings ds;
+    set_input_factors(ds, false);
+    m.settings = &ds;
+    ASSERT_EQ(m.load_result_set((base + ".pin").c_str(), (base + ".out").c_str(),
+                                (base + ".dwi").c_str(), (base + ".dwo").c_str(),
+                                (base + ".dyn").c_str()),
+              1);
+    std::vector<int> seen(m.n_materials, 0), solid(m.n_materials, 0);
+    for (int i = 0; i < m.n_faces; i++) {
+        const t_face &f = m.faces[i];
+        if (!m.face_visible(f)) continue;
+        solid[f.material] = 1;
+        if (colours.count(m.material_colour(m.materials[f.material].value[0], f.shade)))
+            seen[f.material] = 1;
+    }
+    int layers = 0;
+    for (int k = 0; k < m.n_materials; k++) {
+        layers += solid[k];
+        EXPECT_EQ(seen[k], solid[k]) << "material " << k;
+    }
+    EXPECT_GE(layers, 3);
+}
+#endif

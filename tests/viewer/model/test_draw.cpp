@@ -2,6 +2,7 @@
 // status texts, principal bars, dowel diagrams, loaded faces and the graph dispatch.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -133,6 +134,8 @@ TEST(MaterialColour, WorkedValues)
     EXPECT_EQ(m.material_colour(600000.0f, 1.0f), rgb(152, 152, 152));
     // Shades beyond -1..1 are limited by h within -150..150.
     EXPECT_EQ(m.material_colour(300000.0f, -3.0f), rgb(0, 0, 0));
+    // A zero light vector gives shades that are not numbers: taken as fully dark.
+    EXPECT_EQ(m.material_colour(300000.0f, std::nanf("")), rgb(0, 0, 0));
 }
 
 TEST(ValueColour, EndsAndMiddleOfTheScale)
