@@ -259,3 +259,52 @@ TEST(Damaged, GoodLoadAfterFailure)
     EXPECT_EQ(d.model.n_faces, 6);
     EXPECT_EQ(d.model.n_dowels, 1);
 }
+
+// Every truncation of the model and result files, and byte changes of the binary form, either
+// load or fail with a reason; none may read out of bounds (the sanitizer build checks).
+TEST(Damaged, EveryTruncationFailsCleanly)
+{
+    for (const char *ext : {".pin", ".out", ".dwo"}) {
+        const std::string full = read_text(std::string(TEST_DATA_DIR) + "/viewer_one/one" + ext);
+        const std::string base =
+            text_case(std::string("cut") + (ext + 1), ext, [](const std::string &s) { return s; });
+        const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi",
+                          w = base + ".dwo", y = base + ".dyn";
+        for (size_t len = 0; len < full.size(); len += 17) {
+            write_bytes(base + ext, full.substr(0, len));
+            damaged_load d;
+            const int r =
+                d.model.load_result_set(p.c_str(), o.c_str(), i.c_str(), w.c_str(), y.c_str());
+            if (r == -1) {
+                EXPECT_FALSE(d.model.load_error.empty());
+                EXPECT_EQ(d.model.n_nodes, 0);
+            } else {
+                EXPECT_EQ(r, 1);
+            }
+        }
+    }
+}
+
+TEST(Damaged, ChangedBinaryWordsFailCleanly)
+{
+    set_data s = block_set(2, 1, 1, 100);
+    s.materials.push_back({100, 200, 300, 0, 0, 0, 0, 0, 0, 0, 0, 1});
+    s.load_faces.push_back({{6, 7, 10, 9}, {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}}});
+    const std::string base = fresh_dir("bin_words") + "/set";
+    write_binary_set(s, base);
+    const std::string good = read_text(base + ".pin");
+    const std::int32_t values[] = {-1, 0x40000000};
+    for (size_t word = 0; word < good.size() / 4; word++)
+        for (std::int32_t v : values) {
+            std::string bytes = good;
+            for (int k = 0; k < 4; k++)
+                bytes[4 * word + k] =
+                    static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * k)) & 0xFF);
+            write_bytes(base + ".pin", bytes);
+            damaged_load d;
+            const std::string p = base + ".pin", none = base + "_none";
+            const int r =
+                d.model.load_result_set_binary(p.c_str(), (none + ".out").c_str(), "", "", "");
+            EXPECT_TRUE(r == 1 || (r == -1 && !d.model.load_error.empty())) << word;
+        }
+}
