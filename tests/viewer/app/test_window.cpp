@@ -23,7 +23,9 @@
 #include "ScaleDlg.h"
 #include "ViewDlg0.h"
 #include "fem3d.h"
+#include "graph.h"
 #include "message_box.h"
+#include "qt_canvas.h"
 
 namespace fs = std::filesystem;
 
@@ -546,6 +548,43 @@ TEST_F(WindowTest, MakeBmpOfTheLoadedMeshShowsColours)
     ASSERT_FALSE(img.isNull());
     EXPECT_GT(coloured_pixels(img), 1000);
     EXPECT_TRUE(w.makeBmpsForm->isVisible());
+}
+
+TEST_F(WindowTest, MakeBmpFileHoldsTheSameDrawingAsTheSharedDispatch)
+{
+    command_options o;
+    o.base_name = copy_set("same");
+    o.unit_mode = 1;
+    TPost3DForm &w = make_form(o);
+    w.initForm();
+    w.Sx1Click();
+    w.MakeBmp1Click();
+    QImage saved((dir / "sameSx.bmp").string().c_str());
+    ASSERT_EQ(saved.size(), QSize(922, 610));
+    QImage direct(922, 610, QImage::Format_RGB32);
+    {
+        display_settings ds = w.settings;
+        qt_canvas cv(direct);
+        draw_graph(model, ds, cv, 2, 922, 610, graph_target::image);
+    }
+    int differing = 0;
+    for (int y = 0; y < 610; ++y)
+        for (int x = 0; x < 922; ++x)
+            differing += (saved.pixel(x, y) & 0xFFFFFF) != (direct.pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(coloured_pixels(saved), 1000);
+}
+
+TEST_F(WindowTest, StartWithMissingSetShowsTheMessageAndDrawsNothing)
+{
+    command_options o;
+    o.base_name = (dir / "absent").string();
+    TPost3DForm &w = make_form(o);
+    w.initForm();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "File open error");
+    EXPECT_EQ(w.result_set_open, 0);
+    EXPECT_EQ(coloured_pixels(w.picture), 0);
 }
 
 TEST_F(WindowTest, MakeBmpWithoutGraphOrWritableFileShowsAMessage)
