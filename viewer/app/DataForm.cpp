@@ -135,12 +135,14 @@ void TDataForm::ExecuteClick()
     ListBox1->setFont(font);
     const QFontMetrics metrics(font);
     int widest = 0;
+    QStringList items;
+    items.reserve(static_cast<int>(lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QString line = QString::fromStdString(lines[i]);
-        ListBox1->addItem(line);
-        if (i > 0)
-            widest = std::max(widest, metrics.horizontalAdvance(line)); // header not measured
+        items << QString::fromStdString(lines[i]);
+        if (i > 0) // the header is not measured
+            widest = std::max(widest, metrics.horizontalAdvance(items.back()));
     }
+    ListBox1->addItems(items);
     ListBox1->scrollToTop();
     extent = widest + 306;
 }
