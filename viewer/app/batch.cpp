@@ -165,12 +165,12 @@ bool write_numerical_listing(const FEMg3D &model, const display_settings &ds,
     read_listing_fields(s, listing_fields{}, ds.length_factor);
     const std::vector<std::string> lines =
         numerical_listing(s, model.nodes.data(), model.n_nodes, ds.length_factor, ds.stress_factor);
-    if (lines.empty()) {
+    if (lines.empty()) { // as Save after an empty Execute: nothing to write, not a failure
         std::fprintf(stderr,
                      "ostrine-batch: no node lies on the listing's default plane z = 0; "
                      "[%s] not written\n",
                      path.c_str());
-        return false;
+        return true;
     }
     if (!write_listing_file(path, lines)) {
         std::fprintf(stderr, "ostrine-batch: cannot write the listing [%s]\n", path.c_str());
@@ -181,10 +181,10 @@ bool write_numerical_listing(const FEMg3D &model, const display_settings &ds,
 
 bool write_dowel_listing(const FEMg3D &model, const display_settings &ds, const std::string &path)
 {
-    if (model.n_dowels == 0) {
+    if (model.n_dowels == 0) { // as the form's Save without dowels: nothing, not a failure
         std::fprintf(stderr, "ostrine-batch: the result set has no dowels; [%s] not written\n",
                      path.c_str());
-        return false;
+        return true;
     }
     const std::vector<std::string> lines =
         dowel_listing(model.dowels.data(), model.n_dowels, ds.length_factor, ds.stress_factor);
