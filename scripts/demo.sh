@@ -12,3 +12,10 @@ cd out/demo
 # mesh: layer description -> model file jpcp.pin
 "$bin/tarnel" -I ../../examples/jpcp.txt -O jpcp.pin > tarnel.log
 echo "demo: tarnel wrote out/demo/jpcp.pin ($(head -1 jpcp.pin))"
+# analysis: jpcp.pin + the dowels across the joint (jpcp.dwi) -> jpcp.out, jpcp.dwo and
+# one line of dowel maxima in jpcp_dowel_max.txt (appended per case, so start afresh)
+cp ../../examples/jpcp.dwi jpcp.dwi
+rm -f jpcp_dowel_max.txt
+"$bin/corvane" -F jpcp -J jpcp_dowel_max.txt > corvane.log
+echo "demo: corvane wrote out/demo/jpcp.out and jpcp.dwo ($(($(wc -l < jpcp.dwo) - 1)) dowels)"
+echo "demo: dowel maxima: $(cat jpcp_dowel_max.txt)"
