@@ -19,3 +19,11 @@ rm -f jpcp_dowel_max.txt
 "$bin/corvane" -F jpcp -J jpcp_dowel_max.txt > corvane.log
 echo "demo: corvane wrote out/demo/jpcp.out and jpcp.dwo ($(($(wc -l < jpcp.dwo) - 1)) dowels)"
 echo "demo: dowel maxima: $(cat jpcp_dowel_max.txt)"
+# viewer: VTK file and listings of the example's result set (kgf-cm files, written in SI units);
+# runs once corvane has written jpcp.out
+if [ -f jpcp.out ]; then
+    "$bin/ostrine-batch" -F jpcp -U 1 --vtk jpcp.vtk --list jpcp.xy --dowels jpcp.dxy
+    echo "demo: ostrine-batch wrote out/demo/jpcp.vtk and the listings"
+else
+    echo "demo: no jpcp.out, ostrine-batch skipped"
+fi
