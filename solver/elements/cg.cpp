@@ -43,8 +43,17 @@ static void free_product(const row_slot_matrix &a, const int *skip, const double
     }
 }
 
-int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed)
+int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long long *iterations)
 {
+    long long nc = 0;
+    struct count_out {
+        long long *to;
+        const long long &n;
+        ~count_out()
+        {
+            if (to) *to = n;
+        }
+    } report{iterations, nc};
     const int nn = a.nn;
     std::vector<double> s(nn, 1.0), rho(nn, 0.0), d(nn, 0.0), q(nn, 0.0);
     // Equations the iteration leaves alone: fixed ones, and free ones that
@@ -115,7 +124,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed)
 
     const long long limit = 9LL * nn;
     double eps = 0.0;
-    long long nc = 1;
+    nc = 1;
     for (;;) {
         // q = A d, sigma = d.q
         free_product(a, skip.data(), d.data(), q.data());

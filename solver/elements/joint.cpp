@@ -78,7 +78,7 @@ double joint_normal_stiffness(double h, double e, double f, double kn)
 void joint_stiffness(const double *xyz, const double *u, const double *mat, const double *gp,
                      const double *gw, double *kg)
 {
-    double t[576], kl[576], tmp[576];
+    double t[576], kl[576];
     double ul[24], xl[24], n[8], dn[24], normal[3];
     joint_frame(xyz, 8, t);
     mat_mult(t, u, ul, 24, 24, 1);
@@ -114,8 +114,22 @@ void joint_stiffness(const double *xyz, const double *u, const double *mat, cons
         }
     for (int r = 0; r < 24; ++r)
         for (int c = 0; c < r; ++c) kl[r * 24 + c] = kl[c * 24 + r];
-    // Kg = T^T Kl T
-    mat_mult(kl, t, tmp, 24, 24, 24);
-    mat_tmult(t, tmp, kg, 24, 24, 24);
+    // Kg = T^T Kl T. T repeats R on its diagonal and every non-zero 3x3 block
+    // of Kl is diagonal, so block (a, b) of Kg is sum_c Kl_ab[c][c] r_c r_c^T
+    // with r_c row c of R: no dense 24x24 products needed.
+    vec_zero(kg, 576);
+    const double *rot = t; // rows 0-2, columns 0-2 of T
+    for (int a = 0; a < 8; ++a)
+        for (int b = 0; b < 8; ++b) {
+            if (!(a == b || a == b + 4 || b == a + 4)) continue;
+            for (int c = 0; c < 3; ++c) {
+                const double v = kl[(3 * a + c) * 24 + 3 * b + c];
+                if (v == 0.0) continue;
+                const double *rc = rot + c * 24;
+                for (int r = 0; r < 3; ++r)
+                    for (int q = 0; q < 3; ++q)
+                        kg[(3 * a + r) * 24 + 3 * b + q] += v * rc[r] * rc[q];
+            }
+        }
     check_symmetry("make_ek_joint", kg, 24, 0.01);
 }
