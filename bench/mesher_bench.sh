@@ -43,17 +43,19 @@ describe() {
     }'
 }
 
-printf "%8s %10s %10s %10s %12s\n" cells nodes elements seconds "peak MiB"
+printf "%8s %10s %10s %10s %10s %12s\n" cells nodes elements "wall s" "cpu s" "peak MiB"
 for n in 38 78 158; do
     describe "$n" > "$work/in.txt"
     if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/time" "$tarnel" -I "$work/in.txt" -O "$work/m.pin" >/dev/null 2>&1
-        read -r secs kib < "$work/time"
+        /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$tarnel" -I "$work/in.txt" -O "$work/m.pin" >/dev/null 2>&1
+        read -r secs user sys kib < "$work/time"
+        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
     else
         start=$(date +%s.%N)
         "$tarnel" -I "$work/in.txt" -O "$work/m.pin" >/dev/null 2>&1
-        secs=$(echo "$(date +%s.%N) - $start" | bc); kib=0
+        secs=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }'); cpu=$secs; kib=0
     fi
     read -r np _ ne _ < "$work/m.pin"
-    printf "%8s %10d %10d %10.2f %12.1f\n" "${n}x${n}" "$np" "$ne" "$secs" "$(echo "$kib / 1024" | bc -l)"
+    printf "%8s %10d %10d %10.2f %10.2f %12.1f\n" "${n}x${n}" "$np" "$ne" "$secs" "$cpu" \
+        "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')"
 done

@@ -226,6 +226,7 @@ bool make_elements(tarnel_run &run)
                          o.in_name.c_str(), li, static_cast<long long>(max_cells));
             return false;
         }
+        run.conn.reserve(run.conn.size() + static_cast<std::size_t>(cells) * conn_size);
         make_cells(run, global, joint_layer);
     }
     run.x_lines = run.top_x_lines;

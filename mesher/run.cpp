@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -17,12 +18,23 @@ struct pending_output {
     bool open(const std::string &name)
     {
         final_name = name;
+        // A device, pipe or symbolic link (say /dev/stdout) is written in place: a rename
+        // would replace it by a plain file.
+        struct stat st;
+        if (!name.empty() && lstat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            file = std::fopen(name.c_str(), "w");
+            return file != nullptr;
+        }
         std::vector<char> pattern(name.begin(), name.end());
         const char suffix[] = ".tmpXXXXXX";
         pattern.insert(pattern.end(), suffix, suffix + sizeof suffix); // includes the '\0'
         const int fd = name.empty() ? -1 : mkstemp(pattern.data());
         if (fd < 0) return false;
         temp_name = pattern.data();
+        // mkstemp makes the file private (0600); the model file gets what fopen would give.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
         file = fdopen(fd, "w");
         if (!file) {
             close(fd);
@@ -35,6 +47,7 @@ struct pending_output {
     {
         const bool written = std::fclose(file) == 0;
         file = nullptr;
+        if (temp_name.empty()) return written; // written in place
         if (written && std::rename(temp_name.c_str(), final_name.c_str()) == 0) return true;
         std::remove(temp_name.c_str());
         return false;
@@ -43,7 +56,7 @@ struct pending_output {
     {
         if (file) {
             std::fclose(file);
-            std::remove(temp_name.c_str());
+            if (!temp_name.empty()) std::remove(temp_name.c_str());
         }
     }
 };

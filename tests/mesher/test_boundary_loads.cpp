@@ -252,3 +252,25 @@ TEST(TarnelWriter, JointStiffnessesUseTheSpringFactorAndNoLoadsWriteAZeroCount)
         EXPECT_EQ(count, 9) << lines[i];
     }
 }
+
+TEST(TarnelCapacities, TablesGrowPastTheFixedSizesAndHugeGridsAreRefused)
+{
+    // 600 x lines (more than 500 in one direction) and one load over 600 x 2 cells
+    // (more than 500 faces for one load)
+    const model m = generate("1 1\n" + layer_text("0 600", "0 2", "0 -1", "0", "0", {solid(1000)}) +
+                                 "0 0 600 2 0 0 1\n",
+                             {"-X", "600", "-Y", "2", "-J", "0.1"});
+    EXPECT_EQ(m.ne, 1200);
+    EXPECT_EQ(m.np, 601 * 3 * 2);
+    ASSERT_EQ(m.nedge, 1200);
+    EXPECT_NEAR(m.face_vals[2], 1.0, 1e-5);
+
+    const std::string dir = scratch_dir();
+    write_text(dir + "/in.txt", "1 0\n" + layer_text("0 1", "0 1", "0 -1", "0", "0", {solid(1)}));
+    const run_result r =
+        run_args({"-I", dir + "/in.txt", "-O", dir + "/m.pin", "-X", "2000000000", "-J", "0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("layer 0: x would have 2000000001 grid lines"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/m.pin"));
+}
