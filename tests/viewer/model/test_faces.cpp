@@ -1,6 +1,7 @@
 // Face list tests: one element, a 2 x 2 x 2 block, selection by material and range, depth order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "fem3d.h"
@@ -181,4 +182,30 @@ TEST(Faces, DeformedListUsesDisplacementScale)
                         4,
                     1e-2);
     }
+}
+
+// The window after loading frames the projected extent with a twelfth of margin left, right
+// and on top and two twelfths below, then takes the surface's aspect.
+TEST(Faces, LoadFitsTheWindowToTheProjectedExtent)
+{
+    loaded_block b(1, "faces_fit");
+    const FEMg3D &m = b.model;
+    float xmin = 1e30f, xmax = -1e30f, ymin = 1e30f, ymax = -1e30f;
+    for (int i = 0; i < 8; i++) {
+        float px, py;
+        m.project(m.nodes[i].coord[0], m.nodes[i].coord[1], m.nodes[i].coord[2], px, py);
+        xmin = std::min(xmin, px), xmax = std::max(xmax, px);
+        ymin = std::min(ymin, py), ymax = std::max(ymax, py);
+    }
+    const float mx = (xmax - xmin) / 12, my = (ymax - ymin) / 12;
+    t_grph expected;
+    expected.fit_window(xmin - mx, ymin - 2 * my, xmax + mx, ymax + my);
+    EXPECT_NEAR(m.win_xmin, expected.win_xmin, 1e-3);
+    EXPECT_NEAR(m.win_xmax, expected.win_xmax, 1e-3);
+    EXPECT_NEAR(m.win_ymin, expected.win_ymin, 1e-3);
+    EXPECT_NEAR(m.win_ymax, expected.win_ymax, 1e-3);
+    // In projection the framed cube is taller than 0.625 of its width: y is kept, x widened.
+    EXPECT_NEAR(m.win_ymin, ymin - 2 * my, 1e-3);
+    EXPECT_NEAR(m.win_ymax, ymax + my, 1e-3);
+    EXPECT_NEAR((m.win_ymax - m.win_ymin) / (m.win_xmax - m.win_xmin), 0.625, 1e-5);
 }
