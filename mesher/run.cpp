@@ -73,13 +73,13 @@ int run_tarnel(int argc, char **argv, FILE *msg_out, FILE *msg_err)
 
     FILE *in = std::fopen(run.opt.in_name.c_str(), "r");
     if (!in) {
-        std::fprintf(msg_err, "File(%s) can not be opened\n", run.opt.in_name.c_str());
+        std::fprintf(msg_err, "File(%s) can not be opened", run.opt.in_name.c_str());
         return exit_refused;
     }
     pending_output out;
     if (!out.open(run.opt.out_name)) {
         std::fclose(in);
-        std::fprintf(msg_err, "File(%s) can not be opened\n", run.opt.out_name.c_str());
+        std::fprintf(msg_err, "File(%s) can not be opened", run.opt.out_name.c_str());
         return exit_refused;
     }
     std::fprintf(msg_out, "Infile [%s], Otfile [%s]\n", run.opt.in_name.c_str(),

@@ -1,8 +1,11 @@
 // Result file, model copies and output-point rows.
 #include "results.h"
+#include "atomic_file.h"
 
+#include <cstdarg>
 #include <cstring>
 #include <string>
+#include <vector>
 
 static const char *const open_failed = "Output data file can not be opened";
 
@@ -18,14 +21,27 @@ static const char *const stress_header =
 static const char *const tensor_line =
     "%8.3f %8.3f  %8.3f %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n";
 
-// Closes f and reports whether everything written reached the file.
-static bool close_checked(std::FILE *f, const std::string &name)
+// printf-style text appended to row.
+__attribute__((format(printf, 2, 3))) static void appendf(std::string &row, const char *format, ...)
 {
-    const bool ok = !std::ferror(f);
-    const bool closed = std::fclose(f) == 0;
-    if (ok && closed) return true;
-    std::fprintf(stderr, "corvane: %s: write error (%s)\n", name.c_str(),
-                 ok ? "close failed" : "disk full or device error");
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args); // %f of 1e300 is long
+    va_end(args);
+    if (length > 0) {
+        std::vector<char> piece(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(piece.data(), piece.size(), format, again);
+        row.append(piece.data(), static_cast<std::size_t>(length));
+    }
+    va_end(again);
+}
+
+// Puts a completely written file in place; on a write error the previous file stays.
+static bool commit_checked(atomic_file &out, const std::string &name)
+{
+    if (out.commit()) return true;
+    std::fprintf(stderr, "corvane: %s: write error (disk full or device error)\n", name.c_str());
     return false;
 }
 
@@ -116,6 +132,12 @@ int nearest_node(const corvane_model &m, double x, double y, double z, bool *wit
 
 void write_point_rows(const corvane_run &run, std::FILE *f)
 {
+    for (const std::string &row : format_point_rows(run)) std::fputs(row.c_str(), f);
+}
+
+std::vector<std::string> format_point_rows(const corvane_run &run)
+{
+    std::vector<std::string> rows;
     const double fs = run.f_stress;
     for (std::size_t p = 0; p < run.out_points.size(); ++p) {
         const out_point &o = run.out_points[p];
@@ -131,44 +153,58 @@ void write_point_rows(const corvane_run &run, std::FILE *f)
         const double *u = &run.disp[3 * n];
         const double *e = &run.node_strain[6 * static_cast<std::size_t>(n)];
         const double *s = &run.node_stress[6 * static_cast<std::size_t>(n)];
-        std::fprintf(f, "%8.5f %8.3f %8.3f  %8.3f ", run.acm_load, x[0], x[1], x[2]);
+        std::string row;
+        appendf(row, "%8.5f %8.3f %8.3f  %8.3f ", run.acm_load, x[0], x[1], x[2]);
         switch (o.code) {
         case 0:
-            std::fprintf(f, "%14.6e %14.6e %14.6e\n", u[0], u[1], u[2]);
+            appendf(row, "%14.6e %14.6e %14.6e\n", u[0], u[1], u[2]);
             break;
         case 1:
-            std::fprintf(f, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", s[0] / fs, s[1] / fs,
-                         s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
+            appendf(row, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", s[0] / fs, s[1] / fs,
+                    s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
             break;
         case 2:
-            std::fprintf(f, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", e[0], e[1], e[2], e[3],
-                         e[4], e[5]);
+            appendf(row, "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e\n", e[0], e[1], e[2], e[3],
+                    e[4], e[5]);
             break;
         case 3:
-            std::fprintf(f, "%14.6e %14.6e %14.6e ", u[0], u[1], u[2]);
-            std::fprintf(f,
-                         "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e "
-                         "%14.6e %14.6e\n",
-                         e[0], e[1], e[2], e[3], e[4], e[5], s[0] / fs, s[1] / fs, s[2] / fs,
-                         s[3] / fs, s[4] / fs, s[5] / fs);
+            appendf(row, "%14.6e %14.6e %14.6e ", u[0], u[1], u[2]);
+            appendf(row,
+                    "%14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e "
+                    "%14.6e %14.6e\n",
+                    e[0], e[1], e[2], e[3], e[4], e[5], s[0] / fs, s[1] / fs, s[2] / fs, s[3] / fs,
+                    s[4] / fs, s[5] / fs);
             break;
         default:
             break; // the prefix only: the next row continues this line
         }
+        rows.push_back(row);
     }
+    return rows;
 }
 
 void write_step_points(corvane_run &run)
 {
     if (run.out_points.empty()) return;
-    std::FILE *f = std::fopen(run.point_file.c_str(), run.append_points ? "a" : "w");
-    if (!f) {
+    if (run.append_points) {
+        // Appended rows from several runs or increments share the file: each row goes out in
+        // one write, so rows never interleave or end half-written.
+        for (const std::string &row : format_point_rows(run))
+            if (!append_in_one_write(run.point_file, row)) {
+                std::fprintf(stderr, "%s", open_failed);
+                run.write_failed = 1;
+                return;
+            }
+        return;
+    }
+    atomic_file out;
+    if (!out.open(run.point_file)) {
         std::fprintf(stderr, "%s", open_failed);
         run.write_failed = 1;
         return;
     }
-    write_point_rows(run, f);
-    if (!close_checked(f, run.point_file)) run.write_failed = 1;
+    write_point_rows(run, out.stream());
+    if (!commit_checked(out, run.point_file)) run.write_failed = 1;
 }
 
 void write_results(corvane_run &run, int c)
@@ -178,24 +214,24 @@ void write_results(corvane_run &run, int c)
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, "%02d.pin", c);
         const std::string copy_name = run.base_name + suffix;
-        std::FILE *f = std::fopen(copy_name.c_str(), "w");
-        if (!f) {
+        atomic_file copy;
+        if (!copy.open(copy_name)) {
             std::fprintf(stderr, "%s", open_failed);
             run.write_failed = 1;
             return;
         }
-        write_model_copy(run, f);
-        if (!close_checked(f, copy_name)) run.write_failed = 1;
+        write_model_copy(run, copy.stream());
+        if (!commit_checked(copy, copy_name)) run.write_failed = 1;
         std::snprintf(suffix, sizeof suffix, "%02d.out", c);
         out_name = run.base_name + suffix;
     }
-    std::FILE *f = std::fopen(out_name.c_str(), "w");
-    if (!f) {
+    atomic_file out;
+    if (!out.open(out_name)) {
         std::fprintf(stderr, "%s", open_failed);
         run.write_failed = 1;
         return;
     }
-    write_result_blocks(run, f);
-    if (!close_checked(f, out_name)) run.write_failed = 1;
+    write_result_blocks(run, out.stream());
+    if (!commit_checked(out, out_name)) run.write_failed = 1;
     write_step_points(run);
 }
