@@ -413,3 +413,31 @@ TEST_F(FormTest, ViewOptionsBacksideTwiceAndOkRefits)
     dlg.CancelClick();
     EXPECT_NEAR(model.rou, 3000.0f, 1e-3f);
 }
+
+TEST_F(FormTest, FormsOnALoadedResultSet)
+{
+    const std::string one = std::string(TEST_DATA_DIR) + "/viewer_one/one";
+    set_input_factors(settings, false);
+    set_output_units(settings, false);
+    model.settings = &settings;
+    ASSERT_EQ(model.load_result_set((one + ".pin").c_str(), (one + ".out").c_str(),
+                                    (one + ".dwi").c_str(), (one + ".dwo").c_str(),
+                                    (one + ".dyn").c_str()),
+              1);
+    ASSERT_EQ(model.n_nodes, 8);
+
+    TDataForm data(model, settings, files, recorder());
+    data.ZE->setText("Non");
+    data.ExecuteClick();
+    EXPECT_EQ(data.ListBox1->count(), 9); // header and the eight nodes
+
+    // One dowel of length 45 across a gap of 0.6: the first half ends at -0.3, the second
+    // starts at 0.3.
+    TDowelList1 dowels(model, settings, files, recorder());
+    dowels.Button1Click();
+    ASSERT_EQ(dowels.ListBox1->count(), 73);
+    EXPECT_EQ(item(dowels.ListBox1, 2).substr(0, 9), "  -22.500");
+    EXPECT_EQ(item(dowels.ListBox1, 2 + 35).substr(0, 9), "   -0.300");
+    EXPECT_EQ(item(dowels.ListBox1, 2 + 36).substr(0, 9), "    0.300");
+    EXPECT_TRUE(messages.empty());
+}
