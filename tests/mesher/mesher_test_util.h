@@ -6,24 +6,41 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace mesher_test
 {
 
-// A fresh directory per test under the test temporary directory.
+// Directories made by scratch_dir in this process, removed when it ends.
+inline std::vector<std::string> &scratch_dirs()
+{
+    static std::vector<std::string> dirs;
+    return dirs;
+}
+
+inline void remove_scratch_dirs()
+{
+    std::error_code ignored;
+    for (const auto &d : scratch_dirs()) std::filesystem::remove_all(d, ignored);
+}
+
+// A fresh directory per test (and process) under the test temporary directory.
 inline std::string scratch_dir()
 {
     const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir =
-        std::filesystem::path(::testing::TempDir()) /
-        (std::string("mesher_") + info->test_suite_name() + "_" + info->name());
+    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                (std::string("mesher_") + info->test_suite_name() + "_" +
+                                 info->name() + "_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
+    if (scratch_dirs().empty()) std::atexit(remove_scratch_dirs);
+    scratch_dirs().push_back(dir.string());
     return dir.string();
 }
 

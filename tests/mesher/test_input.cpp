@@ -2,6 +2,7 @@
 #include "mesher_test_util.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace mesher_test;
 
@@ -85,11 +86,11 @@ TEST(TarnelOptions, UnopenableFiles)
     const std::string dir = scratch_dir();
     const run_result in = run_args({"-I", dir + "/absent.txt", "-O", dir + "/m.pin"});
     EXPECT_EQ(in.status, 1);
-    EXPECT_EQ(in.err, "File(" + dir + "/absent.txt) can not be opened\n");
+    EXPECT_EQ(in.err, "File(" + dir + "/absent.txt) can not be opened");
     write_text(dir + "/in.txt", slab_description());
     const run_result out = run_args({"-I", dir + "/in.txt", "-O", dir + "/no/such/dir.pin"});
     EXPECT_EQ(out.status, 1);
-    EXPECT_EQ(out.err, "File(" + dir + "/no/such/dir.pin) can not be opened\n");
+    EXPECT_EQ(out.err, "File(" + dir + "/no/such/dir.pin) can not be opened");
 }
 
 TEST(TarnelInput, RepeatedCoordinatePassesAndMessagesOnTheRightStreams)
@@ -172,4 +173,17 @@ TEST(TarnelInput, RefusedRunLeavesAnEarlierModelUntouched)
     write_text(dir + "/in.txt", "1 0\n1 1 1 1 0 10 0 10");
     EXPECT_EQ(run_args({"-I", dir + "/in.txt", "-O", dir + "/m.pin"}).status, 1);
     EXPECT_EQ(read_text(dir + "/m.pin"), "earlier model\n");
+}
+
+TEST(TarnelInput, ModelFileGetsTheUsualPermissions)
+{
+    // written through a private temporary file, the model must still be readable like any
+    // file the user creates (mode 0666 less the umask)
+    const std::string dir = scratch_dir();
+    write_text(dir + "/in.txt", slab_description());
+    ASSERT_EQ(run_args({"-I", dir + "/in.txt", "-O", dir + "/m.pin"}).status, 0);
+    const mode_t mask = umask(0);
+    umask(mask);
+    const auto perms = std::filesystem::status(dir + "/m.pin").permissions();
+    EXPECT_EQ(static_cast<unsigned>(perms) & 0777u, 0666u & ~static_cast<unsigned>(mask));
 }
