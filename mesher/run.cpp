@@ -89,6 +89,13 @@ int run_tarnel(int argc, char **argv, FILE *msg_out, FILE *msg_err)
     if (!read) return exit_refused;
 
     if (!make_elements(run)) return exit_refused;
+    if (run.ne == 0) {
+        std::fprintf(msg_err,
+                     "tarnel: %s: the description makes no element (every cell is void, narrow "
+                     "in both directions, or a joint strip of a joint layer)\n",
+                     run.opt.in_name.c_str());
+        return exit_refused;
+    }
     make_boundary(run);
     if (!rearrange_nodes(run)) return exit_refused;
     make_load_faces(run);

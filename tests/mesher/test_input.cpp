@@ -150,6 +150,8 @@ TEST(TarnelInput, MalformedOrTruncatedDescriptionsNameLayerAndField)
         {"1 0\n" + layer_text("0 10 20", "0 10", "0 -5", "0 1", "1", {solid(1), solid(2)}),
          "layer 0: x interval 1 (type 1) and y interval 0 (type 1) select material 2, but the "
          "layer has materials 0 to 1"},
+        {"1 0\n" + layer_text("0 10", "0 10", "0 -5", "0", "0", {solid(0)}),
+         "the description makes no element"},
         {"1 0\n" + layer_text("0 10 20", "0 10", "0 -5", "-1 0", "0", {solid(1)}),
          "layer 0: x interval 0 (type -1) and y interval 0 (type 0) select material -1"},
     };
