@@ -1,5 +1,6 @@
 // Dowel result file (.dwo), the appended line of dowel maxima, and the checks of the dowel data.
 #include "dowel_results.h"
+#include "atomic_file.h"
 #include "dowel.h"
 #include "joint.h"
 #include "solid.h"
@@ -128,35 +129,25 @@ int out_results_dowel(const corvane_model &m, const char *dowel_result_file,
 {
     if (m.ndowel <= 0) return 0;
 
-    // The file appears complete or not at all: write a temporary, then rename.
-    const std::string temporary = std::string(dowel_result_file) + ".tmp";
-    std::FILE *out = std::fopen(temporary.c_str(), "w");
-    if (!out) {
+    // The file appears complete or not at all: a temporary, renamed when written.
+    atomic_file out;
+    if (!out.open(dowel_result_file)) {
         std::fputs("File open error in out_results_dowel", stderr);
         return 1;
     }
     dowel_maxima mx;
-    write_dowel_lines(m, out, mx);
-    const bool written = !std::ferror(out);
-    if (std::fclose(out) != 0 || !written ||
-        std::rename(temporary.c_str(), dowel_result_file) != 0) {
-        std::remove(temporary.c_str());
+    write_dowel_lines(m, out.stream(), mx);
+    if (!out.commit()) {
         std::fputs("File open error in out_results_dowel", stderr);
         return 1;
     }
 
     char line[256];
-    const int length = format_dowel_max_line(m, mx, line, sizeof line);
-    std::FILE *maxf = std::fopen(dowel_max_file, "a");
-    if (!maxf) {
+    format_dowel_max_line(m, mx, line, sizeof line);
+    // one write per line, so lines appended by several runs never interleave
+    if (!append_in_one_write(dowel_max_file, line)) {
         std::fprintf(stderr, "File(%s) File open error in out_results_dowel", dowel_max_file);
-        return dowel_max_file[0] != '\0' ? 1 : 0;
-    }
-    // one write per line, so concurrent appenders cannot interleave within it
-    const bool appended = std::fwrite(line, 1, length, maxf) == static_cast<std::size_t>(length);
-    if (std::fclose(maxf) != 0 || !appended) {
-        std::fprintf(stderr, "File(%s) File open error in out_results_dowel", dowel_max_file);
-        return 1;
+        return dowel_max_file[0] != '\0' ? 1 : 0; // no -J name: nothing was asked for
     }
     return 0;
 }

@@ -25,11 +25,11 @@ void write_dowel_lines(const corvane_model &m, std::FILE *out, dowel_maxima &mx)
 int format_dowel_max_line(const corvane_model &m, const dowel_maxima &mx, char *line, int size);
 
 // End-of-case dowel output: the dowel result file is written under a
-// temporary name and renamed over dowel_result_file, then the maximum line is
-// appended to dowel_max_file with a single write. Nothing happens without
-// dowels. Returns 0, or 1 when a file named by the user could not be written
-// (the messages have been printed); an empty dowel_max_file (no -J) only
-// prints the message.
+// temporary name and renamed onto dowel_result_file when complete, then the
+// maximum line is appended to dowel_max_file with a single write. Nothing
+// happens without dowels. Returns 0, or 1 when a file named by the user could
+// not be written (the messages have been printed); an empty dowel_max_file
+// (no -J) only prints the message.
 int out_results_dowel(const corvane_model &m, const char *dowel_result_file,
                       const char *dowel_max_file);
 
