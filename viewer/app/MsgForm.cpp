@@ -1,6 +1,8 @@
 // "Process Status" window: shows the loader's progress lines at their pixel rows.
 #include "MsgForm.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QPainter>
 
 TMessageForm::TMessageForm(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -11,9 +13,12 @@ TMessageForm::TMessageForm(QWidget *parent) : QWidget(parent, Qt::Window)
     client.fill(Qt::white);
 }
 
+// Loads run on the event thread: let the window appear now, without taking user input, so the
+// progress lines can be seen while the load goes on.
 void TMessageForm::show()
 {
     QWidget::show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TMessageForm::hide()
@@ -39,7 +44,7 @@ void TMessageForm::text(int x, int y, const char *line)
     p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), Qt::white);
     p.drawText(x, y + fm.ascent(), s);
     p.end();
-    update();
+    if (isVisible()) repaint(); // at once: no event is handled until the load ends
 }
 
 void TMessageForm::paintEvent(QPaintEvent *)
