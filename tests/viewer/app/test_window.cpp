@@ -502,6 +502,22 @@ TEST_F(WindowTest, InitFormLoadsTheCommandLineSetAndDrawsTheMesh)
     EXPECT_GT(coloured_pixels(w.picture), 1000);
 }
 
+TEST_F(WindowTest, SmoothContourDrawsIntoThePicture)
+{
+    command_options o;
+    o.base_name = copy_set("smooth");
+    o.unit_mode = 1;
+    TPost3DForm &w = make_form(o);
+    w.initForm();
+    w.Sx1Click();
+    const int band_pixels = coloured_pixels(w.picture);
+    w.SmoothCnt1Click();
+    w.Sx1Click();
+    // The same faces are covered in either mode.
+    EXPECT_GT(coloured_pixels(w.picture), band_pixels / 2);
+    EXPECT_GT(coloured_pixels(w.MessageForm->client_image()), 0); // progress lines
+}
+
 TEST_F(WindowTest, OverlayKeepsTheEarlierPicture)
 {
     command_options o;
