@@ -1,8 +1,37 @@
 // Reading and checking of the layer description: layers, interval types, materials, loads.
 #include "tarnel.h"
 
+#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdarg>
+#include <cstdlib>
+
+// Next white-space separated word (at most 63 characters kept); false at the end of the file.
+// A word must be a number as a whole: "1.5" is not an integer and "10,5" not a number.
+static bool next_word(FILE *in, char word[64])
+{
+    return std::fscanf(in, "%63s", word) == 1;
+}
+
+static bool parse_int(const char *word, int &value)
+{
+    char *end = nullptr;
+    errno = 0;
+    const long v = std::strtol(word, &end, 10);
+    if (end == word || *end != '\0' || errno != 0 || v < INT_MIN || v > INT_MAX) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+static bool parse_float(const char *word, float &value)
+{
+    char *end = nullptr;
+    const float v = std::strtof(word, &end);
+    if (end == word || *end != '\0') return false;
+    value = v;
+    return true;
+}
 
 // Prints "tarnel: <file>: <what>" as one line on the error stream.
 static void refuse(const tarnel_run &run, const char *format, ...)
@@ -19,7 +48,8 @@ static void refuse(const tarnel_run &run, const char *format, ...)
 static bool read_int(FILE *in, const tarnel_run &run, int layer, const char *field, int index,
                      int &value)
 {
-    if (std::fscanf(in, "%d", &value) == 1) return true;
+    char word[64];
+    if (next_word(in, word) && parse_int(word, value)) return true;
     char where[64] = "";
     if (layer >= 0) std::snprintf(where, sizeof where, "layer %d: ", layer);
     if (index >= 0)
@@ -34,7 +64,8 @@ static bool read_real(FILE *in, const tarnel_run &run, const char *where, const 
                       int index, float &value)
 {
     float v = 0.0f;
-    if (std::fscanf(in, "%f", &v) != 1) {
+    char word[64];
+    if (!next_word(in, word) || !parse_float(word, v)) {
         refuse(run, "%scannot read %s %d (missing or not a number)", where, field, index);
         return false;
     }
@@ -152,7 +183,8 @@ static bool read_loads(FILE *in, tarnel_run &run, int nloads)
     for (int k = 0; k < nloads; ++k) {
         float v[7];
         for (int f = 0; f < 7; ++f) {
-            if (std::fscanf(in, "%f", &v[f]) != 1) {
+            char word[64];
+            if (!next_word(in, word) || !parse_float(word, v[f])) {
                 refuse(run, "load %d: cannot read %s (missing or not a number)", k, names[f]);
                 return false;
             }
