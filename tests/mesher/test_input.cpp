@@ -145,7 +145,6 @@ TEST(TarnelInput, MalformedOrTruncatedDescriptionsNameLayerAndField)
         {"1 0\n1 1 0 1\n", "layer 0: nz is 0"},
         {"1 0\n1 1.5 1 1\n", "layer 0: cannot read ny (missing or not an integer)"},
         {"1 0\n1 1 1 1 0 10,5 0 10 0 -5 0 0 " + solid(1), "layer 0: cannot read x coordinate 1"},
-
         {"1 0\n1 1 1 1 0 10 0 10 0 -5 0 0 1000 0.2 0", "layer 0: cannot read material 0 entry 3"},
         {"1 0\n1 1 1 1 0 10 0 10 0 -5 0 zero", "layer 0: cannot read y interval type 0"},
         {"1 0\n1 1 1 1 0 inf 0 10 0 -5 0 0 " + solid(1), "layer 0: x coordinate 1 is not a finite"},
