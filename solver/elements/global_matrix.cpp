@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 // Appends node b to node a's neighbour list unless it is there already.
 static void couple(std::vector<std::vector<int>> &nbrs, int a, int b)
@@ -173,15 +175,39 @@ static void restore_rows(row_slot_matrix &a)
 // the displacements.
 static void assemble_constant_part(corvane_model &m)
 {
+    // Generated meshes repeat a few element shapes many times: the matrix of
+    // a brick depends only on its node positions relative to node 0 and on E
+    // and nu, so equal keys share one integration (bit for bit the same
+    // result). Elements with a failing Jacobian are never shared, so each one
+    // reports its own points.
+    const std::size_t max_shapes = 4096; // 18 MB of element matrices at most
+    std::unordered_map<std::string, std::size_t> shape_index;
+    std::vector<double> shapes;
     double xyz[24], d[36], ek[576];
+    double key[26];
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
         const double *mat = &m.mats[12 * rec[8]];
         if (material_type(mat) != 0) continue;
-        make_d(mat, d);
         gather_nodes(rec, m.coords.data(), 8, xyz);
-        solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
-        assemble_ek(m.matrix, ek, 1.0, &m.plan.pair_pos[m.plan.element_offset[e]], rec, 8);
+        for (int k = 23; k >= 0; --k) xyz[k] -= xyz[k % 3];
+        std::memcpy(key, xyz, sizeof xyz);
+        key[24] = mat[0];
+        key[25] = mat[1];
+        const std::string shape(reinterpret_cast<const char *>(key), sizeof key);
+        const auto found = shape_index.find(shape);
+        const double *k_e = ek;
+        if (found != shape_index.end()) {
+            k_e = &shapes[found->second];
+        } else {
+            make_d(mat, d);
+            const int failed = solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
+            if (failed == 0 && shape_index.size() < max_shapes) {
+                shape_index.emplace(shape, shapes.size());
+                shapes.insert(shapes.end(), ek, ek + 576);
+            }
+        }
+        assemble_ek(m.matrix, k_e, 1.0, &m.plan.pair_pos[m.plan.element_offset[e]], rec, 8);
     }
     // Dowels: a 48x48 matrix over the 16 nodes of the two end elements. The
     // dowel materials were checked when read, so every link matrix forms.
