@@ -2,6 +2,10 @@
 // picture files (24-bit bitmap, or PNG by name).
 #include "qt_canvas.h"
 
+#include "atomic_file.h"
+
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPolygon>
@@ -222,7 +226,15 @@ bool write_picture(const QImage &image, const std::string &file_name, std::strin
         return false;
     }
     if (ends_with_png(file_name)) {
-        if (!image.save(QString::fromStdString(file_name), "PNG")) {
+        // Encoded in memory, then written like the bitmap: complete or not at all.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        atomic_file out;
+        if (!image.save(&buffer, "PNG") || !out.open(file_name) ||
+            std::fwrite(png.constData(), 1, static_cast<std::size_t>(png.size()), out.stream()) !=
+                static_cast<std::size_t>(png.size()) ||
+            !out.commit()) {
             why = "cannot write " + file_name;
             return false;
         }
@@ -252,15 +264,13 @@ bool write_picture(const QImage &image, const std::string &file_name, std::strin
             dst[3 * x + 2] = static_cast<unsigned char>(qRed(src[x]));
         }
     }
-    std::FILE *f = std::fopen(file_name.c_str(), "wb");
-    if (!f) {
+    // Under a temporary name until complete: a failed write keeps the previous picture.
+    atomic_file out;
+    if (!out.open(file_name)) {
         why = "cannot create " + file_name;
         return false;
     }
-    const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!ok || !closed) {
-        std::remove(file_name.c_str());
+    if (std::fwrite(b.data(), 1, b.size(), out.stream()) != b.size() || !out.commit()) {
         why = "cannot write " + file_name;
         return false;
     }

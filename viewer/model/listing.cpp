@@ -2,6 +2,7 @@
 // batch command.
 #include "listing.h"
 
+#include "atomic_file.h"
 #include "field_text.h"
 
 #include <cmath>
@@ -250,17 +251,15 @@ std::vector<std::string> dowel_listing(const t_dowel *dowels, int n, float lengt
 
 bool write_listing_file(const std::string &path, const std::vector<std::string> &lines)
 {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = true;
+    // Written under a temporary name and renamed when complete: a failed write leaves the
+    // previous listing (or none), never a half-written one.
+    atomic_file out;
+    if (!out.open(path)) return false;
+    std::FILE *f = out.stream();
     for (const std::string &line : lines) {
         if (std::fwrite(line.data(), 1, line.size(), f) != line.size() ||
-            std::fwrite("\r\n", 1, 2, f) != 2) {
-            ok = false;
-            break;
-        }
+            std::fwrite("\r\n", 1, 2, f) != 2)
+            return false; // out's destructor removes the temporary file
     }
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::remove(path.c_str()); // no half-written listing is left behind
-    return ok;
+    return out.commit();
 }

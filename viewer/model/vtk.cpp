@@ -1,5 +1,6 @@
 // VTK legacy export of the result model: mesh as hexahedra, displacement and principal stress
 // vectors.
+#include "atomic_file.h"
 #include "fem3d.h"
 
 #include <cstdio>
@@ -24,8 +25,9 @@ const char vtk_component[] = "%f ";
 
 int FEMg3D::export_vtk(const char *file_name) const
 {
-    std::FILE *f = std::fopen(file_name, "w");
-    if (!f) return -1;
+    atomic_file out; // a failed export leaves the previous file, never a truncated one
+    if (!out.open(file_name)) return -1;
+    std::FILE *f = out.stream();
     const float lf = settings->length_factor, sf = settings->stress_factor;
     std::fputs(vtk_header, f);
     std::fprintf(f, vtk_points, n_nodes);
@@ -59,6 +61,5 @@ int FEMg3D::export_vtk(const char *file_name) const
             std::fputs("\n", f);
         }
     }
-    std::fclose(f);
-    return 1;
+    return out.commit() ? 1 : -1;
 }

@@ -1,0 +1,64 @@
+// Viewer output files (VTK, listings, pictures) that appear only when complete (temporary, rename).
+#include "atomic_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+bool atomic_file::open(const std::string &name)
+{
+    abandon();
+    if (name.empty()) return false;
+    // A device, a pipe or a symbolic link cannot be replaced by a rename without changing what
+    // the name is: those are written in place (a directory then fails to open).
+    struct stat st;
+    if (lstat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        file_ = std::fopen(name.c_str(), "w");
+        temp_name_.clear();
+        final_name_ = name;
+        return file_ != nullptr;
+    }
+    std::vector<char> pattern(name.begin(), name.end());
+    const char suffix[] = ".tmpXXXXXX";
+    pattern.insert(pattern.end(), suffix, suffix + sizeof suffix); // with the terminating NUL
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) return false;
+    // mkstemp makes the file private (0600); give it what fopen would: 0666 less the umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    temp_name_ = pattern.data();
+    file_ = fdopen(fd, "w");
+    if (!file_) {
+        close(fd);
+        std::remove(temp_name_.c_str());
+        return false;
+    }
+    final_name_ = name;
+    return true;
+}
+
+bool atomic_file::commit()
+{
+    if (!file_) return false;
+    bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+    if (temp_name_.empty()) { // written in place
+        ok = std::fclose(file_) == 0 && ok;
+        file_ = nullptr;
+        return ok;
+    }
+    ok = ok && fsync(fileno(file_)) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    ok = ok && std::rename(temp_name_.c_str(), final_name_.c_str()) == 0;
+    if (!ok) std::remove(temp_name_.c_str());
+    return ok;
+}
+
+void atomic_file::abandon()
+{
+    if (!file_) return;
+    std::fclose(file_);
+    file_ = nullptr;
+    if (!temp_name_.empty()) std::remove(temp_name_.c_str());
+}

@@ -1,0 +1,34 @@
+// Viewer output files (VTK, listings, pictures) that appear only when complete (temporary, rename).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// A file written under a temporary name beside its final name and renamed onto it only when
+// everything reached the disk: an interrupted or failed export leaves the previous complete file
+// (or none), never a truncated one that looks complete.
+class atomic_file
+{
+  public:
+    atomic_file() = default;
+    atomic_file(const atomic_file &) = delete;
+    atomic_file &operator=(const atomic_file &) = delete;
+    ~atomic_file() { abandon(); }
+
+    // Creates the temporary file "<name>.tmpXXXXXX" (same directory, so the rename cannot
+    // cross file systems) with the permissions a plain fopen would give. A name that exists
+    // and is no regular file (device, pipe, symbolic link) is opened and written in place.
+    // False when the file cannot be created.
+    bool open(const std::string &name);
+    // The stream to write to while the file is open.
+    std::FILE *stream() const { return file_; }
+    // Flushes, syncs and closes the temporary file and renames it onto the final name. False
+    // (temporary removed, final name untouched) on any write, close or rename error.
+    bool commit();
+    // Closes and removes the temporary file; the final name is untouched.
+    void abandon();
+
+  private:
+    std::FILE *file_ = nullptr;
+    std::string final_name_, temp_name_;
+};
