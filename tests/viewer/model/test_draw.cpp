@@ -698,3 +698,57 @@ TEST(Graph, NamesAndDispatch)
     draw_graph(m, ds, other, 21, 640, 400, graph_target::window);
     EXPECT_EQ(other.lines.size(), 3u);
 }
+
+namespace
+{
+// Keeps what the smooth contour mode sends.
+class recording_surface : public smooth_surface
+{
+  public:
+    std::vector<std::vector<float>> triangles; // xy (6) then rgb (9)
+    int clears = 0, flushes = 0;
+    void set_projection(int, int, float, float, float, float) override {}
+    void clear(float, float, float) override { clears++; }
+    void triangle(const float *xy, const float *rgb) override
+    {
+        std::vector<float> t(xy, xy + 6);
+        t.insert(t.end(), rgb, rgb + 9);
+        triangles.push_back(t);
+    }
+    void flush() override { flushes++; }
+};
+} // namespace
+
+// Smooth mode: one triangle with the scale's colours at its corners, in projection-plane
+// coordinates, nothing on the canvas; the surface is cleared at the start of every contour.
+TEST(ContourTriangle, SmoothModeSendsCornerColours)
+{
+    FEMg3D m;
+    one_face_model(m);
+    display_settings ds;
+    ds.smooth_contour = true;
+    m.settings = &ds;
+    recording_surface surface;
+    m.smooth = &surface;
+    line_canvas cv;
+    const float v[3] = {-1.0f, 0.0f, 1.0f};
+    const float px[3] = {1, 2, 3}, py[3] = {4, 5, 6};
+    m.fill_contour_triangle(cv, v, -1.0f, 1.0f, 0.1f, px, py, 0.5f);
+    EXPECT_TRUE(cv.lines.empty());
+    ASSERT_EQ(surface.triangles.size(), 1u);
+    const std::vector<float> expected = {1,     4,    2,   5, 3, 6, // positions
+                                         0.5f,  0,    0,            // red at t = -1, half bright
+                                         0,     0.5f, 0,            // green at t = 0
+                                         0.25f, 0,    0.5f};        // violet at t = 1
+    ASSERT_EQ(surface.triangles[0].size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); i++)
+        EXPECT_FLOAT_EQ(surface.triangles[0][i], expected[i]) << i;
+    EXPECT_EQ(surface.flushes, 1);
+
+    line_canvas contour;
+    m.draw_contour(contour, 0);
+    EXPECT_EQ(surface.clears, 1);
+    EXPECT_EQ(surface.triangles.size(), 3u); // two more for the face
+    EXPECT_EQ(contour.count("polygon"), 0);
+    m.smooth = nullptr;
+}
