@@ -113,7 +113,7 @@ inline result_set read_result_file(const std::string &name, int np)
 // node 4*l + k at level l with corners (0,0), (a,0), (a,a), (0,a). sides:
 // "roller" fixes x and y everywhere; "free" holds the base in z and just
 // enough in x and y to stop rigid motion. base_fixed fixes the base fully.
-struct column_spec {
+struct column_layout {
     int nz = 4;
     double a = 1.0, h = 1.0;
     double e = 1000.0, nu = 0.25, gamma = 0.0, alpha = 0.0, temp_c = 0.0;
@@ -122,7 +122,7 @@ struct column_spec {
     int bw = 150;
 };
 
-inline std::string column_model(const column_spec &c)
+inline std::string column_model(const column_layout &c)
 {
     std::ostringstream s;
     s.precision(17);

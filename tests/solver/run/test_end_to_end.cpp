@@ -28,7 +28,7 @@ struct model_run {
 
 TEST(EndToEnd, ColumnUnderTopPressureWithRollerSidesIsUniaxialStrain)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 4;
     c.h = 0.5;
     c.top_pressure = 10.0;
@@ -49,7 +49,7 @@ TEST(EndToEnd, ColumnUnderTopPressureWithRollerSidesIsUniaxialStrain)
 
 TEST(EndToEnd, ColumnWithFreeSidesIsUniaxialStress)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 3;
     c.a = 2.0;
     c.top_pressure = 6.0;
@@ -70,7 +70,7 @@ TEST(EndToEnd, ColumnWithFreeSidesIsUniaxialStress)
 
 TEST(EndToEnd, SelfWeightOfARollerColumn)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 4;
     c.h = 0.75;
     c.gamma = 2.0;
@@ -88,7 +88,7 @@ TEST(EndToEnd, SelfWeightOfARollerColumn)
 
 TEST(EndToEnd, TemperatureChangeFreeAndRestrained)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 1;
     c.a = 2.0;
     c.alpha = 1e-5;
@@ -209,7 +209,7 @@ TEST(EndToEnd, FailedIncrementIsWithdrawnAndSubdivided)
 
 TEST(EndToEnd, FourIncrementsReachFullLoadLinearly)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 2;
     c.top_pressure = 4.0;
     model_run r(column_model(c), 12, {"-P", "4", "1"});
@@ -223,7 +223,7 @@ TEST(EndToEnd, FourIncrementsReachFullLoadLinearly)
 
 TEST(EndToEnd, NoLoadConvergesAtOnceWithZeroDisplacements)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 1;
     model_run r(column_model(c), 8);
     ASSERT_EQ(r.out.status, 0);
@@ -236,7 +236,7 @@ TEST(EndToEnd, SecondPhaseAddsFactorTimesElasticForces)
 {
     // entry 4 = 1: the second-phase load is K u of the first phase, so the
     // displacements double
-    column_spec c;
+    column_layout c;
     c.nz = 2;
     c.top_pressure = 3.0;
     std::string text = column_model(c);
@@ -251,7 +251,7 @@ TEST(EndToEnd, SecondPhaseAddsFactorTimesElasticForces)
 
 TEST(EndToEnd, ElementErrorsEndTheRunWithoutResults)
 {
-    column_spec c;
+    column_layout c;
     c.nz = 1;
     std::string text = column_model(c);
     text.replace(text.find("0 1 2 3 4 5 6 7 0"), 17, "0 3 2 1 4 7 6 5 0"); // clockwise

@@ -122,7 +122,7 @@ TEST(Input, DowelAxisFollowsTheThinnestExtent)
 TEST(Input, ElementSearchIncludesUpperBoundOnly)
 {
     corvane_run run;
-    column_spec c;
+    column_layout c;
     c.nz = 2;
     read_model_text(run, column_model(c));
     int counter = 0;

@@ -18,7 +18,7 @@ static std::vector<std::string> lines_of(const std::string &text)
 TEST(Results, ResultFileLayoutOfATwoElementModel)
 {
     scratch_dir dir;
-    column_spec c;
+    column_layout c;
     c.nz = 2;
     c.top_pressure = 5.0;
     const std::string base = dir.file("two");
@@ -137,7 +137,7 @@ TEST(Results, TwoCasesWriteCopiesInInputUnitsForEveryUnitCode)
 {
     for (int unit = 0; unit <= 2; ++unit) {
         scratch_dir dir;
-        column_spec c;
+        column_layout c;
         c.nz = 2;
         c.top_pressure = 4.0;
         const std::string base = dir.file("slab");
@@ -213,7 +213,7 @@ TEST(Results, ModelCopyFormats)
 TEST(Results, ZeroCasesWriteNothing)
 {
     scratch_dir dir;
-    column_spec c;
+    column_layout c;
     c.nz = 1;
     const std::string base = dir.file("slab");
     write_text(base + ".pin", column_model(c));
@@ -227,7 +227,7 @@ TEST(Results, ZeroCasesWriteNothing)
 TEST(Results, WriteFailuresEndWithStatusThree)
 {
     scratch_dir dir;
-    column_spec c;
+    column_layout c;
     c.nz = 1;
     c.top_pressure = 1.0;
     const std::string base = dir.file("slab");
