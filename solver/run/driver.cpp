@@ -68,6 +68,8 @@ void first_phase(corvane_run &run)
     for (int i = 0; i < total_inc;) {
         run.disp_saved = run.disp;
         run.resid_saved = run.resid;
+        // a full-size increment after sub-increments must not carry the load past f_ext
+        if (run.acm_load + dinc > 1.0 + 1e-12) dinc = 1.0 - run.acm_load;
         run.acm_load += dinc;
         vec_axpy(run.resid.data(), dinc, run.f_ext.data(), nn);
         vec_zero(run.ddisp.data(), nn);
@@ -237,6 +239,11 @@ int run_analysis(corvane_run &run)
         if (run.err_count != 0) return end_on_element_errors(run, c);
         vec_zero(run.resid.data(), run.nn);
         first_phase(run);
+        if (run.acm_load < 1.0 - 1e-9)
+            std::fprintf(stderr,
+                         "\ncorvane: case %d: the increments ran out at load factor %.5f; "
+                         "the results are for that part of the load\n",
+                         c, run.acm_load);
         if (run.phase2) {
             build_phase2_load(run);
             if (run.err_count != 0) return end_on_element_errors(run, c);

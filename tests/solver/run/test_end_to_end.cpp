@@ -203,6 +203,10 @@ TEST(EndToEnd, FailedIncrementIsWithdrawnAndSubdivided)
     const std::vector<std::string> expect = {"0 0.50000 0", "1 0.25000 0", "2 0.50000 0",
                                              "3 0.75000 0"};
     EXPECT_EQ(increment_lines(r.out.out), expect) << r.out.out;
+    // the run goes on to the results, saying that they hold only part of the load
+    EXPECT_NE(r.out.err.find("case 0: the increments ran out at load factor 0.75000"),
+              std::string::npos)
+        << r.out.err;
     // the first line of every increment shows norm0 = 0
     EXPECT_NE(r.out.out.find("\n--- Residures: norm0= 0.00000e+00, norm1="), std::string::npos);
 }
