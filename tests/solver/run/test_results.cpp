@@ -249,3 +249,33 @@ TEST(Results, WriteFailuresEndWithStatusThree)
     EXPECT_EQ(none.status, status_write_failed);
     EXPECT_NE(none.err.find("Output data file can not be opened"), std::string::npos);
 }
+
+TEST(Results, SecondPhaseStepRowsPrecedeTheFinalRowsWhenAppending)
+{
+    // -R -P 2 1 -A: one row after each of the two second-phase increments
+    // (nodal stresses still zero, acm_load left at 1 by the first phase), then
+    // the final row of the case
+    scratch_dir dir;
+    column_layout c;
+    c.nz = 1;
+    c.top_pressure = 2.0;
+    const std::string base = dir.file("slab");
+    write_text(base + ".pin", column_model(c));
+    const std::string points = dir.file("points.txt");
+    const run_output r = run_corvane(
+        {"-F", base, "-R", "-P", "2", "1", "-A", "-O", points, "-C", "0", "0", "1", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> rows = lines_of(read_text(points));
+    ASSERT_EQ(rows.size(), 3u);
+    char zero_row[256];
+    std::snprintf(zero_row, sizeof zero_row,
+                  "%8.5f %8.3f %8.3f  %8.3f %14.6e %14.6e %14.6e %14.6e %14.6e %14.6e", 1.0, 0.0,
+                  0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0);
+    EXPECT_EQ(rows[0], zero_row);
+    EXPECT_EQ(rows[1], zero_row);
+    EXPECT_NE(rows[2], zero_row); // recovered stresses of the case
+    // without -R the step rows are never written: one row
+    fs::remove(points);
+    run_corvane({"-F", base, "-P", "2", "1", "-A", "-O", points, "-C", "0", "0", "1", "1"});
+    EXPECT_EQ(lines_of(read_text(points)).size(), 1u);
+}
