@@ -70,8 +70,14 @@ bool append_in_one_write(const std::string &name, const std::string &text)
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (fd < 0) return false;
     ssize_t written;
-    do written = ::write(fd, text.data(), text.size());
-    while (written < 0 && errno == EINTR);
+    do {
+        written = ::write(fd, text.data(), text.size());
+    } while (written < 0 && errno == EINTR);
+    if (written > 0 && written < static_cast<ssize_t>(text.size())) {
+        // A full disk took part of the text: cut the torn piece off again.
+        const off_t end = lseek(fd, 0, SEEK_CUR);
+        if (end >= written && ftruncate(fd, end - written) != 0) written = -1;
+    }
     const bool closed = ::close(fd) == 0;
     return written == static_cast<ssize_t>(text.size()) && closed;
 }

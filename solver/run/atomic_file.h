@@ -34,6 +34,7 @@ class atomic_file
 };
 
 // Appends text to the file name with one write call, so that lines appended by several runs
-// never interleave and an interruption leaves either the whole text or none of it. False when
-// the file cannot be opened or the write is short.
+// never interleave and an interruption leaves either the whole text or none of it (a short
+// write on a full disk is cut off again). False when the file cannot be opened or the write is
+// short.
 bool append_in_one_write(const std::string &name, const std::string &text);

@@ -371,6 +371,11 @@ void read_case_header(corvane_run &run, std::FILE *f, const std::string &name)
     READ_INT(rd, ncases, "number of cases");
     check_count(rd, npoints, INT_MAX / 4, "number of output points");
     check_count(rd, ncases, INT_MAX, "number of cases");
+    // Cases without materials to read would all repeat the same analysis, as many times as
+    // the count says (and leave no case materials to index).
+    if (ncases > 1 && run.nm == 0)
+        rd.fail("number of cases = %d, but the model has no materials for the cases to replace",
+                ncases);
     std::vector<out_point> points;
     reserve_for(points, npoints);
     for (int p = 0; p < npoints; ++p) {
