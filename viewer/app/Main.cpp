@@ -82,35 +82,6 @@ std::string material_name(int current_material)
     return "No." + std::to_string(static_cast<long long>(current_material) + 1);
 }
 
-// Indexed by graph_type; FI (19) has the empty name.
-static const char *const graph_names[21] = {"Mesh",
-                                            "Displacement",
-                                            "Sx",
-                                            "Sy",
-                                            "Sz",
-                                            "Syz",
-                                            "Szx",
-                                            "Sxy",
-                                            "Ex",
-                                            "Ey",
-                                            "Ez",
-                                            "Eyz",
-                                            "Ezx",
-                                            "Exy",
-                                            "Dowel Bending Stress",
-                                            "Dowel Shear Stress",
-                                            "S1",
-                                            "S2",
-                                            "S3",
-                                            "",
-                                            "Principal Stress"};
-
-const char *graph_name(int graph_type)
-{
-    if (graph_type < 0 || graph_type > 20) return nullptr;
-    return graph_names[graph_type];
-}
-
 std::string caption_text(const std::string &base_name)
 {
     return "Post Processor 3D [" + base_name + "]";

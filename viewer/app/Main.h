@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display.h"
+#include "graph.h"
 
 class FEMg3D;
 class QAction;
@@ -44,10 +45,6 @@ command_options parse_command_line(const std::vector<std::string> &tokens);
 // Material name of current_material (-1 "All", 0 "No.1", ... 7 "N.8", ... 11 "No.12"); indices
 // beyond the table are named "No.<index + 1>" in the same pattern.
 std::string material_name(int current_material);
-
-// Graph name of graph_type 0..20 ("Mesh" ... "Principal Stress", FI the empty text); nullptr
-// for any other value.
-const char *graph_name(int graph_type);
 
 // The window caption and the four status panel texts.
 std::string caption_text(const std::string &base_name);

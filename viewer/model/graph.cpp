@@ -29,6 +29,12 @@ const char *const graph_names[n_graph_types] = {"Mesh",
 const int white = 0xFFFFFF;
 } // namespace
 
+const char *graph_name(int graph_type)
+{
+    if (graph_type < 0 || graph_type >= n_graph_types) return nullptr;
+    return graph_names[graph_type];
+}
+
 int graph_type_of(const std::string &name)
 {
     if (name.empty()) return -1;

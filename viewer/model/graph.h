@@ -18,6 +18,9 @@ constexpr int n_graph_types = 21;
 // "Shear"; -1 for an unknown name. Case matters.
 int graph_type_of(const std::string &name);
 
+// Status-bar name of a graph type (FI's is empty); nullptr outside 0..20.
+const char *graph_name(int graph_type);
+
 // Principal choice of a menu item: "Minimum" 0, "Middle" 1, "Maximum" 2, "All" 3; -1 unknown.
 int principal_choice_of(const std::string &name);
 
