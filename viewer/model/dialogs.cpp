@@ -82,8 +82,10 @@ std::string material_value_text(const FEMg3D &model, int m)
     // Modulus in MPa whatever the display units: solids in kgf/cm2, joint springs per cm.
     const float value = static_cast<float>(kind < 1.0f ? e * 0.098 : e * 9.8);
     char buffer[80];
+    // a kind beyond the int range or not a number (damaged file) is shown as -1
+    const int kind_code = kind > -2.0e9f && kind < 2.0e9f ? static_cast<int>(kind) : -1;
     std::snprintf(buffer, sizeof buffer, material_value_format, static_cast<double>(value),
-                  static_cast<int>(kind));
+                  kind_code);
     return buffer;
 }
 

@@ -34,7 +34,10 @@ void face_normal(const float p[3][3], float n[3])
 int FEMg3D::material_kind(int m) const
 {
     if (m < 0 || m >= n_materials) return -1;
-    return static_cast<int>(materials[m].value[11]);
+    const float kind = materials[m].value[11];
+    // beyond the int range or not a number: no solid (the conversion itself would be undefined)
+    if (!(kind > -2.0e9f && kind < 2.0e9f)) return -1;
+    return static_cast<int>(kind);
 }
 
 void FEMg3D::build_faces()

@@ -87,7 +87,8 @@ class FEMg3D : public t_grph
     void update_selection();
     bool face_visible(const t_face &f) const;
     static void sort_faces(t_face *list, int lo, int hi);
-    // Kind of material m truncated toward zero (0 solid); -1 for a number outside the table.
+    // Kind of material m truncated toward zero (0 solid); -1 for a number outside the table or
+    // a kind that is not a number or lies beyond the int range.
     int material_kind(int m) const;
 
     // --- view fitting (view.cpp)
