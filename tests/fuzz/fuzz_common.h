@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -59,17 +60,26 @@ struct command_line {
     int argc() const { return static_cast<int>(argv.size()) - 1; }
 };
 
-// A private scratch directory of this process under /tmp, made once, for files handed to
-// readers that take names.
+// A private scratch directory of this process under /tmp, made once (for files handed to
+// readers that take names) and removed with everything in it when the process ends.
 inline const std::string &scratch_dir()
 {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/fuzz_scratch_XXXXXX";
-        const char *made = mkdtemp(pattern);
-        if (!made) std::abort();
-        return std::string(made);
-    }();
-    return dir;
+    struct scratch {
+        std::string dir;
+        scratch()
+        {
+            char pattern[] = "/tmp/fuzz_scratch_XXXXXX";
+            if (!mkdtemp(pattern)) std::abort();
+            dir = pattern;
+        }
+        ~scratch()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        }
+    };
+    static const scratch made;
+    return made.dir;
 }
 
 // Writes text to path (replacing it); an absent part removes the file so that the reader sees
