@@ -2,10 +2,10 @@
 # Fuzz smoke test: builds the libFuzzer harnesses with clang (build/fuzz), replays each one's
 # seed corpus and kept regression inputs, then fuzzes each for a few seconds from its corpus.
 # Fails on any crash, leak, hang, oversized allocation or undefined behaviour.
-# Usage: scripts/fuzz_smoke.sh [seconds per harness, default 5]
+# Usage: scripts/fuzz_smoke.sh [seconds per harness, default 4]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-5}
+seconds=${1:-4}
 build=${FUZZ_BUILD:-build/fuzz}
 harnesses=(tarnel_description tarnel_cmdline corvane_model corvane_dowel corvane_case
            corvane_cmdline viewer_text viewer_binary)
