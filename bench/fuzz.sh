@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 all=(tarnel_description tarnel_cmdline corvane_model corvane_dowel corvane_case corvane_cmdline
-     viewer_text viewer_binary)
+     viewer_text viewer_binary ostrine_cmdline batch_cmdline)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all[@]}")
 build=${FUZZ_BUILD:-build/fuzz}

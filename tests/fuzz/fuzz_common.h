@@ -126,3 +126,5 @@ std::string fuzz_corvane_case(const std::uint8_t *data, std::size_t size);
 std::string fuzz_corvane_cmdline(const std::uint8_t *data, std::size_t size);
 std::string fuzz_viewer_text(const std::uint8_t *data, std::size_t size);
 std::string fuzz_viewer_binary(const std::uint8_t *data, std::size_t size);
+std::string fuzz_ostrine_cmdline(const std::uint8_t *data, std::size_t size);
+std::string fuzz_batch_cmdline(const std::uint8_t *data, std::size_t size);

@@ -1,5 +1,8 @@
 // Fuzz harness bodies of the viewer model: text and binary result sets (model, result, dowel
-// input, dowel result and dynamic-run files), then drawing and VTK export of small sets.
+// input, dowel result and dynamic-run files), then drawing and VTK export of small sets; the
+// command lines of ostrine and ostrine-batch.
+#include "batch_options.h"
+#include "command_line.h"
 #include "fem3d.h"
 #include "fuzz_common.h"
 #include "graph.h"
@@ -71,4 +74,28 @@ std::string fuzz_viewer_text(const std::uint8_t *data, std::size_t size)
 std::string fuzz_viewer_binary(const std::uint8_t *data, std::size_t size)
 {
     return load_and_draw(data, size, true);
+}
+
+std::string fuzz_ostrine_cmdline(const std::uint8_t *data, std::size_t size)
+{
+    // As the program takes its arguments: program name dropped, empty ones skipped, at most 50.
+    fuzz::command_line cl("ostrine", data, size, 64);
+    std::vector<std::string> tokens;
+    for (std::size_t i = 1; i < cl.words.size() && tokens.size() < 50; ++i)
+        if (!cl.words[i].empty()) tokens.push_back(cl.words[i]);
+    try {
+        parse_command_line(tokens);
+    } catch (const field_error &e) {
+        return e.what();
+    }
+    return std::string();
+}
+
+std::string fuzz_batch_cmdline(const std::uint8_t *data, std::size_t size)
+{
+    fuzz::command_line cl("ostrine-batch", data, size, 64);
+    fuzz::message_stream err;
+    batch_options opt;
+    const int status = parse_batch_options(cl.argc(), cl.argv.data(), opt, err.f);
+    return status != batch_exit_ok ? err.text() : std::string();
 }

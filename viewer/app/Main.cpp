@@ -49,27 +49,6 @@ std::vector<std::string> split_command_line(const std::string &text)
     return tokens;
 }
 
-command_options parse_command_line(const std::vector<std::string> &tokens)
-{
-    command_options options;
-    int n = static_cast<int>(tokens.size());
-    int i = 0;
-    while (n - 1 > 0) {
-        const std::string &t = tokens[i];
-        if (t.empty() || t[0] != '-') break;
-        const char letter = t.size() > 1 ? t[1] : '\0';
-        if (letter == 'F' || letter == 'f')
-            options.base_name = tokens[i + 1];
-        else if (letter == 'U' || letter == 'u')
-            options.unit_mode = field_int(tokens[i + 1]);
-        else
-            break;
-        i += 2;
-        n -= 2;
-    }
-    return options;
-}
-
 // Indexed by current_material + 1.
 static const char *const material_names[13] = {"All",   "No.1",  "No.2", "No.3", "No.4",
                                                "No.5",  "No.6",  "No.7", "N.8",  "No.9",

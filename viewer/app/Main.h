@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "display.h"
 #include "graph.h"
 
@@ -28,19 +29,8 @@ class TFatigueDlg;
 // ---------------------------------------------------------------------------------------------
 // Plain logic of the main window, kept free of widgets so it can be tested on its own.
 
-// Options of the command line.
-struct command_options {
-    std::string base_name; // -F: result set to load at start (empty: none)
-    int unit_mode = 0;     // -U: 0 ask at every Open, 1 files not in SI, 2 files in SI
-};
-
 // The command line text split at single spaces into at most 50 tokens, empty tokens skipped.
 std::vector<std::string> split_command_line(const std::string &text);
-
-// Reads -F/-f base and -U/-u mode from the tokens (program name excluded). Options are read
-// while at least two tokens remain and the current one starts with '-'; any other letter stops
-// the reading. Throws field_error when the -U value is not an integer.
-command_options parse_command_line(const std::vector<std::string> &tokens);
 
 // Material name of current_material (-1 "All", 0 "No.1", ... 7 "N.8", ... 11 "No.12"); indices
 // beyond the table are named "No.<index + 1>" in the same pattern.
