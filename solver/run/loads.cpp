@@ -37,6 +37,18 @@ static void add_face_loads(corvane_run &run)
     }
 }
 
+// Adds the nodal forces w * B^T D strain of one Gauss point of element rec to f_ext;
+// dg holds the global shape-function derivatives at that point.
+static void add_strain_forces(corvane_run &run, const int *rec, const double *d,
+                              const double *dg, const double *strain, double w)
+{
+    double b[144], sigma[6], r[24];
+    make_b(dg, b);
+    mat_mult(d, strain, sigma, 6, 6, 1);
+    mat_tmult(b, sigma, r, 6, 24, 1);
+    assemble_fe(run.f_ext.data(), r, w, rec, 8, 3);
+}
+
 // Jacobian at one Gauss point of a load loop; reports a failure against element e.
 static int load_jacobian(corvane_run &run, int e, const double *dn, const double *xyz, double *dg,
                          double *det)
@@ -53,7 +65,7 @@ void build_f_ext(corvane_run &run)
     vec_zero(run.f_ext.data(), run.nn);
     if (run.nedge > 0) add_face_loads(run);
 
-    double xyz[24], n[8], dn[24], dg[24], b[144], d[36];
+    double xyz[24], n[8], dn[24], dg[24], d[36];
     // self weight: gamma acts toward -z
     for (int e = 0; e < run.ne; ++e) {
         const int *rec = &run.conn[9 * e];
@@ -90,11 +102,7 @@ void build_f_ext(corvane_run &run)
                     for (int m = 0; m < 8; ++m) z += n[m] * xyz[3 * m + 2];
                     const double e0 = mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
                     const double strain[6] = {e0, e0, e0, 0.0, 0.0, 0.0};
-                    double sigma[6], r[24];
-                    make_b(dg, b);
-                    mat_mult(d, strain, sigma, 6, 6, 1);
-                    mat_tmult(b, sigma, r, 6, 24, 1);
-                    assemble_fe(run.f_ext.data(), r, w, rec, 8, 3);
+                    add_strain_forces(run, rec, d, dg, strain, w);
                 }
     }
 }
@@ -118,12 +126,10 @@ void build_phase2_load(corvane_run &run)
                     shape_functions(g[i], g[j], g[k], n, dn);
                     double det = 0.0;
                     if (!load_jacobian(run, e, dn, xyz, dg, &det)) continue;
-                    double strain[6], sigma[6], r[24];
+                    double strain[6];
                     make_b(dg, b);
                     mat_mult(b, u, strain, 6, 24, 1);
-                    mat_mult(d, strain, sigma, 6, 6, 1);
-                    mat_tmult(b, sigma, r, 6, 24, 1);
-                    assemble_fe(run.f_ext.data(), r, s * det * gw[i] * gw[j] * gw[k], rec, 8, 3);
+                    add_strain_forces(run, rec, d, dg, strain, s * det * gw[i] * gw[j] * gw[k]);
                 }
     }
 }
