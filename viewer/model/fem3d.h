@@ -148,6 +148,7 @@ class FEMg3D : public t_grph
                     const char *dyn);
     int fail_load(const std::string &reason);
     void progress_line(int x, int y, const char *line);
+    bool open_model_file(const char *pin, std::string &buf);
     bool check_header(const char *pin, long long values_needed, bool enough);
     void allocate_model();
     std::string check_element(const char *pin, int e) const;

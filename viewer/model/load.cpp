@@ -147,6 +147,26 @@ int FEMg3D::fail_load(const std::string &reason)
     return -1;
 }
 
+// Reads the whole model file into buf and starts the progress window with its first line;
+// false with load_error set when the file cannot be read.
+bool FEMg3D::open_model_file(const char *pin, std::string &buf)
+{
+    if (!read_whole_file(pin, buf)) {
+        model_loaded = false;
+        load_error = format("model file [%s] cannot be opened", pin);
+        return false;
+    }
+    model_loaded = true;
+    if (progress) {
+        progress->show();
+        progress->clear();
+    }
+    char line[1024];
+    std::snprintf(line, sizeof line, "Read input data file [%s]", pin);
+    progress_line(0, 0, line);
+    return true;
+}
+
 void FEMg3D::progress_line(int x, int y, const char *line)
 {
     if (progress) progress->text(x, y, line);
@@ -340,18 +360,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
 
     // 1-2. Model file.
     text_source src;
-    if (!read_whole_file(pin, src.buf)) {
-        model_loaded = false;
-        load_error = format("model file [%s] cannot be opened", pin);
-        return -1;
-    }
-    model_loaded = true;
-    if (progress) {
-        progress->show();
-        progress->clear();
-    }
-    std::snprintf(line, sizeof line, "Read input data file [%s]", pin);
-    progress_line(0, 0, line);
+    if (!open_model_file(pin, src.buf)) return -1;
     const std::string truncated = format("model file [%s] is truncated or malformed", pin);
 
     // 3-4. Header and arrays.
@@ -521,18 +530,7 @@ int FEMg3D::load_binary(const char *pin, const char *out, const char *dwi, const
     load_error.clear();
 
     binary_source src;
-    if (!read_whole_file(pin, src.buf)) {
-        model_loaded = false;
-        load_error = format("model file [%s] cannot be opened", pin);
-        return -1;
-    }
-    model_loaded = true;
-    if (progress) {
-        progress->show();
-        progress->clear();
-    }
-    std::snprintf(line, sizeof line, "Read input data file [%s]", pin);
-    progress_line(0, 0, line);
+    if (!open_model_file(pin, src.buf)) return -1;
 
     if (src.words_left() < 5)
         return fail_load(format("model file [%s] is truncated (header)", pin));
