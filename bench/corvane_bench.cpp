@@ -250,7 +250,9 @@ static int assembly_mode(long n)
         for (int k = 0; k < run.nn; ++k)
             if (run.fixed[k]) b[k] = 0.0;
         t = now();
-        cg_solve(run.matrix, x.data(), b.data(), run.fixed.data(), &iterations);
+        cg_report report;
+        cg_solve(run.matrix, x.data(), b.data(), run.fixed.data(), &report);
+        iterations = report.iterations;
         t_cg = now() - t;
     }
     const double per_it = t_cg / std::max(1LL, iterations);
@@ -318,11 +320,11 @@ static int run_mode(long n)
             if (norm0 != 0.0 && norm1 > norm0)
                 vec_scale(run.resid.data(), norm0 / norm1, run.resid.data(), run.nn);
             vec_zero(run.ddisp.data(), run.nn);
-            long long its = 0;
+            cg_report report;
             t = now();
-            cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &its);
+            cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &report);
             t_cg += now() - t;
-            cg_total += its;
+            cg_total += report.iterations;
             ++iterations;
             vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
             norm0 = norm1;

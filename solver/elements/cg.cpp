@@ -43,17 +43,19 @@ static void free_product(const row_slot_matrix &a, const int *skip, const double
     }
 }
 
-int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long long *iterations)
+int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_report *report)
 {
     long long nc = 0;
-    struct count_out {
-        long long *to;
+    int outcome = cg_converged;
+    struct report_out {
+        cg_report *to;
         const long long &n;
-        ~count_out()
+        const int &outcome;
+        ~report_out()
         {
-            if (to) *to = n;
+            if (to) *to = {n, outcome};
         }
-    } report{iterations, nc};
+    } out{report, nc, outcome};
     const int nn = a.nn;
     std::vector<double> s(nn, 1.0), rho(nn, 0.0), d(nn, 0.0), q(nn, 0.0);
     // Equations the iteration leaves alone: fixed ones, and free ones that
@@ -75,6 +77,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long lo
             // no scale factor exists: the scaled system is undefined
             std::printf("\n !! C-G method: equation %d has no positive diagonal, not solved !!\n",
                         i);
+            outcome = cg_refused;
             return 0;
         }
     }
@@ -100,6 +103,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long lo
     if (b_max == 0.0) {
         std::printf("\n !! C-G method: zero right-hand side, not solved !!\n");
         unscale();
+        outcome = cg_refused;
         return 0;
     }
 
@@ -135,6 +139,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long lo
             // zero or negative curvature: the matrix is not positive definite
             std::printf("\n !! C-G method breaks down: d.Ad = %e nc =%lld !!\n", sigma, nc);
             unscale();
+            outcome = cg_breakdown;
             return 0;
         }
         const double alpha = u / sigma;
@@ -164,5 +169,6 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, long lo
     std::printf("\n !! Solution do not converge (C-G method) !!\n");
     std::printf("\n damx/force = %f nc =%lld", eps, nc);
     unscale();
+    outcome = cg_not_converged;
     return 0;
 }

@@ -28,12 +28,39 @@ struct file_closer {
     }
 };
 
+// How the equilibrium iterations of one increment ended.
+enum iteration_end {
+    ended_converged = 0,
+    ended_exhausted,         // max_itr iterations without convergence
+    ended_negative_diagonal, // check_diagonal found a non-positive diagonal (j > 0)
+    ended_divergence,        // norm1 above the divergence bound (first phase)
+    ended_solver_failed,     // the linear solve refused or broke down
+};
+
+// Why an increment was accepted without convergence, for the message.
+static const char *end_reason(iteration_end why)
+{
+    switch (why) {
+    case ended_exhausted:
+        return "the iterations ran out";
+    case ended_negative_diagonal:
+        return "a negative diagonal";
+    case ended_divergence:
+        return "the residual diverged";
+    case ended_solver_failed:
+        return "the C-G solve failed";
+    default:
+        return "converged";
+    }
+}
+
 // One equilibrium iteration's matrix: rebuilt, compacted and checked.
 // Returns false when a negative diagonal ends the iterations (j > 0 only).
 static bool assemble(corvane_run &run, int j)
 {
     build_stiffness(run);
     compact_rows(run.matrix);
+    run.matrix_is_current = 1;
     if (check_diagonal(run.matrix) < 0 && j > 0) {
         std::printf("Negative diagonal component!!\n\n");
         return false;
@@ -50,15 +77,147 @@ static double update_residual(corvane_run &run)
     return vector_norm(run.resid.data(), run.nn);
 }
 
-// ddisp = K^-1 resid, disp <- disp + ddisp
-static void solve_correction(corvane_run &run)
+// resid <- load_now - K(u) u on free equations (0 on fixed ones), with the
+// matrix of the current state; returns |resid|.
+static double true_residual(corvane_run &run)
 {
-    vec_zero(run.ddisp.data(), run.nn);
-    cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data());
-    vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
+    matrix_vector(run.k_ddisp.data(), run.matrix, run.disp.data());
+    for (int k = 0; k < run.nn; ++k)
+        run.resid[k] = run.fixed[k] ? 0.0 : run.load_now[k] - run.k_ddisp[k];
+    return vector_norm(run.resid.data(), run.nn);
 }
 
-void first_phase(corvane_run &run)
+// ddisp = K^-1 resid, disp <- disp + ddisp. Returns the solver's outcome.
+static int solve_correction(corvane_run &run)
+{
+    vec_zero(run.ddisp.data(), run.nn);
+    cg_report report;
+    cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &report);
+    vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
+    run.matrix_is_current = 0;
+    return report.outcome;
+}
+
+// |v| over the free equations.
+static double free_norm(const corvane_run &run, const double *v)
+{
+    double s = 0.0;
+    for (int k = 0; k < run.nn; ++k)
+        if (!run.fixed[k]) s += v[k] * v[k];
+    return std::sqrt(s);
+}
+
+// load_now = a f_first + b f_ext (f_first is only read when a is not 0).
+static void set_load_now(corvane_run &run, double a, double b)
+{
+    for (int k = 0; k < run.nn; ++k)
+        run.load_now[k] = (a != 0.0 ? a * run.f_first[k] : 0.0) + b * run.f_ext[k];
+}
+
+// The specified iterations of one increment on the running residual resid
+// (which already holds the increment's load). first: the first phase, with the
+// residual scaling and the divergence bound.
+static iteration_end iterate_running(corvane_run &run, int i, bool first)
+{
+    const int nn = run.nn;
+    vec_zero(run.ddisp.data(), nn);
+    double norm0 = 0.0;
+    for (int j = 0; j < run.max_itr; ++j) {
+        if (first)
+            std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
+                        run.acm_load, j);
+        else
+            std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
+        if (!assemble(run, j)) return ended_negative_diagonal;
+        const double norm1 = update_residual(run);
+        std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
+        if (norm1 < abs_tolerance) return ended_converged;
+        if (std::fabs((norm0 - norm1) / norm1) < rel_tolerance) return ended_converged;
+        if (first) {
+            if (norm0 != 0.0 && norm1 > norm0)
+                vec_scale(run.resid.data(), norm0 / norm1, run.resid.data(), nn);
+            if (norm1 > divergence) return ended_divergence;
+        }
+        const int outcome = solve_correction(run);
+        // a refused or broken-down solve leaves the residual as it was: the next
+        // iteration would take the unchanged norm for convergence
+        if (outcome == cg_refused || outcome == cg_breakdown) return ended_solver_failed;
+        norm0 = norm1;
+    }
+    return ended_exhausted;
+}
+
+// --equilibrium: iterations on the true residual load_now - K(u) u, the matrix
+// reassembled at the current state each time, until |r| <= tol |load_now|.
+static iteration_end iterate_true(corvane_run &run, int i, bool first)
+{
+    const double load = free_norm(run, run.load_now.data());
+    double norm0 = 0.0;
+    for (int j = 0; j < run.max_itr; ++j) {
+        if (first)
+            std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
+                        run.acm_load, j);
+        else
+            std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
+        if (!assemble(run, j)) return ended_negative_diagonal;
+        const double norm1 = true_residual(run);
+        std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
+        if (norm1 <= run.equilibrium_tolerance * load) return ended_converged;
+        if (solve_correction(run) != cg_converged) return ended_solver_failed;
+        norm0 = norm1;
+    }
+    return ended_exhausted;
+}
+
+// The out-of-balance force r = load_now - K(u) u over the free equations, with
+// the joint springs of the current state. Prints one line on standard error
+// and returns false when |r| / |load_now| exceeds check_tolerance (|r| above
+// the absolute tolerance when there is no load). what names the increment.
+static bool check_equilibrium(corvane_run &run, int c, const char *what, int i)
+{
+    if (!run.matrix_is_current) {
+        build_stiffness(run);
+        compact_rows(run.matrix);
+        run.matrix_is_current = 1;
+    }
+    matrix_vector(run.k_ddisp.data(), run.matrix, run.disp.data());
+    double r2 = 0.0, worst = -1.0;
+    int node = 0;
+    for (int n = 0; n < run.np; ++n) {
+        double rn = 0.0;
+        for (int k = 3 * n; k < 3 * n + 3; ++k) {
+            const double r = run.fixed[k] ? 0.0 : run.load_now[k] - run.k_ddisp[k];
+            rn += r * r;
+        }
+        r2 += rn;
+        if (rn > worst) {
+            worst = rn;
+            node = n;
+        }
+    }
+    const double norm_r = std::sqrt(r2), load = free_norm(run, run.load_now.data());
+    const double ratio = load > 0.0 ? norm_r / load : norm_r;
+    const double limit = load > 0.0 ? run.check_tolerance : abs_tolerance;
+    if (ratio <= limit) return true; // also false for NaN
+    const double *x = &run.coords[3 * static_cast<std::size_t>(node)];
+    std::fprintf(stderr,
+                 "corvane: case %d, %s %d (load factor %.5f): out-of-balance force %.3e %s "
+                 "(tolerance %.1e), largest at node %d (%.3f, %.3f, %.3f)\n",
+                 c, what, i, run.acm_load, ratio, load > 0.0 ? "of the load" : "with no load",
+                 limit, node, x[0], x[1], x[2]);
+    return false;
+}
+
+// An increment kept although its iterations did not converge.
+static void report_unconverged(corvane_run &run, int c, const char *what, int i, iteration_end why)
+{
+    std::fprintf(stderr,
+                 "corvane: case %d, %s %d (load factor %.5f): accepted without equilibrium (%s)\n",
+                 c, what, i, run.acm_load, end_reason(why));
+    run.case_failed = 1;
+}
+
+void first_phase(corvane_run &run, int c)
 {
     const int nn = run.nn;
     double dinc = 1.0 / run.n_inc;
@@ -72,30 +231,12 @@ void first_phase(corvane_run &run)
         if (run.acm_load + dinc > 1.0 + 1e-12) dinc = 1.0 - run.acm_load;
         run.acm_load += dinc;
         vec_axpy(run.resid.data(), dinc, run.f_ext.data(), nn);
-        vec_zero(run.ddisp.data(), nn);
-        double norm0 = 0.0;
-        bool converged = false;
-        for (int j = 0; j < run.max_itr; ++j) {
-            std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
-                        run.acm_load, j);
-            if (!assemble(run, j)) break;
-            const double norm1 = update_residual(run);
-            std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
-            if (norm1 < abs_tolerance) {
-                converged = true;
-                break;
-            }
-            if (std::fabs((norm0 - norm1) / norm1) < rel_tolerance) {
-                converged = true;
-                break;
-            }
-            if (norm0 != 0.0 && norm1 > norm0)
-                vec_scale(run.resid.data(), norm0 / norm1, run.resid.data(), nn);
-            if (norm1 > divergence) break;
-            solve_correction(run);
-            norm0 = norm1;
-        }
+        set_load_now(run, 0.0, run.acm_load);
+        const iteration_end end =
+            run.equilibrium_mode ? iterate_true(run, i, true) : iterate_running(run, i, true);
+        const bool converged = end == ended_converged;
         // sub-increment bookkeeping
+        bool withdrawn = false;
         if (converged && in_subdivision) {
             if (sub < run.n_sub) {
                 ++sub;
@@ -108,34 +249,35 @@ void first_phase(corvane_run &run)
             // withdraw the increment once and repeat it in n_sub smaller steps
             run.resid = run.resid_saved;
             run.disp = run.disp_saved;
+            run.matrix_is_current = 0;
             total_inc += run.n_sub;
             run.acm_load -= dinc;
             dinc /= run.n_sub;
             in_subdivision = true;
             sub = 1;
+            withdrawn = true;
+        }
+        if (!withdrawn) {
+            if (!converged) report_unconverged(run, c, "increment", i, end);
+            if (!check_equilibrium(run, c, "increment", i)) run.case_failed = 1;
         }
         if (run.acm_load >= 1.0) break;
         ++i;
     }
 }
 
-void second_phase(corvane_run &run)
+void second_phase(corvane_run &run, int c)
 {
     const int nn = run.nn;
+    double factor = 0.0; // share of the second-phase load applied so far
     for (int i = 0; i < run.n_inc; ++i) {
         vec_axpy(run.resid.data(), 1.0 / run.n_inc, run.f_ext.data(), nn);
-        vec_zero(run.ddisp.data(), nn);
-        double norm0 = 0.0;
-        for (int j = 0; j < run.max_itr; ++j) {
-            std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
-            if (!assemble(run, j)) break;
-            const double norm1 = update_residual(run);
-            std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
-            if (norm1 < abs_tolerance) break;
-            if (std::fabs((norm0 - norm1) / norm1) < rel_tolerance) break;
-            solve_correction(run);
-            norm0 = norm1;
-        }
+        factor += 1.0 / run.n_inc;
+        set_load_now(run, run.acm_load, factor);
+        const iteration_end end =
+            run.equilibrium_mode ? iterate_true(run, i, false) : iterate_running(run, i, false);
+        if (end != ended_converged) report_unconverged(run, c, "second-phase increment", i, end);
+        if (!check_equilibrium(run, c, "second-phase increment", i)) run.case_failed = 1;
         if (run.n_inc > 1) write_step_points(run);
     }
 }
@@ -196,6 +338,16 @@ static int read_inputs(corvane_run &run)
     return 0;
 }
 
+// The exit status of a run that got to its writers: 3 when any file could not
+// be written (results are missing), else 4 when any case ended without
+// equilibrium, else 0.
+static int final_status(const corvane_run &run)
+{
+    if (run.write_failed) return status_write_failed;
+    if (run.not_in_equilibrium) return status_not_in_equilibrium;
+    return status_ok;
+}
+
 // Element errors in a load vector end the run without results for case c.
 static int end_on_element_errors(const corvane_run &run, int c)
 {
@@ -203,7 +355,51 @@ static int end_on_element_errors(const corvane_run &run, int c)
                  "\ncorvane: %s: %d element error(s) while building a load vector; "
                  "no results written for case %d\n",
                  run.input_file.c_str(), run.err_count, c);
-    return run.write_failed ? status_write_failed : status_ok;
+    return final_status(run);
+}
+
+// One analysis case from zeroed arrays to its result files. Returns -1, or the
+// exit status when element errors end the run.
+static int run_case(corvane_run &run, int c)
+{
+    if (run.case_mode && run.n_cases > 1) read_case_materials(run, c);
+    vec_zero(run.resid.data(), run.nn);
+    std::fill(run.gp_stress.begin(), run.gp_stress.end(), 0.0);
+    std::fill(run.gp_strain.begin(), run.gp_strain.end(), 0.0);
+    std::fill(run.node_stress.begin(), run.node_stress.end(), 0.0);
+    std::fill(run.node_strain.begin(), run.node_strain.end(), 0.0);
+    vec_zero(run.disp.data(), run.nn);
+    run.matrix_is_current = 0;
+    run.case_failed = 0;
+    count_node_solids(run);
+
+    build_f_ext(run);
+    if (run.err_count != 0) return end_on_element_errors(run, c);
+    vec_zero(run.resid.data(), run.nn);
+    first_phase(run, c);
+    if (run.acm_load < 1.0 - 1e-9) {
+        std::fprintf(stderr,
+                     "\ncorvane: case %d: the increments ran out at load factor %.5f; "
+                     "the results are for that part of the load\n",
+                     c, run.acm_load);
+        run.case_failed = 1;
+    }
+    if (run.phase2) {
+        run.f_first = run.f_ext; // the second phase's check needs the first phase's load
+        build_phase2_load(run);
+        if (run.err_count != 0) return end_on_element_errors(run, c);
+        vec_zero(run.resid.data(), run.nn);
+        second_phase(run, c);
+    }
+    recover_stresses(run);
+    write_results(run, c);
+    // dowel end forces of this case, appended maxima line (-J)
+    out_results_dowel(run);
+    if (run.case_failed) {
+        std::fprintf(stderr, "corvane: case %d: results written, equilibrium not reached\n", c);
+        run.not_in_equilibrium = 1;
+    }
+    return -1;
 }
 
 int run_analysis(corvane_run &run)
@@ -225,35 +421,15 @@ int run_analysis(corvane_run &run)
         no_memory("array_d2");
     }
 
-    for (int c = 0; c < run.n_cases; ++c) {
-        if (run.case_mode && run.n_cases > 1) read_case_materials(run, c);
-        vec_zero(run.resid.data(), run.nn);
-        std::fill(run.gp_stress.begin(), run.gp_stress.end(), 0.0);
-        std::fill(run.gp_strain.begin(), run.gp_strain.end(), 0.0);
-        std::fill(run.node_stress.begin(), run.node_stress.end(), 0.0);
-        std::fill(run.node_strain.begin(), run.node_strain.end(), 0.0);
-        vec_zero(run.disp.data(), run.nn);
-        count_node_solids(run);
-
-        build_f_ext(run);
-        if (run.err_count != 0) return end_on_element_errors(run, c);
-        vec_zero(run.resid.data(), run.nn);
-        first_phase(run);
-        if (run.acm_load < 1.0 - 1e-9)
-            std::fprintf(stderr,
-                         "\ncorvane: case %d: the increments ran out at load factor %.5f; "
-                         "the results are for that part of the load\n",
-                         c, run.acm_load);
-        if (run.phase2) {
-            build_phase2_load(run);
-            if (run.err_count != 0) return end_on_element_errors(run, c);
-            vec_zero(run.resid.data(), run.nn);
-            second_phase(run);
+    try {
+        for (int c = 0; c < run.n_cases; ++c) {
+            const int status = run_case(run, c);
+            if (status >= 0) return status;
         }
-        recover_stresses(run);
-        write_results(run, c);
-        // dowel end forces of this case, appended maxima line (-J)
-        out_results_dowel(run);
+    } catch (const std::bad_alloc &) {
+        // the first assembly, the solver's work vectors and the recovery
+        // allocate inside the case loop
+        no_memory("array_d2");
     }
-    return run.write_failed ? status_write_failed : status_ok;
+    return final_status(run);
 }

@@ -423,6 +423,7 @@ void alloc_work(corvane_run &run)
         run.disp_saved.assign(nn, 0.0);
         run.ddisp.assign(nn, 0.0);
         run.k_ddisp.assign(nn, 0.0);
+        run.load_now.assign(nn, 0.0);
         run.gp_strain.assign(48 * ne, 0.0);
         run.gp_stress.assign(48 * ne, 0.0);
         run.node_strain.assign(6 * np, 0.0);

@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 // Decimal integer as the C library converts it (leading part, 0 when none),
 // clamped to the int range instead of overflowing.
@@ -72,6 +74,46 @@ int set_units(corvane_run &run, int code)
     }
 }
 
+// A positive finite real after "=" of a long option; false when there is none.
+static bool positive_value(const char *text, double &out)
+{
+    char *end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno == ERANGE || !(v > 0.0) || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+// One "--name[=value]" argument. Returns -1 when it was taken (or is unknown:
+// the letter options skip such arguments, so an unknown one is only noted),
+// status_bad_input for a bad value.
+static int long_option(corvane_run &run, const char *arg)
+{
+    const std::string text(arg + 2);
+    const std::size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const char *value = eq == std::string::npos ? nullptr : arg + 2 + eq + 1;
+    if (name == "equilibrium" && !value) {
+        run.equilibrium_mode = 1;
+        return -1;
+    }
+    double *tolerance = nullptr;
+    if (name == "equilibrium-tolerance") tolerance = &run.equilibrium_tolerance;
+    if (name == "check-tolerance") tolerance = &run.check_tolerance;
+    if (tolerance) {
+        if (!value || !positive_value(value, *tolerance)) {
+            std::fprintf(stderr, "corvane: option %s: the tolerance must be a positive number\n",
+                         arg);
+            return status_bad_input;
+        }
+        return -1;
+    }
+    std::fprintf(stderr, "corvane: unknown option %s ignored\n", arg);
+    return -1;
+}
+
 int parse_command_line(corvane_run &run, int argc, char **argv)
 {
     if (argc < 2) {
@@ -80,6 +122,12 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
     }
     int i = 1;
     while (i < argc && argv[i][0] == '-') {
+        if (argv[i][1] == '-') { // one-argument long option
+            const int status = long_option(run, argv[i]);
+            if (status >= 0) return status;
+            ++i;
+            continue;
+        }
         char letter = argv[i][1];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
         const int count = value_count(letter);

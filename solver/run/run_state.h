@@ -8,11 +8,12 @@
 
 // Exit statuses of corvane (documented in the README).
 enum corvane_status {
-    status_ok = 0,           // normal end, usage message, model file not found
-    status_no_memory = 1,    // an allocator could not obtain memory
-    status_bad_input = 2,    // malformed command line, model, dowel or case file
-    status_write_failed = 3, // a result file could not be opened or written completely
-    status_no_file = 999,    // no -F option (a POSIX shell reports 231)
+    status_ok = 0,                 // normal end, usage message, model file not found
+    status_no_memory = 1,          // an allocator could not obtain memory
+    status_bad_input = 2,          // malformed command line, model, dowel or case file
+    status_write_failed = 3,       // a result file could not be opened or written completely
+    status_not_in_equilibrium = 4, // results written, equilibrium not reached
+    status_no_file = 999,          // no -F option (a POSIX shell reports 231)
 };
 
 // One output-point row: position and the code that selects the quantities written.
@@ -52,6 +53,9 @@ struct corvane_run : corvane_model {
     std::vector<out_point> out_points;       // -C rows or the case file's points
     std::vector<mat_override> mat_overrides; // -E rows
     int override_flag = 0;                   // 1 once any -E was given
+    int equilibrium_mode = 0;                // --equilibrium: iterate on the true residual
+    double equilibrium_tolerance = 1.0e-6;   // --equilibrium-tolerance: |r| / |load| to stop at
+    double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
 
     // unit factors (set_units)
     double f_stress = 1.0; // stresses, Young's moduli, tractions
@@ -64,12 +68,17 @@ struct corvane_run : corvane_model {
     std::vector<double> case_mats; // n_cases*nm*12 when the file gives more than one case
 
     // driver state
-    double acm_load = 0.0; // accumulated load factor of the first phase
-    int err_count = 0;     // element errors met while building a load vector
-    int write_failed = 0;  // 1 once any result file could not be written
+    double acm_load = 0.0;      // accumulated load factor of the first phase
+    int err_count = 0;          // element errors met while building a load vector
+    int write_failed = 0;       // 1 once any result file could not be written
+    int not_in_equilibrium = 0; // 1 once any case ended without equilibrium
+    int case_failed = 0;        // 1 once the current case missed equilibrium somewhere
+    int matrix_is_current = 0;  // 1 while the matrix was assembled at the current disp
 
     // driver vectors (nn doubles each)
     std::vector<double> f_ext;       // external load vector
+    std::vector<double> f_first;     // the first phase's f_ext, kept while the second runs
+    std::vector<double> load_now;    // load applied so far: acm_load f_first (+ second phase)
     std::vector<double> resid;       // unbalanced load
     std::vector<double> resid_saved; // its copy at the start of an increment
     std::vector<double> disp_saved;  // copy of disp at the start of an increment

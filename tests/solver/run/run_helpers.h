@@ -164,3 +164,89 @@ inline std::string column_model(const column_layout &c)
     }
     return s.str();
 }
+
+// A slab on a base: nx x ny cells of side a, nz_slab bricks of height h_slab
+// over nz_base bricks of height h_base, the two tied by zero-thickness joint
+// elements (joint material text) or sharing their nodes (empty text). Base
+// fixed, sides on rollers, a pressure p (downward) on the top cells i0..i1-1,
+// j0..j1-1. Materials: 0 slab, 1 base, 2 joint.
+struct slab_layout {
+    int nx = 4, ny = 4, nz_slab = 2, nz_base = 2;
+    double a = 10.0, h_slab = 5.0, h_base = 5.0;
+    double e_slab = 30000.0, e_base = 3000.0, nu = 0.2;
+    std::string joint = "100 100 1000 0 0 1.0 0 0 0 0 0 1";
+    int i0 = 0, i1 = 1, j0 = 0, j1 = 1;
+    double p = 1.0;
+    int bw = 150;
+};
+
+inline std::string slab_model(const slab_layout &s, int *nodes = nullptr)
+{
+    const int gx = s.nx + 1, gy = s.ny + 1;
+    const bool jointed = !s.joint.empty();
+    // node levels from the bottom: base levels 0..nz_base, then the slab's
+    // (its bottom level repeated when there is a joint)
+    std::vector<double> z;
+    std::vector<int> layer; // 0 base, 1 slab
+    for (int l = 0; l <= s.nz_base; ++l) {
+        z.push_back(l * s.h_base);
+        layer.push_back(0);
+    }
+    for (int l = jointed ? 0 : 1; l <= s.nz_slab; ++l) {
+        z.push_back(s.nz_base * s.h_base + l * s.h_slab);
+        layer.push_back(1);
+    }
+    const int levels = static_cast<int>(z.size());
+    auto id = [&](int l, int i, int j) { return (l * gy + j) * gx + i; };
+    std::ostringstream body;
+    body.precision(17);
+    int ne = 0;
+    auto brick = [&](int l, int i, int j, int mat) {
+        const int b[4] = {id(l, i, j), id(l, i + 1, j), id(l, i + 1, j + 1), id(l, i, j + 1)};
+        for (int k = 0; k < 4; ++k) body << b[k] << " ";
+        for (int k = 0; k < 4; ++k) body << b[k] + gx * gy << " ";
+        body << mat << "\n";
+        ++ne;
+    };
+    for (int l = 0; l + 1 < levels; ++l) {
+        const bool joint_gap = jointed && layer[l] == 0 && layer[l + 1] == 1;
+        for (int j = 0; j < s.ny; ++j)
+            for (int i = 0; i < s.nx; ++i) brick(l, i, j, joint_gap ? 2 : layer[l + 1]);
+    }
+    std::ostringstream bcs;
+    int nb = 0;
+    for (int l = 0; l < levels; ++l)
+        for (int j = 0; j < gy; ++j)
+            for (int i = 0; i < gx; ++i) {
+                const int fx = l == 0 || i == 0 || i == s.nx;
+                const int fy = l == 0 || j == 0 || j == s.ny;
+                const int fz = l == 0;
+                if (fx || fy || fz) {
+                    bcs << id(l, i, j) << " " << fx << " " << fy << " " << fz << "\n";
+                    ++nb;
+                }
+            }
+    const int np = levels * gx * gy;
+    if (nodes) *nodes = np;
+    std::ostringstream out;
+    out.precision(17);
+    out << np << " " << (jointed ? 3 : 2) << " " << ne << " " << nb << " " << s.bw << "\n";
+    out << s.e_slab << " " << s.nu << " 0 0 0 0 0 0 0 0 0 0\n";
+    out << s.e_base << " " << s.nu << " 0 0 0 0 0 0 0 0 0 0\n";
+    if (jointed) out << s.joint << "\n";
+    for (int l = 0; l < levels; ++l)
+        for (int j = 0; j < gy; ++j)
+            for (int i = 0; i < gx; ++i)
+                out << i * s.a << " " << j * s.a << " " << z[l] << " 0 0 0\n";
+    out << body.str() << bcs.str();
+    out << (s.i1 - s.i0) * (s.j1 - s.j0) << "\n";
+    const int top = levels - 1;
+    for (int j = s.j0; j < s.j1; ++j)
+        for (int i = s.i0; i < s.i1; ++i) {
+            const int f[4] = {id(top, i, j), id(top, i + 1, j), id(top, i + 1, j + 1),
+                              id(top, i, j + 1)};
+            for (int k = 0; k < 4; ++k) out << f[k] << " 0 0 " << -s.p << " ";
+            out << "\n";
+        }
+    return out.str();
+}

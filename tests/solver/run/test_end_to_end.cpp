@@ -199,7 +199,8 @@ TEST(EndToEnd, FailedIncrementIsWithdrawnAndSubdivided)
     // 0.25; later failures are accepted and the loop bound grows from 2 to 4
     model_run r(jointed_column("50 50 900 0 0 0.001 0 0 0 0 0 1", true, 8, 12.0), 16,
                 {"-N", "1", "-P", "2", "2"});
-    ASSERT_EQ(r.out.status, 0) << r.out.err;
+    // the kept increments did not converge: results written, status 4
+    ASSERT_EQ(r.out.status, status_not_in_equilibrium) << r.out.err;
     const std::vector<std::string> expect = {"0 0.50000 0", "1 0.25000 0", "2 0.50000 0",
                                              "3 0.75000 0"};
     EXPECT_EQ(increment_lines(r.out.out), expect) << r.out.out;

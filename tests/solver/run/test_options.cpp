@@ -131,3 +131,35 @@ TEST(Options, LongNamesAndManyRowsAreKept)
     EXPECT_EQ(run.out_points[249].z, 249.0);
     EXPECT_EQ(run.mat_overrides.size(), 120u);
 }
+
+TEST(Options, LongOptionsTakeOneArgumentAndCheckTheirValues)
+{
+    struct row {
+        std::vector<std::string> args;
+        int status;        // -1: the run goes on
+        const char *error; // in standard error, or empty
+    };
+    const row rows[] = {
+        {{"-F", "s", "--equilibrium", "-N", "7"}, -1, ""},
+        {{"-F", "s", "--check-tolerance=0.01", "--equilibrium-tolerance=1e-8"}, -1, ""},
+        {{"-F", "s", "--check-tolerance=abc"}, status_bad_input, "tolerance must be a positive"},
+        {{"-F", "s", "--equilibrium-tolerance=0"}, status_bad_input, "positive number"},
+        {{"-F", "s", "--check-tolerance"}, status_bad_input, "positive number"},
+        {{"-F", "s", "--frobnicate", "-N", "7"}, -1, "unknown option --frobnicate ignored"},
+        {{"--equilibrium"}, status_no_file, ""}, // still needs -F
+    };
+    for (const row &r : rows) {
+        corvane_run run;
+        std::string out, err;
+        EXPECT_EQ(parse(run, r.args, &out, &err), r.status) << r.args.back();
+        EXPECT_NE(err.find(r.error), std::string::npos) << err;
+        if (r.status != -1) continue;
+        EXPECT_EQ(run.max_itr, r.args.back() == "7" ? 7 : 40) << "letters after a long option";
+    }
+    corvane_run run;
+    parse(run,
+          {"-F", "s", "--equilibrium", "--check-tolerance=0.01", "--equilibrium-tolerance=1e-8"});
+    EXPECT_EQ(run.equilibrium_mode, 1);
+    EXPECT_EQ(run.check_tolerance, 0.01);
+    EXPECT_EQ(run.equilibrium_tolerance, 1e-8);
+}

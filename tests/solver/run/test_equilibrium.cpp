@@ -1,0 +1,296 @@
+// The equilibrium check, exit status 4 and --equilibrium on small models with known states.
+#include "run_helpers.h"
+#include "test_util.h"
+
+#include <cmath>
+#include <csignal>
+#include <regex>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+const double pi = 3.141592653589793;
+
+// Block A (z 0..1, nodes 0-7, base held in z, held in z everywhere when
+// a_fixed), a zero-thickness joint (A's top 4-7 facing 8-11) and block B
+// (z 1..2, nodes 8-15), roller sides. B's top (12-15) carries the traction t
+// along face axis `axis` (identity frame: 2 = +z, lifting B).
+std::string two_bricks(const std::string &joint_mat, double t, bool a_fixed = false)
+{
+    std::ostringstream s;
+    s.precision(17);
+    s << "16 2 3 16 150\n1000 0.25 0 0 0 0 0 0 0 0 0 0\n" << joint_mat << "\n";
+    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1}, z[4] = {0, 1, 1, 2};
+    for (int l = 0; l < 4; ++l)
+        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " " << z[l] << " 0 0 0\n";
+    s << "0 1 2 3 4 5 6 7 0\n4 5 6 7 8 9 10 11 1\n8 9 10 11 12 13 14 15 0\n";
+    for (int n = 0; n < 16; ++n) s << n << " 1 1 " << (n < 4 || (a_fixed && n < 8)) << "\n";
+    s << "1\n";
+    for (int k = 0; k < 4; ++k) s << 12 + k << " 0 0 " << t << " ";
+    s << "\n";
+    return s.str();
+}
+
+// A joint element alone: its lower face (nodes 0-3) held, its upper face
+// (4-7, held in x and y) lifted by t: nothing but the joint holds 4-7.
+std::string joint_alone(const std::string &joint_mat, double t)
+{
+    std::ostringstream s;
+    s << "8 1 1 8 150\n" << joint_mat << "\n";
+    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1};
+    for (int l = 0; l < 2; ++l)
+        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " 1 0 0 0\n";
+    s << "0 1 2 3 4 5 6 7 0\n";
+    for (int n = 0; n < 8; ++n) s << n << " 1 1 " << (n < 4) << "\n";
+    s << "1\n";
+    for (int k = 0; k < 4; ++k) s << 4 + k << " 0 0 " << t << " ";
+    s << "\n";
+    return s.str();
+}
+
+// One unit brick, base held in z, every node held in y: free to slide along x,
+// pushed along x by the traction t on its top.
+std::string sliding_brick(double t)
+{
+    std::ostringstream s;
+    s << "8 1 1 8 150\n1000 0.25 0 0 0 0 0 0 0 0 0 0\n";
+    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1};
+    for (int l = 0; l < 2; ++l)
+        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " " << l << " 0 0 0\n";
+    s << "0 1 2 3 4 5 6 7 0\n";
+    for (int n = 0; n < 8; ++n) s << n << " 0 1 " << (n < 4) << "\n";
+    s << "1\n";
+    for (int k = 0; k < 4; ++k) s << 4 + k << " " << t << " 0 0 ";
+    s << "\n";
+    return s.str();
+}
+
+struct model_run {
+    scratch_dir dir;
+    run_output out;
+    result_set res;
+    model_run(const std::string &text, int np, std::vector<std::string> extra = {})
+    {
+        const std::string base = dir.file("m");
+        write_text(base + ".pin", text);
+        extra.insert(extra.begin(), {"-F", base});
+        out = run_corvane(extra);
+        res = read_result_file(base + ".out", np);
+    }
+};
+
+// The out-of-balance ratio printed by the check, or -1 when it printed none.
+double printed_ratio(const std::string &err)
+{
+    std::smatch m;
+    if (!std::regex_search(err, m, std::regex("out-of-balance force ([0-9.e+-]+)"))) return -1.0;
+    return std::stod(m[1].str());
+}
+
+} // namespace
+
+// Opening delta of the joint under a lift p (per unit area): the secant law at
+// the Gauss points (h = delta/2) carries p over kn A/9:
+//   delta (1 + cos(pi delta / 2e)) / 2 = 9 p / kn.
+TEST(Equilibrium, NonlinearJointReachesTheSecantOpeningOnlyOnTheTrueResidual)
+{
+    const double kn = 900.0, e = 0.5, delta = 0.25;
+    const double p = kn / 9.0 * delta * (1.0 + std::cos(pi * delta / (2.0 * e))) / 2.0;
+    const std::string text = two_bricks("50 50 900 0 0 0.5 0 0 0 0 0 1", p);
+    struct row {
+        std::vector<std::string> args;
+        int status;
+    };
+    const row rows[] = {
+        {{}, status_not_in_equilibrium}, // the running residual stops short (about 4 %)
+        {{"-P", "4", "1"}, status_not_in_equilibrium},
+        {{"--check-tolerance=0.2"}, status_ok}, // the same state, accepted by a wider check
+        {{"--equilibrium"}, status_ok},
+        {{"--equilibrium", "-P", "4", "1"}, status_ok},
+        {{"--equilibrium", "-P", "20", "1"}, status_ok},
+    };
+    for (const row &r : rows) {
+        model_run run(text, 16, r.args);
+        const std::string label = r.args.empty() ? "(default)" : r.args[0];
+        ASSERT_EQ(run.out.status, r.status) << label << "\n" << run.out.err;
+        const double opening = run.res.disp[3 * 8 + 2] - run.res.disp[3 * 4 + 2];
+        if (r.args.empty() || r.args[0] != "--equilibrium") {
+            if (r.status == status_ok)
+                EXPECT_EQ(printed_ratio(run.out.err), -1.0) << run.out.err;
+            else
+                EXPECT_GT(printed_ratio(run.out.err), 1e-3) << run.out.err;
+            EXPECT_GT(std::fabs(opening - delta), 1e-3) << label;
+            continue;
+        }
+        EXPECT_EQ(run.out.err, "") << label;
+        EXPECT_NEAR(opening, delta, 1e-5) << label; // independent of the increments
+        // A stretches under the joint's pull p: p / M over its height 1
+        const double m = 1000.0 * 0.75 / (1.25 * 0.5);
+        for (int n = 4; n < 8; ++n) EXPECT_NEAR(run.res.disp[3 * n + 2], p / m, 1e-6) << label;
+    }
+}
+
+// Models without equilibrium: the run ends (within the iteration limit), writes
+// its results and says so with status 4, in both iteration schemes.
+TEST(Equilibrium, ModelsWithoutEquilibriumEndWithStatus4)
+{
+    struct row {
+        const char *name;
+        std::string text;
+        int np;
+        double min_ratio, max_ratio; // of the out-of-balance force to the load
+    };
+    // the cap f = 10 limits the pair forces to 2 f A / 9 = 2.22 per unit area
+    // in all; 5 is more. A lift of 9 p / kn = 0.5 is past the law's peak of
+    // 0.262 and opens the lone joint beyond e, so nothing holds nodes 4-7 and
+    // the whole load is out of balance. The sliding brick's load lies along a
+    // rigid-body mode n of K, so n.r = n.f whatever u is: |r| / |f| is at least
+    // the cosine of f and n, 4 (t/4) / (sqrt(8) sqrt(4) t/4) = 1/sqrt(2).
+    const row rows[] = {
+        {"force cap exceeded", two_bricks("50 50 900 0 0 0.5 0 0 10 0 0 1", 5.0), 16, 1e-3, 1e9},
+        {"opened lone joint", joint_alone("50 50 900 0 0 0.5 0 0 0 0 0 1", 50.0), 8, 1.0 - 1e-9,
+         1.0 + 1e-3},
+        {"mechanism", sliding_brick(1.0), 8, 1.0 / std::sqrt(2.0) - 1e-9, 1e30},
+    };
+    for (const row &r : rows)
+        for (const char *mode : {"", "--equilibrium"}) {
+            std::vector<std::string> args = {"-N", "12"};
+            if (*mode) args.push_back(mode);
+            model_run run(r.text, r.np, args);
+            const std::string label = std::string(r.name) + " " + mode;
+            EXPECT_EQ(run.out.status, status_not_in_equilibrium) << label << "\n" << run.out.err;
+            EXPECT_TRUE(fs::exists(run.dir.file("m.out"))) << label;
+            EXPECT_NE(run.out.err.find("case 0: results written, equilibrium not reached"),
+                      std::string::npos)
+                << label << "\n"
+                << run.out.err;
+            const double ratio = printed_ratio(run.out.err);
+            EXPECT_GE(ratio, r.min_ratio) << label << "\n" << run.out.err;
+            EXPECT_LE(ratio, r.max_ratio) << label << "\n" << run.out.err;
+            // never more iterations than two tries of the increment allow
+            const std::string &o = run.out.out;
+            std::size_t lines = 0;
+            for (std::size_t at = o.find("**** Inc No."); at != std::string::npos;
+                 at = o.find("**** Inc No.", at + 1))
+                ++lines;
+            EXPECT_LE(lines, 24u) << label;
+        }
+    // the lone joint is named: the largest out-of-balance force is at a node it alone holds
+    model_run run(joint_alone("50 50 900 0 0 0.5 0 0 0 0 0 1", 50.0), 8, {"--equilibrium"});
+    EXPECT_TRUE(std::regex_search(run.out.err, std::regex("largest at node [4-7] ")))
+        << run.out.err;
+    EXPECT_NE(run.out.err.find("accepted without equilibrium (the C-G solve failed)"),
+              std::string::npos)
+        << run.out.err;
+}
+
+TEST(Equilibrium, IncrementFailingAgainAfterSubdivisionIsReported)
+{
+    // one iteration per increment cannot converge under load: the first failure
+    // is withdrawn and subdivided, the next ones are kept and reported
+    model_run run(two_bricks("50 50 900 0 0 0.5 0 0 0 0 0 1", 10.0), 16,
+                  {"-N", "1", "-P", "2", "2"});
+    EXPECT_EQ(run.out.status, status_not_in_equilibrium);
+    EXPECT_NE(run.out.err.find("case 0, increment 1 (load factor 0.25000): accepted without "
+                               "equilibrium (the iterations ran out)"),
+              std::string::npos)
+        << run.out.err;
+}
+
+TEST(Equilibrium, WriteFailureOutranksMissedEquilibrium)
+{
+    // status 3 (results missing) wins over 4 (results written, not in equilibrium)
+    scratch_dir dir;
+    write_text(dir.file("m.pin"), two_bricks("50 50 900 0 0 0.5 0 0 0 0 0 1", 20.0));
+    fs::create_directory(dir.file("m.out")); // the result file cannot be written
+    const run_output out = run_corvane({"-F", dir.file("m")});
+    EXPECT_EQ(out.status, status_write_failed);
+    EXPECT_NE(out.err.find("equilibrium not reached"), std::string::npos) << out.err;
+}
+
+TEST(Equilibrium, RunInEquilibriumPrintsAndWritesWhatItDidBefore)
+{
+    const std::string data = std::string(TEST_DATA_DIR) + "/linear_joint/";
+    scratch_dir dir;
+    fs::copy_file(data + "m.pin", dir.file("m.pin"));
+    const run_output out = run_corvane(
+        {"-F", dir.file("m"), "-P", "2", "1", "-C", "0", "0", "15", "3", "-O", dir.file("p.txt")});
+    EXPECT_EQ(out.status, status_ok);
+    EXPECT_EQ(out.err, "");
+    EXPECT_EQ(out.out, dir.file("m.pin") + "\n" + read_text(data + "stdout.txt"));
+    EXPECT_EQ(read_text(dir.file("m.out")), read_text(data + "m.out"));
+    EXPECT_EQ(read_text(dir.file("p.txt")), read_text(data + "points.txt"));
+    // --equilibrium reaches the same state within its tolerance
+    const run_output eq = run_corvane({"-F", dir.file("m"), "--equilibrium"});
+    EXPECT_EQ(eq.status, status_ok);
+    const result_set a = read_result_file(data + "m.out", 60),
+                     b = read_result_file(dir.file("m.out"), 60);
+    expect_arrays_close(a.disp.size(), a.disp, b.disp, 1e-5, 1e-5);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Address space of this process in bytes.
+static rlim_t address_space()
+{
+    unsigned long pages = 0;
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lu", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    return static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Memory exhausted anywhere in a run (reading, pattern, first assembly, the
+// solver, recovery) ends with the allocator message and status 1, never with
+// an abort. The address-space limit is stepped across the run's needs.
+TEST(Equilibrium, ExhaustedMemoryEndsWithStatus1NeverAnAbort)
+{
+    slab_layout s;
+    s.nx = s.ny = 14;
+    s.nz_slab = s.nz_base = 2;
+    int np = 0;
+    scratch_dir dir;
+    write_text(dir.file("m.pin"), slab_model(s, &np));
+    int failures = 0, successes = 0;
+    for (rlim_t step = 0; step <= 60; ++step) {
+        const rlim_t extra = step << 19; // half a MiB per step
+        const std::string log = dir.file("log.txt");
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::freopen(log.c_str(), "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            const rlimit lim{address_space() + extra, address_space() + extra};
+            setrlimit(RLIMIT_AS, &lim);
+            corvane_run run;
+            std::vector<std::string> args = {"corvane", "-F", dir.file("m")};
+            std::vector<char *> argv;
+            for (std::string &a : args) argv.push_back(a.data());
+            int status = parse_command_line(run, 3, argv.data());
+            if (status < 0) status = run_analysis(run);
+            std::fflush(stdout);
+            _exit(status);
+        }
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        ASSERT_TRUE(WIFEXITED(wstatus))
+            << "killed by signal " << WTERMSIG(wstatus) << " at " << step << " steps";
+        const int code = WEXITSTATUS(wstatus);
+        ASSERT_TRUE(code == 0 || code == 1) << code << " at " << step << " steps";
+        if (code == 1) {
+            ++failures;
+            EXPECT_TRUE(std::regex_search(
+                read_text(log), std::regex("\n can't allocate memory in array_[id][12] $")))
+                << read_text(log);
+        } else {
+            ++successes;
+        }
+    }
+    EXPECT_GT(failures, 0);
+    EXPECT_GT(successes, 0);
+}
+#endif
