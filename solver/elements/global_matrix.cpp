@@ -2,6 +2,7 @@
 #include "global_matrix.h"
 
 #include "dowel.h"
+#include "incompatible.h"
 #include "joint.h"
 #include "solid.h"
 
@@ -201,7 +202,10 @@ static void assemble_constant_part(corvane_model &m)
             k_e = &shapes[found->second];
         } else {
             make_d(mat, d);
-            const int failed = solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
+            const int failed =
+                m.element_kind == 1
+                    ? incompatible_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek)
+                    : solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
             if (failed == 0 && shape_index.size() < max_shapes) {
                 shape_index.emplace(shape, shapes.size());
                 shapes.insert(shapes.end(), ek, ek + 576);

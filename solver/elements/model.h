@@ -71,6 +71,13 @@ struct corvane_model {
     std::vector<int> dowel_mat;   // ndowel  dowel material number
     std::vector<int> dowel_elems; // 3*ndowel element of the centre, of end 1, of end 2
 
+    // solid element (--element): 0 the 2x2x2 brick, 1 the brick with the
+    // incompatible bending modes, condensed per element
+    int element_kind = 0;
+    std::vector<double> mode_load; // 9*ne  load on each solid's modes at the full first-phase load
+    double mode_scale = 1.0;       // first-phase load factor reached (set before recovery)
+    int mode_phase2 = 0;           // 1 when a second phase added entry 4 times the first phase
+
     // 2x2x2 Gauss rule (filled by the driver before the first assembly)
     double gauss_point[2] = {-0.57735027, 0.57735027};
     double gauss_weight[2] = {1.0, 1.0};

@@ -25,16 +25,20 @@ void shape_functions(double xi, double eta, double zeta, double *n, double *dn)
 
 int jacobian(const double *dn, const double *xyz, double *dg, double *det)
 {
+    if (jacobian_silent(dn, xyz, dg, det)) return 1;
+    std::printf("\n !!! Negative value of determinant of jacobian !!!\n");
+    return 0;
+}
+
+int jacobian_silent(const double *dn, const double *xyz, double *dg, double *det)
+{
     double j[9];
     mat_mult(dn, xyz, j, 3, 8, 3);
     // rule of Sarrus
     const double dt = j[0] * j[4] * j[8] + j[1] * j[5] * j[6] + j[2] * j[7] * j[3] -
                       j[6] * j[4] * j[2] - j[7] * j[5] * j[0] - j[8] * j[3] * j[1];
     *det = dt;
-    if (!(dt > 0.0)) {
-        std::printf("\n !!! Negative value of determinant of jacobian !!!\n");
-        return 0;
-    }
+    if (!(dt > 0.0)) return 0;
     // J^-1 = adj(J) / det J
     double inv[9];
     inv[0] = (j[4] * j[8] - j[5] * j[7]) / dt;

@@ -17,6 +17,9 @@ void shape_functions(double xi, double eta, double zeta, double *n, double *dn);
 // and returns 0 without touching dg. *det receives the determinant either way.
 int jacobian(const double *dn, const double *xyz, double *dg, double *det);
 
+// The same without the message, for points whose failure was reported already.
+int jacobian_silent(const double *dn, const double *xyz, double *dg, double *det);
+
 // B (6x24) from the global derivatives; strain order x, y, z, yz, zx, xy.
 void make_b(const double *dg, double *b);
 

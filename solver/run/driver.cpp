@@ -391,6 +391,8 @@ static int run_case(corvane_run &run, int c)
         vec_zero(run.resid.data(), run.nn);
         second_phase(run, c);
     }
+    run.mode_scale = run.acm_load; // the enriched brick's mode loads reached
+    run.mode_phase2 = run.phase2;
     recover_stresses(run);
     write_results(run, c);
     // dowel end forces of this case, appended maxima line (-J)

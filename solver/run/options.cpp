@@ -99,6 +99,18 @@ static int long_option(corvane_run &run, const char *arg)
         run.equilibrium_mode = 1;
         return -1;
     }
+    if (name == "element") {
+        if (value && std::string(value) == "incompatible") {
+            run.element_kind = 1;
+            return -1;
+        }
+        if (value && std::string(value) == "brick") {
+            run.element_kind = 0;
+            return -1;
+        }
+        std::fprintf(stderr, "corvane: option %s: the element is brick or incompatible\n", arg);
+        return status_bad_input;
+    }
     double *tolerance = nullptr;
     if (name == "equilibrium-tolerance") tolerance = &run.equilibrium_tolerance;
     if (name == "check-tolerance") tolerance = &run.check_tolerance;

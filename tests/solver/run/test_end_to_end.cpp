@@ -246,12 +246,16 @@ TEST(EndToEnd, SecondPhaseAddsFactorTimesElasticForces)
     c.top_pressure = 3.0;
     std::string text = column_model(c);
     text.replace(text.find(" 0 0 0 0 0 0 0 0\n"), 17, " 1 0 0 0 0 0 0 0\n");
-    model_run r(text, 12, {"-R"});
-    ASSERT_EQ(r.out.status, 0) << r.out.err;
-    EXPECT_NE(r.out.out.find("**** Increment No. [  0] -- Iteration No. [  0] ****"),
-              std::string::npos);
-    const double m = constrained(c.e, c.nu);
-    EXPECT_NEAR(r.res.disp[3 * 11 + 2], -2 * 3.0 * 2 / m, 1e-4 * 12 / m);
+    for (const char *element : {"--element=brick", "--element=incompatible"}) {
+        model_run r(text, 12, {"-R", element});
+        ASSERT_EQ(r.out.status, 0) << r.out.err;
+        EXPECT_NE(r.out.out.find("**** Increment No. [  0] -- Iteration No. [  0] ****"),
+                  std::string::npos);
+        const double m = constrained(c.e, c.nu);
+        EXPECT_NEAR(r.res.disp[3 * 11 + 2], -2 * 3.0 * 2 / m, 1e-4 * 12 / m) << element;
+        // the stresses are those of the doubled strain
+        EXPECT_NEAR(r.res.stress[6 * 11 + 2], -2 * 3.0, 1e-4 * 6) << element;
+    }
 }
 
 TEST(EndToEnd, ElementErrorsEndTheRunWithoutResults)

@@ -146,6 +146,8 @@ TEST(Options, LongOptionsTakeOneArgumentAndCheckTheirValues)
         {{"-F", "s", "--equilibrium-tolerance=0"}, status_bad_input, "positive number"},
         {{"-F", "s", "--check-tolerance"}, status_bad_input, "positive number"},
         {{"-F", "s", "--frobnicate", "-N", "7"}, -1, "unknown option --frobnicate ignored"},
+        {{"-F", "s", "--element=incompatible", "--element=brick"}, -1, ""},
+        {{"-F", "s", "--element=wedge"}, status_bad_input, "the element is brick or incompatible"},
         {{"--equilibrium"}, status_no_file, ""}, // still needs -F
     };
     for (const row &r : rows) {
@@ -162,4 +164,7 @@ TEST(Options, LongOptionsTakeOneArgumentAndCheckTheirValues)
     EXPECT_EQ(run.equilibrium_mode, 1);
     EXPECT_EQ(run.check_tolerance, 0.01);
     EXPECT_EQ(run.equilibrium_tolerance, 1e-8);
+    corvane_run enriched;
+    parse(enriched, {"-F", "s", "--element=incompatible"});
+    EXPECT_EQ(enriched.element_kind, 1);
 }
