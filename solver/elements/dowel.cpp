@@ -387,18 +387,25 @@ void dowel_geometry(const int *conn, const double *coords, const int *elems, con
     dowel_link_map(r, n[0], dg[0], n[1], dg[1], a);
 }
 
-int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
-               const int *elems, const double *dowel, const double *dmat)
+int dowel_stiffness(const int *conn, const double *coords, const int *elems, const double *dowel,
+                    const double *dmat, double *ek, int *nodes)
 {
     double keff[nl * nl];
     if (!dowel_link_matrix(dmat, keff)) return 0;
     double r[9], a[nl * 48];
     dowel_geometry(conn, coords, elems, dowel, r, a);
-    double ek[48 * 48];
     dowel_element_matrix(keff, a, ek);
-    int nodes[16];
     for (int e = 0; e < 2; ++e)
         for (int j = 0; j < 8; ++j) nodes[8 * e + j] = conn[9 * elems[1 + e] + j];
+    return 1;
+}
+
+int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
+               const int *elems, const double *dowel, const double *dmat)
+{
+    double ek[48 * 48];
+    int nodes[16];
+    if (!dowel_stiffness(conn, coords, elems, dowel, dmat, ek, nodes)) return 0;
     assemble_ek(k, ek, 1.0, pair_pos, nodes, 16);
     return 1;
 }

@@ -102,5 +102,10 @@ void dowel_geometry(const int *conn, const double *coords, const int *elems, con
 // Forms the 48x48 dowel matrix and adds it into the planned slots of the
 // global matrix (pair_pos: the dowel's 16x16 block of the assembly plan).
 // Returns 1, or 0 when the material gives no link matrix (nothing is added).
+// The 48x48 dowel matrix into ek and its 16 nodes (end-1 element's, then
+// end-2 element's). Returns 0 when the link matrix cannot be formed.
+int dowel_stiffness(const int *conn, const double *coords, const int *elems, const double *dowel,
+                    const double *dmat, double *ek, int *nodes);
+
 int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
                const int *elems, const double *dowel, const double *dmat);

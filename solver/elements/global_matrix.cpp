@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -43,7 +44,7 @@ void dowel_nodes(const corvane_model &m, int d, int *nodes)
     }
 }
 
-void build_pattern(corvane_model &m, const int *kind)
+void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
 {
     row_slot_matrix &a = m.matrix;
     assembly_plan &plan = m.plan;
@@ -73,8 +74,10 @@ void build_pattern(corvane_model &m, const int *kind)
         std::vector<int>().swap(nbrs[n]);
     }
 
-    // 2. row slots: row 3n+k holds columns 3p+l for the p-th neighbour's component l
     a.nn = m.nn;
+    if (adjacency_only) return; // the matrix lives elsewhere (PETSc)
+
+    // 2. row slots: row 3n+k holds columns 3p+l for the p-th neighbour's component l
     a.row_start.assign(m.nn + 1, 0);
     a.row_count.assign(m.nn, 0);
     a.row_moved.assign(m.nn, 0);
@@ -172,9 +175,9 @@ static void restore_rows(row_slot_matrix &a)
         }
 }
 
-// Solid elements and dowels: the part of the matrix that does not depend on
-// the displacements.
-static void assemble_constant_part(corvane_model &m)
+void for_each_constant_matrix(
+    corvane_model &m, const std::function<bool(int, int)> &take,
+    const std::function<void(int, int, const int *, int, const double *)> &add)
 {
     // Generated meshes repeat a few element shapes many times: the matrix of
     // a brick depends only on its node positions relative to node 0 and on E
@@ -189,7 +192,7 @@ static void assemble_constant_part(corvane_model &m)
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
         const double *mat = &m.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (material_type(mat) != 0 || !take(constant_solid, e)) continue;
         gather_nodes(rec, m.coords.data(), 8, xyz);
         for (int k = 23; k >= 0; --k) xyz[k] -= xyz[k % 3];
         std::memcpy(key, xyz, sizeof xyz);
@@ -211,16 +214,33 @@ static void assemble_constant_part(corvane_model &m)
                 shapes.insert(shapes.end(), ek, ek + 576);
             }
         }
-        assemble_ek(m.matrix, k_e, 1.0, &m.plan.pair_pos[m.plan.element_offset[e]], rec, 8);
+        add(constant_solid, e, rec, 8, k_e);
     }
     // Dowels: a 48x48 matrix over the 16 nodes of the two end elements. The
     // dowel materials were checked when read, so every link matrix forms.
+    std::vector<double> kd(48 * 48);
     for (int dw = 0; dw < m.ndowel; ++dw) {
-        if (!dowel_is_placed(m, dw)) continue; // no element to tie it to
-        make_dowel(m.matrix, &m.plan.pair_pos[m.plan.dowel_offset[dw]], m.conn.data(),
-                   m.coords.data(), &m.dowel_elems[3 * dw], &m.dowels[9 * dw],
-                   &m.dmats[12 * m.dowel_mat[dw]]);
+        if (!dowel_is_placed(m, dw) || !take(constant_dowel, dw))
+            continue; // no element to tie it to
+        int nodes[16];
+        if (!dowel_stiffness(m.conn.data(), m.coords.data(), &m.dowel_elems[3 * dw],
+                             &m.dowels[9 * dw], &m.dmats[12 * m.dowel_mat[dw]], kd.data(), nodes))
+            continue;
+        add(constant_dowel, dw, nodes, 16, kd.data());
     }
+}
+
+// Solid elements and dowels: the part of the matrix that does not depend on
+// the displacements.
+static void assemble_constant_part(corvane_model &m)
+{
+    for_each_constant_matrix(
+        m, [](int, int) { return true; },
+        [&](int kind, int index, const int *nodes, int q, const double *ek) {
+            const std::int64_t offset =
+                kind == constant_solid ? m.plan.element_offset[index] : m.plan.dowel_offset[index];
+            assemble_ek(m.matrix, ek, 1.0, &m.plan.pair_pos[offset], nodes, q);
+        });
 }
 
 void build_stiffness(corvane_model &m)

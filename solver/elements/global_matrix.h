@@ -3,6 +3,8 @@
 
 #include "model.h"
 
+#include <functional>
+
 // Element coupling kinds for the pattern.
 enum coupling_kind {
     couples_nothing = 0, // material selects no element
@@ -14,7 +16,18 @@ enum coupling_kind {
 // the elements (kind[e] per element) and the dowels (16 nodes each: the nodes
 // of the end-1 element followed by those of the end-2 element). Prints the
 // row-capacity warning once for every row that needs bw slots or more.
-void build_pattern(corvane_model &m, const int *kind);
+void build_pattern(corvane_model &m, const int *kind, bool adjacency_only = false);
+
+// Kinds of the constant (displacement-independent) element matrices.
+enum constant_kind { constant_solid = 0, constant_dowel = 1 };
+
+// Calls add(kind, index, nodes, q, ek) for every solid element (q = 8, index
+// the element) and placed dowel (q = 16, index the dowel) that take(kind,
+// index) accepts, in that order, with its matrix (bricks of equal shape and
+// material share one integration; their diagnostics print once).
+void for_each_constant_matrix(
+    corvane_model &m, const std::function<bool(int, int)> &take,
+    const std::function<void(int, int, const int *, int, const double *)> &add);
 
 // Adds factor * ek (3q x 3q, node-major) into the planned slots; entries that
 // are exactly 0.0 are skipped. pair_pos is the element's q*q block of the plan.

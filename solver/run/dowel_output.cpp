@@ -4,7 +4,7 @@
 
 void out_results_dowel(corvane_run &run)
 {
-    if (run.ndowel == 0) return;
+    if (run.ndowel == 0 || !run.writes_files) return;
     if (out_results_dowel(run, run.dowel_result_file.c_str(), run.dowel_max_file.c_str()))
         run.write_failed = 1;
 }

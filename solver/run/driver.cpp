@@ -8,6 +8,7 @@
 #include "global_matrix.h"
 #include "loads.h"
 #include "model_io.h"
+#include "petsc_system.h"
 #include "recovery.h"
 #include "results.h"
 
@@ -58,20 +59,35 @@ static const char *end_reason(iteration_end why)
 // Returns false when a negative diagonal ends the iterations (j > 0 only).
 static bool assemble(corvane_run &run, int j)
 {
-    build_stiffness(run);
-    compact_rows(run.matrix);
+    int negative = 0;
+    if (run.petsc) {
+        negative = petsc_assemble(*run.petsc, run);
+    } else {
+        build_stiffness(run);
+        compact_rows(run.matrix);
+        negative = check_diagonal(run.matrix);
+    }
     run.matrix_is_current = 1;
-    if (check_diagonal(run.matrix) < 0 && j > 0) {
+    if (negative < 0 && j > 0) {
         std::printf("Negative diagonal component!!\n\n");
         return false;
     }
     return true;
 }
 
+// y = K x with the matrix of the last assembly.
+static void product(corvane_run &run, const double *x, double *y)
+{
+    if (run.petsc)
+        petsc_product(*run.petsc, x, y);
+    else
+        matrix_vector(y, run.matrix, x);
+}
+
 // resid <- resid - K ddisp on free equations (0 on fixed ones); returns |resid|.
 static double update_residual(corvane_run &run)
 {
-    matrix_vector(run.k_ddisp.data(), run.matrix, run.ddisp.data());
+    product(run, run.ddisp.data(), run.k_ddisp.data());
     for (int k = 0; k < run.nn; ++k)
         run.resid[k] = run.fixed[k] ? 0.0 : run.resid[k] - run.k_ddisp[k];
     return vector_norm(run.resid.data(), run.nn);
@@ -81,7 +97,7 @@ static double update_residual(corvane_run &run)
 // matrix of the current state; returns |resid|.
 static double true_residual(corvane_run &run)
 {
-    matrix_vector(run.k_ddisp.data(), run.matrix, run.disp.data());
+    product(run, run.disp.data(), run.k_ddisp.data());
     for (int k = 0; k < run.nn; ++k)
         run.resid[k] = run.fixed[k] ? 0.0 : run.load_now[k] - run.k_ddisp[k];
     return vector_norm(run.resid.data(), run.nn);
@@ -92,7 +108,10 @@ static int solve_correction(corvane_run &run)
 {
     vec_zero(run.ddisp.data(), run.nn);
     cg_report report;
-    cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &report);
+    if (run.petsc)
+        petsc_solve(*run.petsc, run.fixed.data(), run.ddisp.data(), run.resid.data(), &report);
+    else
+        cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &report);
     vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
     run.matrix_is_current = 0;
     return report.outcome;
@@ -176,11 +195,15 @@ static iteration_end iterate_true(corvane_run &run, int i, bool first)
 static bool check_equilibrium(corvane_run &run, int c, const char *what, int i)
 {
     if (!run.matrix_is_current) {
-        build_stiffness(run);
-        compact_rows(run.matrix);
+        if (run.petsc) {
+            petsc_assemble(*run.petsc, run, false); // quiet, as build_stiffness is
+        } else {
+            build_stiffness(run);
+            compact_rows(run.matrix);
+        }
         run.matrix_is_current = 1;
     }
-    matrix_vector(run.k_ddisp.data(), run.matrix, run.disp.data());
+    product(run, run.disp.data(), run.k_ddisp.data());
     double r2 = 0.0, worst = -1.0;
     int node = 0;
     for (int n = 0; n < run.np; ++n) {
@@ -406,6 +429,14 @@ static int run_case(corvane_run &run, int c)
 
 int run_analysis(corvane_run &run)
 {
+    if (run.solver_kind == 1) { // main starts PETSc first; a run inside another program may not
+        int rank = 0, size = 1;
+        std::string error;
+        if (!petsc_start(rank, size, error)) {
+            std::fprintf(stderr, "corvane: --solver=amg: %s\n", error.c_str());
+            return status_bad_input;
+        }
+    }
     try {
         const int got = read_inputs(run);
         if (got != 0) return status_ok; // model file missing
@@ -418,10 +449,20 @@ int run_analysis(corvane_run &run)
     try {
         std::vector<int> kind;
         pattern_kinds(run, kind);
-        build_pattern(run, kind.data());
+        // with PETSc only the node pattern: the matrix is PETSc's, distributed
+        build_pattern(run, kind.data(), run.solver_kind == 1);
     } catch (const std::bad_alloc &) {
         no_memory("array_d2");
     }
+    struct petsc_owner {
+        corvane_run &run;
+        ~petsc_owner()
+        {
+            petsc_destroy(run.petsc);
+            run.petsc = nullptr;
+        }
+    } owner{run};
+    if (run.solver_kind == 1) run.petsc = petsc_create(run, run.amg_flavour);
 
     try {
         for (int c = 0; c < run.n_cases; ++c) {

@@ -1,6 +1,8 @@
 // Command line of corvane: run settings, derived file names, unit factors.
 #include "options.h"
 
+#include "petsc_system.h"
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -97,6 +99,19 @@ static int long_option(corvane_run &run, const char *arg)
     const char *value = eq == std::string::npos ? nullptr : arg + 2 + eq + 1;
     if (name == "equilibrium" && !value) {
         run.equilibrium_mode = 1;
+        return -1;
+    }
+    if (name == "solver") {
+        const std::string v = value ? value : "";
+        if (v == "cg") {
+            run.solver_kind = 0;
+        } else if (v == "amg" || v == "gamg" || v == "hypre") {
+            run.solver_kind = 1;
+            run.amg_flavour = v == "hypre" ? amg_hypre : amg_gamg;
+        } else {
+            std::fprintf(stderr, "corvane: option %s: the solver is cg, amg, gamg or hypre\n", arg);
+            return status_bad_input;
+        }
         return -1;
     }
     if (name == "element") {

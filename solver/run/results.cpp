@@ -185,7 +185,7 @@ std::vector<std::string> format_point_rows(const corvane_run &run)
 
 void write_step_points(corvane_run &run)
 {
-    if (run.out_points.empty()) return;
+    if (run.out_points.empty() || !run.writes_files) return;
     if (run.append_points) {
         // Appended rows from several runs or increments share the file: each row goes out in
         // one write, so rows never interleave or end half-written.
@@ -209,6 +209,7 @@ void write_step_points(corvane_run &run)
 
 void write_results(corvane_run &run, int c)
 {
+    if (!run.writes_files) return; // another MPI rank writes
     std::string out_name = run.result_file;
     if (run.case_mode) {
         char suffix[32];

@@ -3,6 +3,8 @@
 
 #include "model.h"
 
+struct petsc_system;
+
 #include <string>
 #include <vector>
 
@@ -56,6 +58,10 @@ struct corvane_run : corvane_model {
     int equilibrium_mode = 0;                // --equilibrium: iterate on the true residual
     double equilibrium_tolerance = 1.0e-6;   // --equilibrium-tolerance: |r| / |load| to stop at
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
+    int solver_kind = 0;                     // --solver: 0 the row-slot CG, 1 PETSc AMG-CG
+    int amg_flavour = 0;                     // amg_gamg or amg_hypre (petsc_system.h)
+    int writes_files = 1;                    // 0 on MPI ranks other than 0
+    petsc_system *petsc = nullptr;           // the distributed system (solver_kind 1)
 
     // unit factors (set_units)
     double f_stress = 1.0; // stresses, Young's moduli, tractions

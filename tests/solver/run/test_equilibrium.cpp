@@ -262,8 +262,8 @@ TEST(Equilibrium, ExhaustedMemoryEndsWithStatus1NeverAnAbort)
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            std::freopen(log.c_str(), "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
+            if (!std::freopen(log.c_str(), "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+                _exit(99);
             const rlimit lim{address_space() + extra, address_space() + extra};
             setrlimit(RLIMIT_AS, &lim);
             corvane_run run;
