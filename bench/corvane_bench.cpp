@@ -358,13 +358,30 @@ static int run_mode(long n)
     return 0;
 }
 
+// The bandwidth bound of one CG iteration on a model file (seconds), with the
+// triad measured now: bytes of cg_iteration_bytes over the triad bandwidth.
+static int bound_mode(const std::string &name)
+{
+    corvane_run run;
+    read_generated(run, name);
+    const std::vector<int> kind = element_kinds(run);
+    build_pattern(run, kind.data());
+    double copy = 0, triad = 0;
+    measure_bandwidth(&copy, &triad);
+    std::printf("%.5f\n", cg_iteration_bytes(run.matrix) / (triad * 1e9));
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: corvane_bench model <n> <file> | assembly <n> | run <n>\n");
+        std::fprintf(
+            stderr,
+            "usage: corvane_bench model <n> <file> | assembly <n> | run <n> | bound <file>\n");
         return 2;
     }
     const std::string mode = argv[1];
+    if (mode == "bound") return bound_mode(argv[2]);
     const long n = std::atol(argv[2]);
     if (mode == "model" && argc >= 4) {
         write_layered_model(plan_cells(n), plan_cells(n), argv[3]);

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and tests need; a no-op when all are present.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev qt6-base-dev libgl-dev
-          clang libclang-rt-dev xvfb imagemagick python3-vtk9)
+          clang libclang-rt-dev xvfb imagemagick python3-vtk9
+          pkg-config petsc-dev libopenmpi-dev openmpi-bin gnuplot-nox)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

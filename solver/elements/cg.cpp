@@ -29,18 +29,27 @@ static void scale_matrix(row_slot_matrix &a, const std::vector<double> &s, bool 
     }
 }
 
-// q_i = sum_k a_ik d_k over the stored entries, free rows only.
-static void free_product(const row_slot_matrix &a, const int *skip, const double *d, double *q)
+// q_i = sum_k a_ik d_k over the stored entries, free rows only; returns
+// sum_i q_i d_i over those rows (summed in row order, as a separate sweep
+// would, but without reading q and d a second time).
+static double free_product(const row_slot_matrix &a, const int *skip, const double *d, double *q)
 {
+    const std::int64_t *start = a.row_start.data();
+    const int *counts = a.row_count.data();
+    const double *values = a.values.data();
+    const int *columns = a.JENDEX.data();
+    double dot = 0.0;
     for (int i = 0; i < a.nn; ++i) {
         if (skip[i]) continue;
-        const double *v = &a.values[a.row_start[i]];
-        const int *col = &a.JENDEX[a.row_start[i]];
-        const int count = a.row_count[i];
+        const double *v = values + start[i];
+        const int *col = columns + start[i];
+        const int count = counts[i];
         double sum = 0.0;
         for (int k = 0; k < count; ++k) sum += v[k] * d[col[k]];
         q[i] = sum;
+        dot += sum * d[i];
     }
+    return dot;
 }
 
 int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_report *report)
@@ -131,10 +140,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
     nc = 1;
     for (;;) {
         // q = A d, sigma = d.q
-        free_product(a, skip.data(), d.data(), q.data());
-        double sigma = 0.0;
-        for (int i = 0; i < nn; ++i)
-            if (!skip[i]) sigma += q[i] * d[i];
+        const double sigma = free_product(a, skip.data(), d.data(), q.data());
         if (!(sigma > 0.0) || !std::isfinite(sigma)) {
             // zero or negative curvature: the matrix is not positive definite
             std::printf("\n !! C-G method breaks down: d.Ad = %e nc =%lld !!\n", sigma, nc);

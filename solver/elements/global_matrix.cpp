@@ -7,11 +7,29 @@
 #include "solid.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <sys/mman.h>
 #include <unordered_map>
+
+// Reserves room for n values in v and asks for transparent huge pages over it
+// before anything touches it: the matrix arrays are hundreds of MB, and 2 MB
+// pages fault 512 times less often on first touch and miss the TLB less in
+// every product afterwards.
+template <typename T> static void reserve_huge(std::vector<T> &v, std::size_t n)
+{
+    v.clear();
+    v.reserve(n);
+#ifdef MADV_HUGEPAGE
+    const std::uintptr_t huge = std::uintptr_t(1) << 21;
+    const std::uintptr_t lo = (reinterpret_cast<std::uintptr_t>(v.data()) + huge - 1) & ~(huge - 1);
+    const std::uintptr_t hi = (reinterpret_cast<std::uintptr_t>(v.data() + n)) & ~(huge - 1);
+    if (hi > lo) madvise(reinterpret_cast<void *>(lo), hi - lo, MADV_HUGEPAGE);
+#endif
+}
 
 // Appends node b to node a's neighbour list unless it is there already.
 static void couple(std::vector<std::vector<int>> &nbrs, int a, int b)
@@ -97,7 +115,9 @@ void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
         }
     }
     const std::int64_t nnz = a.row_start[m.nn];
+    reserve_huge(a.values, nnz);
     a.values.assign(nnz, 0.0);
+    reserve_huge(a.JENDEX, nnz);
     a.JENDEX.resize(nnz);
     for (int n = 0; n < m.np; ++n)
         for (int k = 0; k < 3; ++k) {
@@ -258,9 +278,10 @@ void build_stiffness(corvane_model &m)
         plan.has_joints = 0;
         for (int e = 0; e < m.ne; ++e)
             if (is_joint_type(material_type(&m.mats[12 * m.conn[9 * e + 8]]))) plan.has_joints = 1;
-        if (plan.has_joints)
-            plan.base_values = a.values;
-        else
+        if (plan.has_joints) {
+            reserve_huge(plan.base_values, a.values.size());
+            plan.base_values.assign(a.values.begin(), a.values.end());
+        } else
             std::vector<double>().swap(plan.base_values);
         plan.base_mats = m.mats;
         plan.base_valid = 1;

@@ -27,7 +27,8 @@ struct petsc_system; // the distributed matrix, vectors and solver of one run
 // adjacency_only must have run): rows are distributed in contiguous node
 // ranges, every rank assembles the elements whose first node it owns, and the
 // matrix is preallocated from the pattern. The model itself is replicated.
-petsc_system *petsc_create(const corvane_model &m, int flavour);
+// reuse: keep the preconditioner across solves (0: set it up for every solve).
+petsc_system *petsc_create(const corvane_model &m, int flavour, int reuse = 1);
 void petsc_destroy(petsc_system *s);
 
 // Assembles K(disp) (the constant part once per set of materials, the joints

@@ -462,7 +462,7 @@ int run_analysis(corvane_run &run)
             run.petsc = nullptr;
         }
     } owner{run};
-    if (run.solver_kind == 1) run.petsc = petsc_create(run, run.amg_flavour);
+    if (run.solver_kind == 1) run.petsc = petsc_create(run, run.amg_flavour, run.amg_reuse);
 
     try {
         for (int c = 0; c < run.n_cases; ++c) {

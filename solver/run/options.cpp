@@ -114,6 +114,15 @@ static int long_option(corvane_run &run, const char *arg)
         }
         return -1;
     }
+    if (name == "amg-reuse") {
+        const std::string v = value ? value : "";
+        if (v != "yes" && v != "no") {
+            std::fprintf(stderr, "corvane: option %s: the value is yes or no\n", arg);
+            return status_bad_input;
+        }
+        run.amg_reuse = v == "yes";
+        return -1;
+    }
     if (name == "element") {
         if (value && std::string(value) == "incompatible") {
             run.element_kind = 1;

@@ -60,6 +60,7 @@ struct corvane_run : corvane_model {
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
     int solver_kind = 0;                     // --solver: 0 the row-slot CG, 1 PETSc AMG-CG
     int amg_flavour = 0;                     // amg_gamg or amg_hypre (petsc_system.h)
+    int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
     int writes_files = 1;                    // 0 on MPI ranks other than 0
     petsc_system *petsc = nullptr;           // the distributed system (solver_kind 1)
 
