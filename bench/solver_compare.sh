@@ -37,17 +37,18 @@ run() {
             >"$log" 2>&1) || true
     fi
     t1=$(date +%s.%N)
-    local its cpu mem wall
+    local its cpu mem wall solves
     its=$(grep -o 'nc =[0-9]*' "$log" | awk -F= '{s += $2} END {print s + 0}')
+    solves=$(grep -c 'nc =' "$log" || true)
     cpu=$(awk '{s += $1 + $2} END {printf "%.1f", s}' "$times")
     mem=$(awk '{s += $3} END {printf "%.0f", s / 1024}' "$times")
     wall=$(echo "$t1 - $t0" | bc)
-    printf "%s %s %s %.1f %s %s %s\n" "$label" "$solver" "$ranks" "$wall" "$cpu" "$its" "$mem"
+    printf "%s %s %s %.1f %s %s/%s %s\n" "$label" "$solver" "$ranks" "$wall" "$cpu" "$its" "$solves" "$mem"
 }
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores" | tee "$report"
 printf "%-10s %-6s %-5s %8s %8s %6s %8s %7s %12s %10s %9s\n" model solver ranks nodes wall_s \
-    cpu_s iters peak_MB s_per_iter bound_s it/bound | tee -a "$report"
+    cpu_s its/solves peak_MB s_per_iter bound_s it/bound | tee -a "$report"
 models=()
 for n in "${sizes[@]}"; do
     mkdir -p "$work/b$n"
@@ -68,7 +69,7 @@ for entry in "${models[@]}"; do
         set -- $cfg
         line=$(run "$name-$1-$2" "$dir" "$base" "$1" "$2")
         read -r _ solver ranks wall cpu its mem <<<"$line"
-        per=$(echo "$wall $its" | awk '{ if ($2 > 0) printf "%.5f", $1 / $2; else print "-" }')
+        per=$(echo "$wall ${its%/*}" | awk '{ if ($2 > 0) printf "%.5f", $1 / $2; else print "-" }')
         ratio=$(echo "$per $bound" | awk '{ if ($1 != "-") printf "%.2f", $1 / $2; else print "-" }')
         printf "%-10s %-6s %-5s %8s %8s %6s %8s %7s %12s %10s %9s\n" "$name" "$solver" "$ranks" \
             "$nodes" "$wall" "$cpu" "$its" "$mem" "$per" "$bound" "$ratio" | tee -a "$report"

@@ -56,7 +56,10 @@ static void make_grid_faces(tarnel_run &run)
                 }
                 const float area = (xb - xa) * (yb - ya);
                 add_face(run, nodes, ld.t, area, true);
-                for (int c = 0; c < 3; ++c) run.generated[c] += area * ld.t[c];
+                for (int c = 0; c < 3; ++c) {
+                    run.generated[c] += area * ld.t[c];
+                    run.generated_magnitude[c] += std::fabs(area * ld.t[c]);
+                }
             }
         }
     }
@@ -106,14 +109,18 @@ static void make_surface_faces(tarnel_run &run)
         }
     for (int f = 0; f < run.nedge; ++f)
         if (run.face_loaded[static_cast<std::size_t>(f)])
-            for (int c = 0; c < 3; ++c)
-                run.generated[c] +=
-                    static_cast<double>(run.face_area[static_cast<std::size_t>(f)]) *
-                    run.face_t[3 * static_cast<std::size_t>(f) + c];
+            for (int c = 0; c < 3; ++c) {
+                const float part = run.face_area[static_cast<std::size_t>(f)] *
+                                   run.face_t[3 * static_cast<std::size_t>(f) + c];
+                run.generated[c] += part;
+                run.generated_magnitude[c] += std::fabs(part);
+            }
 }
 
 // Load faces of either mode, then the correction ratio per component: requested / generated,
-// or the requested total itself when nothing was generated.
+// or the requested total itself when nothing was generated. A component whose generated total
+// cancels (tractions of opposite sign on different faces: the total is a negligible part of
+// the sum of its magnitudes) has no meaningful ratio: it is written as given, with a note.
 void make_load_faces(tarnel_run &run)
 {
     std::fprintf(run.msg_out, "Process status::Making load data\n");
@@ -122,12 +129,25 @@ void make_load_faces(tarnel_run &run)
     run.face_t.clear();
     run.face_area.clear();
     run.face_loaded.clear();
-    for (int c = 0; c < 3; ++c) run.generated[c] = 0.0;
+    for (int c = 0; c < 3; ++c) run.generated[c] = run.generated_magnitude[c] = 0.0f;
     if (run.opt.face_mode)
         make_surface_faces(run);
     else
         make_grid_faces(run);
-    for (int c = 0; c < 3; ++c)
+    const char axis[3] = {'1', '2', '3'};
+    for (int c = 0; c < 3; ++c) {
+        const float magnitude = run.generated_magnitude[c];
+        if (magnitude > 0.0f && std::fabs(run.generated[c]) <= 1e-4f * magnitude) {
+            std::fprintf(run.msg_err,
+                         "tarnel: traction component %c: the generated total %g cancels "
+                         "(the magnitudes sum to %g); its tractions are written as given, not "
+                         "scaled\n",
+                         axis[c], static_cast<double>(run.generated[c]),
+                         static_cast<double>(magnitude));
+            run.ratio[c] = 1.0f;
+            continue;
+        }
         run.ratio[c] =
-            run.generated[c] != 0.0 ? run.requested[c] / run.generated[c] : run.requested[c];
+            run.generated[c] != 0.0f ? run.requested[c] / run.generated[c] : run.requested[c];
+    }
 }

@@ -56,7 +56,7 @@ struct tarnel_run {
 
     std::vector<tarnel_layer> layers;
     std::vector<tarnel_load> loads;
-    double requested[3] = {0, 0, 0}; // sum of area*traction over the loads
+    float requested[3] = {0, 0, 0}; // sum of area*traction over the loads (single precision)
 
     // grid lines of the current layer; a type belongs to the interval starting at its line
     std::vector<float> x_lines, y_lines, z_lines;
@@ -86,9 +86,10 @@ struct tarnel_run {
     std::vector<int> face_nodes; // 4*nedge original node numbers
     std::vector<float> face_t;   // 3*nedge traction of the face
     std::vector<float> face_area;
-    std::vector<char> face_loaded; // -W mode: the face received load
-    double generated[3] = {0, 0, 0};
-    double ratio[3] = {1, 1, 1}; // requested / generated per component
+    std::vector<char> face_loaded;            // -W mode: the face received load
+    float generated[3] = {0, 0, 0};           // sum of face area*traction over the loaded faces
+    float generated_magnitude[3] = {0, 0, 0}; // the same sum of |area*traction|
+    float ratio[3] = {1, 1, 1};               // requested / generated per component
 };
 
 // Exit statuses: 0 normal end, 999 no file name given, 1 anything refused or failed.

@@ -65,7 +65,7 @@ bool write_model(FILE *out, const tarnel_run &run)
     for (int f = 0; f < run.nedge; ++f)
         written_faces += run.face_loaded[static_cast<std::size_t>(f)] ? 1 : 0;
     std::fprintf(out, face_count_format, written_faces);
-    double scale[3];
+    float scale[3]; // the ratio over the stress factor, and the tractions, in single precision
     for (int c = 0; c < 3; ++c) scale[c] = run.ratio[c] / f_e;
     for (int f = 0; f < run.nedge; ++f) {
         if (!run.face_loaded[static_cast<std::size_t>(f)]) continue;
@@ -75,11 +75,13 @@ bool write_model(FILE *out, const tarnel_run &run)
             if (run.opt.face_mode) {
                 std::fprintf(out, surface_face_node_format, node);
                 for (int c = 0; c < 3; ++c)
-                    std::fprintf(out, surface_face_value_format, scale[c] * t[c]);
+                    std::fprintf(out, surface_face_value_format,
+                                 static_cast<double>(scale[c] * t[c]));
                 std::fputc('\n', out);
             } else {
-                std::fprintf(out, grid_face_format, node, scale[0] * t[0], scale[1] * t[1],
-                             scale[2] * t[2]);
+                std::fprintf(out, grid_face_format, node, static_cast<double>(scale[0] * t[0]),
+                             static_cast<double>(scale[1] * t[1]),
+                             static_cast<double>(scale[2] * t[2]));
             }
         }
     }

@@ -14,7 +14,7 @@ if ! command -v clang++ >/dev/null; then
     exit 0
 fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DBUILD_FUZZERS=ON -DBUILD_VIEWER_APP=OFF >/dev/null || exit 1
+    -DBUILD_FUZZERS=ON -DBUILD_VIEWER_APP=OFF -DWITH_PETSC=OFF >/dev/null || exit 1
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" \
     --target $(printf 'fuzz_%s ' "${harnesses[@]}") >/dev/null || exit 1
 

@@ -7,7 +7,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== release build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
@@ -26,7 +26,7 @@ rm -rf "$screen_dir" && mkdir -p "$screen_dir"
 bash scripts/viewer_screen_check.sh build/release/bin/ostrine "$screen_set" build/release/ostrine_screen.png
 
 echo "== sanitizer build (ASan + UBSan)"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DWARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build/asan -j "$jobs"
 # Qt and fontconfig keep process-lifetime caches that LeakSanitizer reports as leaks.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

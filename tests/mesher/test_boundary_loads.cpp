@@ -142,6 +142,42 @@ TEST(TarnelLoads, LoadOverAJointStripLoadsBothSlabsAndKeepsTheTotal)
     EXPECT_NEAR(total, 80000.0, 80000.0 * 1e-5);
 }
 
+TEST(TarnelLoads, TotalsRatioAndScaledTractionsAreSinglePrecision)
+{
+    // faces 50..100 and 100.2..105 (the strip gets nothing) carry 5500 t: in float the
+    // ratio 5500 t / (5000 t + 480.00031 t) times t = 5.898 prints 5.91953 (in double 5.91952)
+    const std::string joint = "1000 1000 5000 0 0 0 0 0 0 0 0 2";
+    const model m = generate(
+        "1 1\n" +
+        layer_text("0 100 100.2 200", "0 100", "0 -25", "0 1 0", "0", {solid(300000), joint}) +
+        "50 0 105 100 0 0 5.898\n");
+    ASSERT_EQ(m.nedge, 2);
+    for (int f = 0; f < 2; ++f) EXPECT_EQ(m.face_vals[12 * f + 2], 5.91953) << f;
+}
+
+TEST(TarnelLoads, ComponentWhoseTotalCancelsIsWrittenAsGiven)
+{
+    // +0.15, +0.15 and -0.3 on three equal rectangles: the requested and generated totals of
+    // the third component are (nearly) zero, their ratio meaningless; the tractions keep their
+    // values and a note says why. The first component (+1 on all three) is still scaled
+    // (the ratio is 1 here).
+    std::string messages;
+    const model m =
+        generate("1 3\n" + layer_text("0 1 2 3", "0 1", "0 -1", "0 0 0", "0", {solid(1000)}) +
+                     "0 0 1 1 1 0 0.15\n1 0 2 1 1 0 0.15\n2 0 3 1 1 0 -0.3\n",
+                 {}, &messages);
+    ASSERT_EQ(m.nedge, 3);
+    const double expect[3] = {0.15, 0.15, -0.3};
+    for (int f = 0; f < 3; ++f)
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_NEAR(m.face_vals[12 * f + 3 * k + 2], expect[f], 1e-6) << f;
+            EXPECT_NEAR(m.face_vals[12 * f + 3 * k], 1.0, 1e-6) << f;
+        }
+    EXPECT_NE(messages.find("tarnel: traction component 3: the generated total"), std::string::npos)
+        << messages;
+    EXPECT_NE(messages.find("written as given, not scaled"), std::string::npos);
+}
+
 TEST(TarnelLoads, FaceCornerWithoutNodeIsSkippedAndReported)
 {
     // cells from 1 to 3 are void (E = 0): no node exists on the line x = 2
