@@ -61,7 +61,7 @@ std::string load_and_draw(const std::uint8_t *data, std::size_t size, bool binar
         }
         model.export_vtk((fuzz::scratch_dir() + "/set.vtk").c_str());
     }
-    return std::string();
+    return "loaded"; // the replays tell a load from a refusal
 }
 
 } // namespace

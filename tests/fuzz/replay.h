@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
@@ -36,8 +37,10 @@ inline std::string file_text(const std::string &path)
 }
 
 // Every regression input of the harness (tests/fuzz/regressions/<harness>/<name>) must run to
-// its end, and when <name>.expect exists, the message must contain that text (one line, the
-// trailing line end ignored). Returns the number of inputs replayed.
+// its end with a message that contains the text of <name>.expect (one line, the trailing line
+// end ignored). An input without its .expect file fails; with FUZZ_WRITE_EXPECT=1 in the
+// environment the message is written to it instead, for review in a commit of its own.
+// Returns the number of inputs replayed.
 inline int replay_regressions(const std::string &harness, harness_body body)
 {
     const std::string dir = std::string(FUZZ_DIR) + "/regressions/" + harness;
@@ -47,14 +50,19 @@ inline int replay_regressions(const std::string &harness, harness_body body)
         const std::string input = file_text(dir + "/" + name);
         const std::string message =
             body(reinterpret_cast<const std::uint8_t *>(input.data()), input.size());
-        std::string expect = file_text(dir + "/" + name + ".expect");
+        const std::string expect_path = dir + "/" + name + ".expect";
+        std::string expect = file_text(expect_path);
         while (!expect.empty() && (expect.back() == '\n' || expect.back() == '\r'))
             expect.pop_back();
-        if (!expect.empty()) {
-            EXPECT_NE(message.find(expect), std::string::npos)
-                << harness << "/" << name << ": message was [" << message << "], expected it to "
-                << "contain [" << expect << "]";
+        const char *write = std::getenv("FUZZ_WRITE_EXPECT");
+        if (expect.empty() && write && std::string(write) == "1") {
+            std::ofstream(expect_path) << message << "\n";
+            expect = message;
         }
+        EXPECT_FALSE(expect.empty()) << harness << "/" << name << " has no .expect file";
+        EXPECT_NE(message.find(expect), std::string::npos)
+            << harness << "/" << name << ": message was [" << message << "], expected it to "
+            << "contain [" << expect << "]";
         ++replayed;
     }
     return replayed;

@@ -3,22 +3,22 @@
 
 TEST(FuzzReplayCorvane, ModelRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("corvane_model", fuzz_corvane_model);
+    EXPECT_GT(fuzz::replay_regressions("corvane_model", fuzz_corvane_model), 0);
 }
 
 TEST(FuzzReplayCorvane, DowelRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("corvane_dowel", fuzz_corvane_dowel);
+    EXPECT_GT(fuzz::replay_regressions("corvane_dowel", fuzz_corvane_dowel), 0);
 }
 
 TEST(FuzzReplayCorvane, CaseRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("corvane_case", fuzz_corvane_case);
+    EXPECT_GT(fuzz::replay_regressions("corvane_case", fuzz_corvane_case), 0);
 }
 
 TEST(FuzzReplayCorvane, CommandLineRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("corvane_cmdline", fuzz_corvane_cmdline);
+    EXPECT_GT(fuzz::replay_regressions("corvane_cmdline", fuzz_corvane_cmdline), 0);
 }
 
 TEST(FuzzReplayCorvane, SeedCorporaRunThrough)

@@ -3,12 +3,12 @@
 
 TEST(FuzzReplayTarnel, DescriptionRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("tarnel_description", fuzz_tarnel_description);
+    EXPECT_GT(fuzz::replay_regressions("tarnel_description", fuzz_tarnel_description), 0);
 }
 
 TEST(FuzzReplayTarnel, CommandLineRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("tarnel_cmdline", fuzz_tarnel_cmdline);
+    EXPECT_GT(fuzz::replay_regressions("tarnel_cmdline", fuzz_tarnel_cmdline), 0);
 }
 
 TEST(FuzzReplayTarnel, SeedCorporaRunThrough)

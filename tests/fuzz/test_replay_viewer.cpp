@@ -4,18 +4,18 @@
 
 TEST(FuzzReplayViewer, TextSetRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("viewer_text", fuzz_viewer_text);
+    EXPECT_GT(fuzz::replay_regressions("viewer_text", fuzz_viewer_text), 0);
 }
 
 TEST(FuzzReplayViewer, BinarySetRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("viewer_binary", fuzz_viewer_binary);
+    EXPECT_GT(fuzz::replay_regressions("viewer_binary", fuzz_viewer_binary), 0);
 }
 
 TEST(FuzzReplayViewer, CommandLineRegressionsEndInTheirMessages)
 {
-    fuzz::replay_regressions("ostrine_cmdline", fuzz_ostrine_cmdline);
-    fuzz::replay_regressions("batch_cmdline", fuzz_batch_cmdline);
+    EXPECT_GT(fuzz::replay_regressions("ostrine_cmdline", fuzz_ostrine_cmdline), 0);
+    EXPECT_GT(fuzz::replay_regressions("batch_cmdline", fuzz_batch_cmdline), 0);
 }
 
 TEST(FuzzReplayViewer, SeedCorporaRunThrough)
