@@ -1,6 +1,7 @@
 // Run state and stage routines of the mesh generator: layer description -> model file.
 #pragma once
 
+#include "material_code.h"
 #include "node_index.h"
 
 #include <cstdio>
@@ -108,9 +109,7 @@ inline bool coord_equal(float a, float b)
 // Material type code: entry 11 truncated toward zero (clamped so huge values stay defined).
 inline int type_code(float entry11)
 {
-    if (entry11 >= 2.0e9f) return 2000000000;
-    if (entry11 <= -2.0e9f) return -2000000000;
-    return static_cast<int>(entry11);
+    return material_type_code(entry11);
 }
 
 // options.cpp: scans argv; returns -1 to go on, else the exit status.

@@ -1,10 +1,8 @@
 // Writer of the model file: header, materials, nodes, elements, supports and loaded faces.
 #include "tarnel.h"
 
-// Unit factors by -U code; the file holds values divided by them (the solver multiplies back).
-static const float stress_factor[3] = {1.0f, 0.098f, 10.204082f};
-static const float spring_factor[3] = {1.0f, 9.8f, 0.10204082f};
-static const float weight_factor[3] = {1.0f, 1000000.0f, 1e-6f};
+#include "unit_factors.h"
+
 
 static const char header_format[] = "%4d %4d %4d %4d %4d\n";
 static const char material_format[] = "%12.5e ";
@@ -27,14 +25,16 @@ bool write_model(FILE *out, const tarnel_run &run)
 {
     std::fprintf(run.msg_out, "Process status::Outputting FEM data\n");
     const int u = run.opt.unit_code;
-    const float f_e = stress_factor[u], f_k = spring_factor[u], f_w = weight_factor[u];
+    // the file holds values divided by the factors of -U (the solver multiplies back)
+    const float f_e = unit_stress_factor_f(u), f_k = unit_spring_factor_f(u),
+                f_w = unit_weight_factor_f(u);
     std::fprintf(out, header_format, run.np_used, run.nm, run.ne, run.nb, row_slots);
 
     for (int m = 0; m < run.nm; ++m) {
         float rec[mat_size];
         for (int j = 0; j < mat_size; ++j)
             rec[j] = run.mats[static_cast<std::size_t>(m) * mat_size + j];
-        if (rec[11] < 1) { // solid: modulus and unit weight
+        if (converts_as_solid(rec[11])) { // solid: modulus and unit weight
             rec[0] /= f_e;
             rec[2] /= f_w;
         } else { // joint: the three spring stiffnesses

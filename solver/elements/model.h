@@ -1,6 +1,8 @@
 // The model and matrix tables that the element, assembly, solver and recovery routines share.
 #pragma once
 
+#include "material_code.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -94,17 +96,15 @@ struct corvane_model {
     std::vector<int> node_solids;    // np     solid elements containing each node
 };
 
-// Material type code: entry 11 truncated toward zero.
-// Values beyond the int range (or NaN) select no element.
+// Material type code: entry 11 truncated toward zero (values beyond the int range, or not a
+// number, select no element).
 inline int material_type(const double *mat)
 {
-    const double code = mat[11];
-    if (!(code > -1.0e9 && code < 1.0e9)) return -1000000000;
-    return static_cast<int>(code);
+    return material_type_code(mat[11]);
 }
 
 // True for the codes that select the joint element.
 inline bool is_joint_type(int type)
 {
-    return type == 1 || type == 2 || (type >= 10 && type <= 14);
+    return is_joint_code(type);
 }

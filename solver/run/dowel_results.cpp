@@ -1,6 +1,6 @@
 // Dowel result file (.dwo), the appended line of dowel maxima, and the checks of the dowel data.
 #include "dowel_results.h"
-#include "atomic_file.h"
+#include "atomic_output.h"
 #include "dowel.h"
 #include "joint.h"
 #include "solid.h"

@@ -1,5 +1,6 @@
 // Readers of the model, dowel and case files; dowel placement; the working arrays.
 #include "model_io.h"
+#include "unit_factors.h"
 
 #include <cerrno>
 #include <climits>
@@ -109,7 +110,7 @@ void read_materials(token_reader &rd, const corvane_run &run, int nm, std::vecto
     for (int m = 0; m < nm; ++m) {
         double rec[12];
         for (int k = 0; k < 12; ++k) READ_REAL(rd, rec[k], "%smaterial %d, entry %d", where, m, k);
-        if (rec[11] < 1.0) {
+        if (converts_as_solid(rec[11])) {
             rec[0] *= run.f_stress;
             rec[2] *= run.f_weight;
         } else {

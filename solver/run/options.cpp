@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include "petsc_system.h"
+#include "unit_factors.h"
 
 #include <cerrno>
 #include <climits>
@@ -55,25 +56,11 @@ static int value_count(char letter)
 
 int set_units(corvane_run &run, int code)
 {
-    switch (code) {
-    case 0:
-        run.f_stress = 1.0;
-        run.f_spring = 1.0;
-        run.f_weight = 1.0;
-        return 1;
-    case 1:
-        run.f_stress = 0.098;
-        run.f_spring = 9.8;
-        run.f_weight = 1.0e6;
-        return 1;
-    case 2:
-        run.f_stress = 1.0 / 0.098;
-        run.f_spring = 1.0 / 9.8;
-        run.f_weight = 1.0e-6;
-        return 1;
-    default:
-        return 0;
-    }
+    if (!valid_unit_code(code)) return 0;
+    run.f_stress = unit_factors[code].stress;
+    run.f_spring = unit_factors[code].spring;
+    run.f_weight = unit_factors[code].weight;
+    return 1;
 }
 
 // A positive finite real after "=" of a long option; false when there is none.

@@ -1,6 +1,7 @@
 // Result file, model copies and output-point rows.
 #include "results.h"
-#include "atomic_file.h"
+#include "unit_factors.h"
+#include "atomic_output.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -75,7 +76,7 @@ void write_model_copy(const corvane_run &run, std::FILE *f)
     for (int m = 0; m < run.nm; ++m) {
         double rec[12];
         std::memcpy(rec, &run.mats[12 * m], sizeof rec);
-        if (rec[11] < 1.0) {
+        if (converts_as_solid(rec[11])) {
             rec[0] /= run.f_stress;
             rec[2] /= run.f_weight;
         } else {

@@ -2,7 +2,7 @@
 // picture files (24-bit bitmap, or PNG by name).
 #include "qt_canvas.h"
 
-#include "atomic_file.h"
+#include "atomic_output.h"
 
 #include <QBuffer>
 #include <QByteArray>

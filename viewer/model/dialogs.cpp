@@ -1,5 +1,7 @@
 // State of the fatigue, range, scale and view dialogs as plain values, applied to the model by
 // these functions.
+#include "material_code.h"
+#include "unit_factors.h"
 #include "dialogs.h"
 
 #include "field_text.h"
@@ -80,10 +82,11 @@ std::string material_value_text(const FEMg3D &model, int m)
     const float e = row.value[0];
     const float kind = row.value[11];
     // Modulus in MPa whatever the display units: solids in kgf/cm2, joint springs per cm.
-    const float value = static_cast<float>(kind < 1.0f ? e * 0.098 : e * 9.8);
+    const float value = static_cast<float>(converts_as_solid(kind) ? e * unit_factors[1].stress
+                                                                   : e * unit_factors[1].spring);
     char buffer[80];
     // a kind beyond the int range or not a number (damaged file) is shown as -1
-    const int kind_code = kind > -2.0e9f && kind < 2.0e9f ? static_cast<int>(kind) : -1;
+    const int kind_code = kind > -2.0e9f && kind < 2.0e9f ? material_type_code(kind) : -1;
     std::snprintf(buffer, sizeof buffer, material_value_format, static_cast<double>(value),
                   kind_code);
     return buffer;

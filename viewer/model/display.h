@@ -1,14 +1,15 @@
 // Program-wide display settings and result file names, owned by the viewer's main window.
 #pragma once
 
+#include "unit_factors.h"
 #include <string>
 
 // Settings the drawing reads and the main window's menus and dialogs set.
 struct display_settings {
     float length_factor = 0.01f;  // internal lengths (cm) to display units: 1 kgf-cm, 0.01 SI
     float stress_factor = 0.098f; // internal stresses (kgf/cm2) to display: 1 kgf-cm, 0.098 SI
-    float in_stress_factor = static_cast<float>(1.0 / 0.098); // text loader: stress-like inputs
-    float in_stiff_factor = static_cast<float>(1.0 / 9.8);    // text loader: spring stiffnesses
+    float in_stress_factor = unit_stress_factor_f(2); // text loader: stress-like inputs
+    float in_stiff_factor = unit_spring_factor_f(2);  // text loader: spring stiffnesses
     bool unit_text_si = true;                      // status bar unit text: SI or conventional
     bool contour_range_set = false;                // contours use the user's range
     bool wire_on = false;                          // element edges over filled faces
@@ -28,15 +29,15 @@ struct display_settings {
 // Input factors of "SI Input data": checked means the result files hold SI values.
 inline void set_input_factors(display_settings &d, bool si_input)
 {
-    d.in_stress_factor = si_input ? static_cast<float>(1.0 / 0.098) : 1.0f;
-    d.in_stiff_factor = si_input ? static_cast<float>(1.0 / 9.8) : 1.0f;
+    d.in_stress_factor = si_input ? unit_stress_factor_f(2) : 1.0f;
+    d.in_stiff_factor = si_input ? unit_spring_factor_f(2) : 1.0f;
 }
 
 // Output factors of the Unit menu: SI (m, MPa) or kgf-cm.
 inline void set_output_units(display_settings &d, bool si)
 {
     d.length_factor = si ? 0.01f : 1.0f;
-    d.stress_factor = si ? 0.098f : 1.0f;
+    d.stress_factor = si ? unit_stress_factor_f(1) : 1.0f;
     d.unit_text_si = si;
 }
 

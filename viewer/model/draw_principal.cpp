@@ -26,7 +26,7 @@ void FEMg3D::draw_principal(canvas &cv, int choice)
 {
     auto solid = [this](const t_elem &el) {
         const int m = el.draw_material;
-        return m >= 0 && m < n_materials && materials[m].value[11] == 0.0f;
+        return material_kind(m) == 0; // the shared type code: entry 11 truncated
     };
     float vmax = -1e10f, vmin = 1e10f;
     for (int k = 0; k < 3; k++)
@@ -72,7 +72,7 @@ void FEMg3D::draw_principal(canvas &cv, int choice)
 void FEMg3D::draw_material_boxes(canvas &cv)
 {
     for (int m = 0; m < n_materials; m++) {
-        if (materials[m].value[11] != 0.0f) continue;
+        if (material_kind(m) != 0) continue;
         float lo[3] = {1e10f, 1e10f, 1e10f}, hi[3] = {-1e10f, -1e10f, -1e10f};
         bool used = false;
         for (int e = 0; e < n_elements; e++) {

@@ -1,4 +1,5 @@
 // Face lists of FEMg3D: building, depth sorting, selection counts, visibility and window fitting.
+#include "material_code.h"
 #include "fem3d.h"
 
 #include <cstdio>
@@ -35,9 +36,9 @@ int FEMg3D::material_kind(int m) const
 {
     if (m < 0 || m >= n_materials) return -1;
     const float kind = materials[m].value[11];
-    // beyond the int range or not a number: no solid (the conversion itself would be undefined)
+    // beyond the int range or not a number: no solid, shown as -1
     if (!(kind > -2.0e9f && kind < 2.0e9f)) return -1;
-    return static_cast<int>(kind);
+    return material_type_code(kind);
 }
 
 void FEMg3D::build_faces()

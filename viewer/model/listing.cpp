@@ -2,7 +2,7 @@
 // batch command.
 #include "listing.h"
 
-#include "atomic_file.h"
+#include "atomic_output.h"
 #include "field_text.h"
 
 #include <cmath>

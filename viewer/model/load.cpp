@@ -1,4 +1,5 @@
 // Reading a result set into FEMg3D: text and binary forms, validation of counts and indices.
+#include "unit_factors.h"
 #include "fem3d.h"
 
 #include <cctype>
@@ -269,7 +270,7 @@ void FEMg3D::finish_results()
     for (int e = 0; e < n_elements; e++) {
         t_elem &el = elements[e];
         el.draw_material = el.material;
-        if (materials[el.draw_material].value[11] != 0.0f) continue;
+        if (material_kind(el.draw_material) != 0) continue; // entry 11 truncated, as the faces
         float sum[18] = {};
         for (int k = 0; k < 8; k++) {
             const t_node &nd = nodes[el.node[k]];
@@ -383,7 +384,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
     for (int m = 0; m < n_materials; m++) {
         float *v = materials[m].value;
         if (!src.read_floats(v, 12)) return fail_load(truncated + format(" (material %d)", m));
-        if (v[11] < 1.0f) {
+        if (converts_as_solid(v[11])) {
             v[0] *= in_stress;
             v[2] *= in_stiff;
         } else {

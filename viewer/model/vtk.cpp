@@ -1,6 +1,6 @@
 // VTK legacy export of the result model: mesh as hexahedra, displacement and principal stress
 // vectors.
-#include "atomic_file.h"
+#include "atomic_output.h"
 #include "fem3d.h"
 
 #include <cstdio>
