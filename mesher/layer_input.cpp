@@ -231,6 +231,7 @@ bool read_description(FILE *in, tarnel_run &run)
         tarnel_layer layer;
         if (!read_layer(in, run, l, layer)) return false;
         if (!check_sorted(layer, run.msg_out)) {
+            // "Illigal", "Otfile", "Residures", ... are the fixed texts as users know them: kept
             std::fprintf(run.msg_out, "Illigal input and stop the program\n");
             return false;
         }

@@ -1,9 +1,27 @@
 // Command-line scan of the generator: option letters in either case, values in the next words.
 #include "tarnel.h"
 
+#include "pavement_version.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+// --help: every option on one line.
+static const char help_text[] =
+    "usage: tarnel -I description -O model.pin [options]\n"
+    "  -I file      layer description to read\n"
+    "  -O file      model file to write\n"
+    "  -X n, -Y n, -Z n   subdivisions per input interval (1; -Z is 1 in joint layers)\n"
+    "  -J w         joint width: narrower intervals are joint gaps (0.3)\n"
+    "  -L len       second minimum subdivided length (0)\n"
+    "  -S z0        rebuild the z lines of all layers from z0\n"
+    "  -W           spread loads over the top faces instead of inserting load edges\n"
+    "  -B bits      full fixity on side planes: 1 min x, 2 min y, 4 max x, 8 max y\n"
+    "  -C bits E    release the normal support there at nodes of elements of modulus E\n"
+    "  -U 0|1|2     unit system of the description (1 kgf-cm, 2 the inverse factors)\n"
+    "  --version    print the version\n"
+    "  --help       print this list\n";
 
 // File names are limited to 255 characters, the width of the name buffers of the format.
 static constexpr std::size_t max_name = 255;
@@ -26,6 +44,19 @@ int parse_options(int argc, char **argv, tarnel_options &opt, FILE *out, FILE *e
 {
     int i = 1;
     while (i < argc && argv[i][0] == '-') {
+        // One-argument long options; the letter scan would skip them (its letter '-' is none).
+        if (argv[i][1] == '-') {
+            if (std::strcmp(argv[i], "--version") == 0) {
+                std::fprintf(out, "tarnel %s\n", PAVEMENT_VERSION);
+                return exit_ok;
+            }
+            if (std::strcmp(argv[i], "--help") == 0) {
+                std::fputs(help_text, out);
+                return exit_ok;
+            }
+            ++i;
+            continue;
+        }
         const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(argv[i][1])));
         int needs = 0;
         if (std::strchr("IOXYZJLSBU", letter) && letter != '\0') needs = 1;

@@ -27,6 +27,7 @@ int run_tarnel(int argc, char **argv, FILE *msg_out, FILE *msg_err)
         std::fprintf(msg_err, "File(%s) can not be opened", run.opt.out_name.c_str());
         return exit_refused;
     }
+    // the fixed text, spelled as users know it ("Otfile")
     std::fprintf(msg_out, "Infile [%s], Otfile [%s]\n", run.opt.in_name.c_str(),
                  run.opt.out_name.c_str());
     const bool read = read_description(in, run);

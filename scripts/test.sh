@@ -38,4 +38,10 @@ if [ -x scripts/fuzz_smoke.sh ]; then
     echo "== fuzz smoke"
     bash scripts/fuzz_smoke.sh
 fi
+echo "== Debian package (Release build, cpack, unpacked --version check)"
+bash scripts/package.sh
+
+echo "== formatting (clang-format --dry-run -Werror)"
+bash scripts/check_format.sh
+
 echo "all tests passed"

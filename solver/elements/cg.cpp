@@ -172,6 +172,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
             if (!skip[i]) d[i] = rho[i] + beta * d[i];
         u = t;
     }
+    // the fixed text, spelled as users know it ("do not converge")
     std::printf("\n !! Solution do not converge (C-G method) !!\n");
     std::printf("\n damx/force = %f nc =%lld", eps, nc);
     unscale();

@@ -416,6 +416,7 @@ int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, c
         std::printf("\n damx/force = %f nc =%lld\n", s.eps, static_cast<long long>(its));
         out.outcome = cg_converged;
     } else if (reason == KSP_DIVERGED_ITS) {
+        // the fixed text of the row-slot solver, spelled as users know it
         std::printf("\n !! Solution do not converge (C-G method) !!\n");
         std::printf("\n damx/force = %f nc =%lld", s.eps, static_cast<long long>(its));
         out.outcome = cg_not_converged;

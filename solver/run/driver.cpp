@@ -149,6 +149,7 @@ static iteration_end iterate_running(corvane_run &run, int i, bool first)
             std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
         if (!assemble(run, j)) return ended_negative_diagonal;
         const double norm1 = update_residual(run);
+        // "Residures": the fixed progress text as users know it
         std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
         if (norm1 < abs_tolerance) return ended_converged;
         if (std::fabs((norm0 - norm1) / norm1) < rel_tolerance) return ended_converged;
@@ -180,6 +181,7 @@ static iteration_end iterate_true(corvane_run &run, int i, bool first)
             std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
         if (!assemble(run, j)) return ended_negative_diagonal;
         const double norm1 = true_residual(run);
+        // "Residures": the fixed progress text as users know it
         std::printf("\n--- Residures: norm0=%12.5e, norm1=%12.5e\n", norm0, norm1);
         if (norm1 <= run.equilibrium_tolerance * load) return ended_converged;
         if (solve_correction(run) != cg_converged) return ended_solver_failed;

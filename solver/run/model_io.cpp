@@ -328,6 +328,7 @@ void read_dowels(corvane_run &run, std::FILE *f, const std::string &name)
         const double *c = &run.dowels[9 * i];
         run.dowel_elems[3 * i] = find_element(run, c[0], c[1], c[2], counter);
         if (run.dowel_elems[3 * i] < 0) {
+            // the fixed text, spelled as users know it ("Not find")
             std::printf("Not find associated element for dowel No.%3d\n", i);
             rd.fail("dowel %d: the centre (%g, %g, %g) lies in no element", i, c[0], c[1], c[2]);
         }

@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include "petsc_system.h"
+#include "pavement_version.h"
 #include "unit_factors.h"
 
 #include <cerrno>
@@ -75,6 +76,31 @@ static bool positive_value(const char *text, double &out)
     return true;
 }
 
+// --help: every option on one line.
+static const char help_text[] =
+    "usage: corvane -F base [options]   (reads base.pin, base.dwi; writes base.out, base.dwo)\n"
+    "  -F base              model file base.pin; results base.out, dowels base.dwi/.dwo\n"
+    "  -B file.dwi          dowel file (after -F)\n"
+    "  -M cases             case file: point file, points and the materials of every case\n"
+    "  -O points            file of the output-point rows\n"
+    "  -C x y z code        an output point (code 0 displacements, 1 stresses, 2 strains, 3 all)\n"
+    "  -A                   append to the point file\n"
+    "  -E m k v             set entry k of material m to v\n"
+    "  -P n_inc n_sub       load increments and sub-increments of a failed one (1 1)\n"
+    "  -N max_itr           equilibrium iterations per increment (40)\n"
+    "  -R                   second loading phase\n"
+    "  -U 0|1|2             unit system of the input: 1 kgf-cm, 2 the inverse factors\n"
+    "  -J file              append one line of dowel maxima per case\n"
+    "  -Z r                 stored, not used\n"
+    "  --element=brick|incompatible  the solid element (brick: the 2x2x2 brick)\n"
+    "  --solver=cg|amg|gamg|hypre    linear solver (cg: Jacobi-scaled CG; amg: PETSc GAMG)\n"
+    "  --amg-reuse=yes|no   keep the AMG set-up while only joints change (yes)\n"
+    "  --equilibrium        iterate on the true residual to --equilibrium-tolerance\n"
+    "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
+    "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
+    "  --version            print the version\n"
+    "  --help               print this list\n";
+
 // One "--name[=value]" argument. Returns -1 when it was taken (or is unknown:
 // the letter options skip such arguments, so an unknown one is only noted),
 // status_bad_input for a bad value.
@@ -84,6 +110,14 @@ static int long_option(corvane_run &run, const char *arg)
     const std::size_t eq = text.find('=');
     const std::string name = text.substr(0, eq);
     const char *value = eq == std::string::npos ? nullptr : arg + 2 + eq + 1;
+    if (name == "version" && !value) {
+        std::printf("corvane %s\n", PAVEMENT_VERSION);
+        return status_ok;
+    }
+    if (name == "help" && !value) {
+        std::fputs(help_text, stdout);
+        return status_ok;
+    }
     if (name == "equilibrium" && !value) {
         run.equilibrium_mode = 1;
         return -1;

@@ -51,6 +51,7 @@ std::vector<std::string> split_command_line(const std::string &text)
 
 // Indexed by current_material + 1.
 static const char *const material_names[13] = {"All",   "No.1",  "No.2", "No.3", "No.4",
+                                               // "N.8" (not "No.8") is the fixed table entry as users know it
                                                "No.5",  "No.6",  "No.7", "N.8",  "No.9",
                                                "No.10", "No.11", "No.12"};
 
@@ -86,6 +87,7 @@ std::string unit_panel_text(bool unit_text_si)
 
 std::string display_panel_text(bool overlay_draw)
 {
+    // "Claer" is the fixed text as users know it: kept
     return overlay_draw ? "Display state = [Overlay mode] ;" : "Display state = [Claer mode] ;";
 }
 
@@ -445,6 +447,7 @@ void TPost3DForm::Open1Click()
     }
     if (unit_mode == 0) {
         const int answer =
+            // " SI uint?" is the fixed question as users know it: kept
             message_box(this, QStringLiteral(" Is the data file written in SI uint?"),
                         QStringLiteral("Data unit confirmation "), mb_yes_no | mb_icon_question);
         item("SIInputdata1")->setChecked(answer == id_yes);

@@ -9,6 +9,7 @@
 #include "display.h"
 #include "fem3d.h"
 #include "listing.h"
+#include "pavement_version.h"
 
 namespace
 {
@@ -58,6 +59,15 @@ int main(int argc, char **argv)
     batch_options opt;
     if (const int status = parse_batch_options(argc, argv, opt, stderr); status != batch_exit_ok)
         return status;
+    if (opt.info == batch_info_version) {
+        std::printf("ostrine-batch %s\n", PAVEMENT_VERSION);
+        return batch_exit_ok;
+    }
+    if (opt.info == batch_info_help) {
+        std::printf("%s%s  --version     print the version\n  --help        print this list\n",
+                    batch_usage_text(), picture_usage_text);
+        return batch_exit_ok;
+    }
 
     display_settings ds;
     set_input_factors(ds, opt.unit_mode == 2);

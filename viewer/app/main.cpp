@@ -3,15 +3,33 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "Main.h"
 #include "fem3d.h"
 #include "message_box.h"
+#include "pavement_version.h"
 
 int main(int argc, char **argv)
 {
+    // --version and --help answer before any window (or display) is needed
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("ostrine %s\n", PAVEMENT_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs("usage: ostrine [-F base] [-U 1|2]\n"
+                       "  -F base    load the result set base.pin, .out, .dwi, .dwo, .dyn at start\n"
+                       "  -U 1|2     1: the files hold kgf-cm values, 2: SI values (else asked)\n"
+                       "  --version  print the version\n"
+                       "  --help     print this list\n",
+                       stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     // Result files and dialog fields use '.' as the decimal mark whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -268,9 +268,18 @@ int usage_error(std::FILE *err, const char *what)
 
 } // namespace
 
+const char *batch_usage_text()
+{
+    return usage_text;
+}
+
 int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
 {
     for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            o.info = std::strcmp(argv[i], "--version") == 0 ? batch_info_version : batch_info_help;
+            return batch_exit_ok;
+        }
         const option_row *row = nullptr;
         for (const option_row &r : option_table)
             if (std::strcmp(argv[i], r.name) == 0) row = &r;

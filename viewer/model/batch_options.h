@@ -49,7 +49,14 @@ struct batch_options {
     std::string list_file;   // --list
     std::string dowels_file; // --dowels
     picture_options picture; // --image and the graph options (above)
+    int info = 0;            // --version or --help: print that and end (batch_info_*)
 };
+
+constexpr int batch_info_version = 1;
+constexpr int batch_info_help = 2;
+
+// The usage text (--help prints it and picture_usage_text on standard output).
+const char *batch_usage_text();
 
 // Exit statuses of ostrine-batch.
 constexpr int batch_exit_ok = 0;

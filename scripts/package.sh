@@ -1,0 +1,26 @@
+#!/bin/bash
+# Builds the Debian package from a Release build (build/package) and checks it: its declared
+# dependencies, and each program's --version from the package unpacked into a scratch root.
+# Writes build/package/pavement-fe_<version>_<arch>.deb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build build/package -j "$jobs" --target tarnel corvane ostrine ostrine-batch
+(cd build/package && cpack -G DEB >/dev/null)
+deb=$(ls -t build/package/pavement-fe_*.deb | head -1)
+echo "package: $deb"
+dpkg-deb --field "$deb" Package Version Depends
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+[ -f "$root/usr/share/applications/ostrine.desktop" ]
+version=$(sed -n 's/^project(pavement_fe VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+for p in tarnel corvane ostrine ostrine-batch; do
+    out=$("$root/usr/bin/$p" --version)
+    [ "$out" = "$p $version" ] || { echo "package check: $p --version printed [$out]"; exit 1; }
+    "$root/usr/bin/$p" --help >/dev/null
+    echo "  $out"
+done
+echo "package check passed"
