@@ -3,7 +3,6 @@
 
 #include "unit_factors.h"
 
-
 static const char header_format[] = "%4d %4d %4d %4d %4d\n";
 static const char material_format[] = "%12.5e ";
 static const char node_format[] = "%10.4f %10.4f %10.4f 0.0 0.0 0.0\n";

@@ -1,8 +1,8 @@
 // Command line of corvane: run settings, derived file names, unit factors.
 #include "options.h"
 
-#include "petsc_system.h"
 #include "pavement_version.h"
+#include "petsc_system.h"
 #include "unit_factors.h"
 
 #include <cerrno>

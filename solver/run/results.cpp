@@ -1,7 +1,7 @@
 // Result file, model copies and output-point rows.
 #include "results.h"
-#include "unit_factors.h"
 #include "atomic_output.h"
+#include "unit_factors.h"
 
 #include <cstdarg>
 #include <cstring>

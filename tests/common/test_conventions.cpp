@@ -42,9 +42,16 @@ TEST(Conventions, MaterialTypeCodesTruncateTowardZero)
     const struct {
         double entry11;
         int code;
-    } rows[] = {{0.0, 0},     {0.5, 0},           {-0.5, 0},          {1.0, 1},
-                {1.99, 1},    {10.7, 10},         {-1.5, -1},         {3.0e9, 2000000000},
-                {-3.0e9, -2000000000}, {std::numeric_limits<double>::quiet_NaN(), no_element_code}};
+    } rows[] = {{0.0, 0},
+                {0.5, 0},
+                {-0.5, 0},
+                {1.0, 1},
+                {1.99, 1},
+                {10.7, 10},
+                {-1.5, -1},
+                {3.0e9, 2000000000},
+                {-3.0e9, -2000000000},
+                {std::numeric_limits<double>::quiet_NaN(), no_element_code}};
     for (const auto &r : rows) {
         EXPECT_EQ(material_type_code(r.entry11), r.code) << r.entry11;
         EXPECT_EQ(material_type_code(static_cast<float>(r.entry11)), r.code) << r.entry11;

@@ -126,8 +126,8 @@ void check_outputs(const golden_case &c, const fs::path &dir)
             continue;
         }
         ASSERT_TRUE(fs::exists(expected)) << expected << " (GOLDEN_REGENERATE=1 writes it)";
-        expect_files_match(std::string(c.name) + "/" + file, read_text(expected),
-                           read_text(actual), 1e-5);
+        expect_files_match(std::string(c.name) + "/" + file, read_text(expected), read_text(actual),
+                           1e-5);
     }
 }
 
@@ -147,8 +147,8 @@ TEST(Golden, ExamplePavementModelResultsAndDowels)
     const golden_case c{"jpcp", {"jpcp.pin", "jpcp.out", "jpcp.dwo"}};
     const fs::path dir = scratch("jpcp");
     fs::copy_file(fs::path(EXAMPLES_DIR) / "jpcp.dwi", dir / "jpcp.dwi");
-    ASSERT_EQ(run("cd '" + dir.string() + "' && '" TARNEL "' -I '" EXAMPLES_DIR
-                  "/jpcp.txt' -O jpcp.pin >/dev/null"),
+    ASSERT_EQ(run("cd '" + dir.string() +
+                  "' && '" TARNEL "' -I '" EXAMPLES_DIR "/jpcp.txt' -O jpcp.pin >/dev/null"),
               0);
     ASSERT_EQ(run("cd '" + dir.string() + "' && '" CORVANE "' -F jpcp >/dev/null 2>&1"), 0);
     check_outputs(c, dir);
@@ -162,8 +162,7 @@ TEST(Golden, JointedDoweledSlabs)
     const golden_case c{"slabs", {"slabs.out", "slabs.dwo"}};
     const fs::path dir = scratch("slabs");
     for (const char *f : {"slabs.pin", "slabs.dwi"}) fs::copy_file(data_dir / "slabs" / f, dir / f);
-    ASSERT_EQ(run("cd '" + dir.string() + "' && '" CORVANE "' -F slabs -P 2 1 >/dev/null 2>&1"),
-              0);
+    ASSERT_EQ(run("cd '" + dir.string() + "' && '" CORVANE "' -F slabs -P 2 1 >/dev/null 2>&1"), 0);
     check_outputs(c, dir);
     fs::remove_all(dir);
 }

@@ -50,10 +50,10 @@ std::vector<std::string> split_command_line(const std::string &text)
 }
 
 // Indexed by current_material + 1.
-static const char *const material_names[13] = {"All",   "No.1",  "No.2", "No.3", "No.4",
-                                               // "N.8" (not "No.8") is the fixed table entry as users know it
-                                               "No.5",  "No.6",  "No.7", "N.8",  "No.9",
-                                               "No.10", "No.11", "No.12"};
+static const char *const material_names[13] = {
+    "All", "No.1", "No.2", "No.3", "No.4",
+    // "N.8" (not "No.8") is the fixed table entry as users know it
+    "No.5", "No.6", "No.7", "N.8", "No.9", "No.10", "No.11", "No.12"};
 
 std::string material_name(int current_material)
 {

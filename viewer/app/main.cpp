@@ -21,12 +21,13 @@ int main(int argc, char **argv)
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs("usage: ostrine [-F base] [-U 1|2]\n"
-                       "  -F base    load the result set base.pin, .out, .dwi, .dwo, .dyn at start\n"
-                       "  -U 1|2     1: the files hold kgf-cm values, 2: SI values (else asked)\n"
-                       "  --version  print the version\n"
-                       "  --help     print this list\n",
-                       stdout);
+            std::fputs(
+                "usage: ostrine [-F base] [-U 1|2]\n"
+                "  -F base    load the result set base.pin, .out, .dwi, .dwo, .dyn at start\n"
+                "  -U 1|2     1: the files hold kgf-cm values, 2: SI values (else asked)\n"
+                "  --version  print the version\n"
+                "  --help     print this list\n",
+                stdout);
             return 0;
         }
     }

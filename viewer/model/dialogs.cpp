@@ -1,8 +1,8 @@
 // State of the fatigue, range, scale and view dialogs as plain values, applied to the model by
 // these functions.
+#include "dialogs.h"
 #include "material_code.h"
 #include "unit_factors.h"
-#include "dialogs.h"
 
 #include "field_text.h"
 
@@ -68,9 +68,10 @@ void apply_fatigue(FEMg3D &model, fatigue_values &copy, const fatigue_fields &f,
 
 std::string range_material_name(int m)
 {
-    static const char *const names[13] = {"All",  "No.1", "No.2", "No.3",  "No.4",  "No.5", "No.6",
-                                          // "N.8" (not "No.8") is the fixed table entry as users know it
-                                          "No.7", "N.8",  "No.9", "No.10", "No.11", "No.12"};
+    static const char *const names[13] = {
+        "All", "No.1", "No.2", "No.3", "No.4", "No.5", "No.6",
+        // "N.8" (not "No.8") is the fixed table entry as users know it
+        "No.7", "N.8", "No.9", "No.10", "No.11", "No.12"};
     if (m >= -1 && m <= 11) return names[m + 1];
     return "No." + std::to_string(m + 1);
 }

@@ -1,6 +1,6 @@
 // Face lists of FEMg3D: building, depth sorting, selection counts, visibility and window fitting.
-#include "material_code.h"
 #include "fem3d.h"
+#include "material_code.h"
 
 #include <cstdio>
 #include <utility>

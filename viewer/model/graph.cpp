@@ -1,7 +1,6 @@
 // Graph dispatch: graph types by name and the drawing of one graph by type.
 #include "graph.h"
 
-
 namespace
 {
 const char *const graph_names[n_graph_types] = {"Mesh",

@@ -1,6 +1,6 @@
 // Reading a result set into FEMg3D: text and binary forms, validation of counts and indices.
-#include "unit_factors.h"
 #include "fem3d.h"
+#include "unit_factors.h"
 
 #include <cctype>
 #include <cerrno>
