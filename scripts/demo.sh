@@ -27,9 +27,9 @@ if [ -f jpcp.out ]; then
     "$bin/ostrine-batch" -F jpcp -U 1 --vtk jpcp.vtk --list jpcp.xy --dowels jpcp.dxy
     echo "demo: ostrine-batch wrote out/demo/jpcp.vtk and the listings"
     # pictures as the viewer's Make Bmp draws them (922 x 610), here as PNG files
-    "$bin/ostrine-batch" -F jpcp -U 1 --graph Mesh --image jpcp_mesh.png
-    "$bin/ostrine-batch" -F jpcp -U 1 --graph Displacement --image jpcp_deformed.png
-    "$bin/ostrine-batch" -F jpcp -U 1 --graph Sx --wire gray --image jpcp_sx.png
+    "$bin/ostrine-batch" -F jpcp -U 1 --graph Mesh --legend --image jpcp_mesh.png
+    "$bin/ostrine-batch" -F jpcp -U 1 --graph Displacement --legend --image jpcp_deformed.png
+    "$bin/ostrine-batch" -F jpcp -U 1 --graph Sx --wire gray --legend --image jpcp_sx.png
     "$bin/ostrine-batch" -F jpcp -U 1 --graph "Principal Stress" --principal Maximum \
         --material 0 --principal-scale 5 --image jpcp_principal.png
     "$bin/ostrine-batch" -F jpcp -U 1 --graph "Dowel Bending Stress" --image jpcp_dowel_bending.png

@@ -24,6 +24,8 @@ rm -rf "$screen_dir" && mkdir -p "$screen_dir"
     [ -f "$screen_dir/jpcp.out" ] && screen_set=$screen_dir/jpcp
 [ "$screen_set" = "$screen_dir/jpcp" ] || echo "example result set not made (see $screen_dir/run.log): using $screen_set"
 bash scripts/viewer_screen_check.sh build/release/bin/ostrine "$screen_set" build/release/ostrine_screen.png
+# status panels and the progress window as painted, Xvfb with a window manager
+bash scripts/screen_tests.sh build/release/bin/test_viewer_screen "$PWD/$screen_set"
 
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DWARNINGS_AS_ERRORS=ON >/dev/null

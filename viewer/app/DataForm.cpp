@@ -4,6 +4,7 @@
 #include "fem3d.h"
 #include "field_text.h"
 
+#include "line_list.h"
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -12,8 +13,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -74,6 +77,10 @@ TDataForm::TDataForm(FEMg3D &model_, const display_settings &settings_, const re
     }
 
     ExecuteButton = new QPushButton(QStringLiteral("Execute"), this);
+    // Enter runs the listing, as the form's default button
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &TDataForm::ExecuteClick);
     ExecuteButton->setToolTip(QStringLiteral("Show Data"));
     SaveButton = new QPushButton(QStringLiteral("Save"), this);
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
@@ -86,10 +93,8 @@ TDataForm::TDataForm(FEMg3D &model_, const display_settings &settings_, const re
     buttons->addWidget(CloseButton);
     buttons->addStretch();
 
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new line_list(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     auto *top = new QHBoxLayout;
     top->addLayout(keys);
@@ -133,18 +138,11 @@ void TDataForm::ExecuteClick()
     QFont font = ListBox1->font();
     font.setPointSize(9);
     ListBox1->setFont(font);
-    const QFontMetrics metrics(font);
-    int widest = 0;
-    QStringList items;
-    items.reserve(static_cast<int>(lines.size()));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        items << QString::fromStdString(lines[i]);
-        if (i > 0) // the header is not measured
-            widest = std::max(widest, metrics.horizontalAdvance(items.back()));
-    }
-    ListBox1->addItems(items);
-    ListBox1->scrollToTop();
-    extent = widest + 306;
+    // the horizontal extent of the list: the widest line but the header, in the fixed font
+    std::size_t longest = 0;
+    for (std::size_t i = 1; i < lines.size(); ++i) longest = std::max(longest, lines[i].size());
+    extent = QFontMetrics(font).horizontalAdvance(QString(static_cast<int>(longest), '0')) + 306;
+    ListBox1->set_lines(lines);
 }
 
 void TDataForm::SaveClick()
@@ -156,6 +154,8 @@ void TDataForm::SaveClick()
     if (!write_listing_file(name.toStdString(), lines))
         show_message(this, QStringLiteral("Cannot write the listing file ") + name,
                      QStringLiteral("File save error"));
+    else
+        announce_written(this, name);
 }
 
 void TDataForm::CloseClick()

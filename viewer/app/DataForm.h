@@ -14,7 +14,7 @@
 class FEMg3D;
 class QCheckBox;
 class QLineEdit;
-class QListWidget;
+class line_list;
 class QPushButton;
 
 class TDataForm : public QWidget
@@ -43,7 +43,7 @@ class TDataForm : public QWidget
     QLineEdit *Edit2;             // "B =", intercept
     QLineEdit *Edit3;             // "Range = ", tolerance
     QCheckBox *CheckBox[21] = {}; // CheckBox[1] .. CheckBox[20]
-    QListWidget *ListBox1;
+    line_list *ListBox1;
     QPushButton *ExecuteButton, *SaveButton, *CloseButton;
 
     // Settings as last read by Execute.

@@ -4,10 +4,13 @@
 #include "fem3d.h"
 #include "listing.h"
 
+#include "line_list.h"
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QListWidget>
+
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -18,10 +21,13 @@ TDowelList1::TDowelList1(FEMg3D &model_, const display_settings &settings_,
       show_message(std::move(show_message_))
 {
     setWindowTitle(QStringLiteral("Dowel Stresses"));
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new line_list(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Button1 = new QPushButton(QStringLiteral("Show"), this);
+    // Enter shows the list, as the form's default button
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &TDowelList1::Button1Click);
     Button2 = new QPushButton(QStringLiteral("Save"), this);
     Button3 = new QPushButton(QStringLiteral("Close"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -48,12 +54,8 @@ void TDowelList1::Button1Click()
     const int n = std::min(model.n_dowels, static_cast<int>(model.dowels.size()));
     if (n <= 0) return;
     dowel_copy.assign(model.dowels.begin(), model.dowels.begin() + n);
-    ListBox1->clear();
     lines = dowel_listing(dowel_copy.data(), n, display.length_factor, display.stress_factor);
-    QStringList items;
-    items.reserve(static_cast<int>(lines.size()));
-    for (const std::string &line : lines) items << QString::fromStdString(line);
-    ListBox1->addItems(items);
+    ListBox1->set_lines(lines);
 }
 
 void TDowelList1::Button2Click()
@@ -65,6 +67,8 @@ void TDowelList1::Button2Click()
     if (!write_listing_file(name.toStdString(), lines))
         show_message(this, QStringLiteral("Cannot write the listing file ") + name,
                      QStringLiteral("File save error"));
+    else
+        announce_written(this, name);
 }
 
 void TDowelList1::Button3Click()

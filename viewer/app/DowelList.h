@@ -11,7 +11,7 @@
 #include <vector>
 
 class FEMg3D;
-class QListWidget;
+class line_list;
 class QPushButton;
 
 class TDowelList1 : public QWidget
@@ -29,7 +29,7 @@ class TDowelList1 : public QWidget
 
     form_save_fn save_dialog = default_save_dialog;
 
-    QListWidget *ListBox1;
+    line_list *ListBox1;
     QPushButton *Button1, *Button2, *Button3;
 
     int dowel_copy_count() const { return static_cast<int>(dowel_copy.size()); }

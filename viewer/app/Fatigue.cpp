@@ -32,6 +32,7 @@ TFatigueDlg::TFatigueDlg(FEMg3D &model_, const display_settings &settings_,
     form->addRow(QStringLiteral("Total number of repetitions = "), Edit4);
     layout->addLayout(form);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setDefault(true); // Enter confirms the dialog
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button3 = new QPushButton(QStringLiteral("Default"), this);
     auto *buttons = new QHBoxLayout;

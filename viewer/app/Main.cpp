@@ -6,12 +6,15 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -179,11 +182,14 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     view = new picture_view(picture, this);
     setCentralWidget(view);
     build_menu();
+    // The four panels are at least their specified widths and as wide as their texts; the last
+    // one takes the rest of the bar (fit_status_panels).
     for (int i = 0; i < 4; ++i) {
         panel[i] = new QLabel(this);
-        panel[i]->setFixedWidth(status_panel_width[i]);
-        statusBar()->addWidget(panel[i]);
+        panel[i]->setMinimumWidth(status_panel_width[i]);
+        statusBar()->addWidget(panel[i], i == 3 ? 1 : 0);
     }
+    panel_font_size = panel[0]->font().pointSizeF();
     open_file_dialog = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
                                             QStringLiteral("FEM input files (*.pin)"));
@@ -333,6 +339,7 @@ void TPost3DForm::build_menu()
     add_item(option, "SmoothCnt1", "Smooth_Cnt", &TPost3DForm::SmoothCnt1Click, true);
     add_item(option, "SIInputdata1", "SI Input data", &TPost3DForm::SIInputdata1Click, true);
     add_item(option, "OverlayDraw1", "Overlay Draw", &TPost3DForm::OverlayDraw1Click, true);
+    add_item(option, "Legend1", "Legend", &TPost3DForm::Legend1Click, true);
     QMenu *wheels = option->addMenu(QStringLiteral("W&heels"));
     add_item(wheels, "None1", "None", &TPost3DForm::None1Click, true);
     add_item(wheels, "Frame1", "Frame", &TPost3DForm::Frame1Click, true);
@@ -364,11 +371,62 @@ QSize TPost3DForm::surface_size() const
 void TPost3DForm::refresh_status()
 {
     // Texts are sized to their content: a long base name is shown whole.
-    setWindowTitle(QString::fromStdString(caption_text(files.base_name)));
+    setWindowTitle(QString::fromStdString(
+        caption_text(result_set_open || !load_failed ? files.base_name : std::string("None"))));
     panel[0]->setText(QString::fromStdString(material_panel_text(settings.current_material)));
     panel[1]->setText(QString::fromStdString(graph_panel_text(graph_type)));
     panel[2]->setText(QString::fromStdString(unit_panel_text(settings.unit_text_si)));
     panel[3]->setText(QString::fromStdString(display_panel_text(settings.overlay_draw)));
+    fit_status_panels();
+}
+
+void TPost3DForm::fit_status_panels()
+{
+    // Every panel shows its whole text: each is as wide as its text (and at least its specified
+    // width); when the four do not fit in the bar, their font shrinks until they do (to 6 pt).
+    const int padding = 12;
+    const int available = std::max(1, statusBar()->width() - 28); // margins and size grip
+    QFont font = panel[0]->font();
+    double size = panel_font_size;
+    for (;; size -= 0.5) {
+        font.setPointSizeF(size);
+        const QFontMetrics metrics(font);
+        int sum = 0;
+        for (int i = 0; i < 4; ++i)
+            sum += std::max(status_panel_width[i],
+                            metrics.horizontalAdvance(panel[i]->text()) + padding);
+        if (sum <= available || size - 0.5 < 6.0) break;
+    }
+    const QFontMetrics metrics(font);
+    for (int i = 0; i < 4; ++i) {
+        panel[i]->setFont(font);
+        panel[i]->setMinimumWidth(
+            std::max(status_panel_width[i], metrics.horizontalAdvance(panel[i]->text()) + padding));
+    }
+}
+
+void TPost3DForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (panel[0]) fit_status_panels();
+}
+
+void TPost3DForm::announce_written(const std::string &path)
+{
+    statusBar()->showMessage(QStringLiteral("Written: ") + QString::fromStdString(path), 6000);
+}
+
+bool TPost3DForm::require_result_set(const QString &command)
+{
+    if (result_set_open) return true;
+    message_box(
+        this,
+        QStringLiteral("No result set is loaded") +
+            (load_failed ? QStringLiteral(" (the last one could not be read)") : QString()) +
+            QStringLiteral(": there is nothing to ") + command +
+            QStringLiteral(". Open one with File > Open."),
+        QStringLiteral("Nothing to draw"), mb_ok | mb_icon_warning);
+    return false;
 }
 
 void TPost3DForm::showEvent(QShowEvent *event)
@@ -410,7 +468,14 @@ bool TPost3DForm::load_files()
             ? model.load_result_set_binary(pin.data(), out.data(), dwi.data(), dwo.data(),
                                            dyn.data())
             : model.load_result_set(pin.data(), out.data(), dwi.data(), dwo.data(), dyn.data());
+    load_failed = status == -1;
     if (status == -1) {
+        // The model is released: clear the picture and the caption too, so that nothing of
+        // the previous set stays on screen.
+        graph_type = -1;
+        picture.fill(Qt::white);
+        refresh_status();
+        view->update();
         // The fixed text, and below it what the loader found wrong.
         QString text = QStringLiteral("File name is not correct or does not exist");
         if (!model.load_error.empty())
@@ -507,6 +572,7 @@ bool TPost3DForm::save_bitmap(const QImage &img, const std::string &name)
 
 void TPost3DForm::MakeBmp1Click()
 {
+    if (!require_result_set(QStringLiteral("draw into a bitmap"))) return;
     const char *name = graph_name(graph_type);
     if (!name) {
         // No graph chosen yet: there is no name for the file and nothing to draw.
@@ -518,13 +584,21 @@ void TPost3DForm::MakeBmp1Click()
     makeBmpsForm->set_image_size(s.width(), s.height());
     makeBmpsForm->show_picture();
     draw_graph_to_image();
-    save_bitmap(makeBmpsForm->Image1, files.base_name + name + ".bmp");
+    const std::string bmp = files.base_name + name + ".bmp";
+    if (save_bitmap(makeBmpsForm->Image1, bmp)) announce_written(bmp);
 }
 
 void TPost3DForm::Animation1Click()
 {
     const float dt = model.dyn_time_step, interval = model.dyn_out_interval,
                 end = model.dyn_end_time;
+    if (!result_set_open || !model.dyn_loaded) {
+        message_box(this,
+                    QStringLiteral("No dynamic-run file was read: open a result set whose ") +
+                        QStringLiteral(".dyn file gives the time steps of the series"),
+                    QStringLiteral("Animation"), mb_ok | mb_icon_warning);
+        return;
+    }
     if (interval < 0) {
         message_box(this, QStringLiteral("This is not the Dynamic File"),
                     QStringLiteral("File open error"), mb_ok | mb_icon_warning);
@@ -553,12 +627,13 @@ void TPost3DForm::Animation1Click()
         settings.current_material = model.sel_material;
         draw_graph_to_image();
         if (!save_bitmap(makeBmpsForm->Image1, frame + ".bmp")) return;
+        announce_written(frame + ".bmp");
     }
 }
 
 void TPost3DForm::Export1Click()
 {
-    if (!result_set_open) return;
+    if (!require_result_set(QStringLiteral("export"))) return;
     const QString name = save_file_dialog();
     if (!name.isEmpty()) {
         files.base_name = name.toStdString();
@@ -567,8 +642,15 @@ void TPost3DForm::Export1Click()
                         QStringLiteral("File open error"), mb_ok | mb_icon_warning);
             return;
         }
+        announce_written(files.base_name);
     }
     view->update();
+}
+
+void TPost3DForm::Legend1Click()
+{
+    settings.legend = !settings.legend;
+    item("Legend1")->setChecked(settings.legend);
 }
 
 void TPost3DForm::Exit1Click()
@@ -583,6 +665,7 @@ void TPost3DForm::choose_graph(int type)
 {
     graph_type = type;
     redraw_graph();
+    require_result_set(QStringLiteral("draw")); // says so when nothing was drawn
 }
 
 void TPost3DForm::Mesh1Click()

@@ -132,9 +132,13 @@ class TPost3DForm : public QMainWindow
     void None1Click();
     void Frame1Click();
     void Filled1Click();
+    // Option > Legend (beyond the specified menu): contour legend and axis triad, off by default.
+    void Legend1Click();
 
     // --- operations used by the other windows
     void refresh_status();
+    // Shows "Written: PATH" in the status bar for a few seconds (the panels return after it).
+    void announce_written(const std::string &path);
     void redraw_graph();
     void draw_graph_to_image();
     void initForm();
@@ -172,14 +176,21 @@ class TPost3DForm : public QMainWindow
     QAction *item(const char *name) const;
     // Current texts of the status panels 0..3.
     QString status_text(int panel) const;
+    // The status panels 0..3 themselves (tests measure what they paint).
+    QLabel *status_panel(int i) const { return i >= 0 && i < 4 ? panel[i] : nullptr; }
 
   protected:
     void showEvent(QShowEvent *event) override;
     // Closing the main window ends the program, also while other windows are open.
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
   private:
     void build_menu();
+    // Sizes the status panels to their texts (and their font to the bar).
+    void fit_status_panels();
+    // False, after a message naming the command, when no result set is loaded.
+    bool require_result_set(const QString &command);
     QAction *add_item(QMenu *menu, const char *name, const char *text,
                       void (TPost3DForm::*handler)(), bool checkable = false);
     void choose_graph(int type);
@@ -198,4 +209,6 @@ class TPost3DForm : public QMainWindow
     QLabel *panel[4] = {};
     std::vector<std::pair<std::string, QAction *>> items;
     bool shown_once = false;
+    bool load_failed = false;     // the last load was refused
+    double panel_font_size = 9.0; // the panels' font before any shrinking
 };

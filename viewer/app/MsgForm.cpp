@@ -2,8 +2,10 @@
 #include "MsgForm.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
+#include <QWindow>
 
 TMessageForm::TMessageForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -13,12 +15,20 @@ TMessageForm::TMessageForm(QWidget *parent) : QWidget(parent, Qt::Window)
     client.fill(Qt::white);
 }
 
-// Loads run on the event thread: let the window appear now, without taking user input, so the
-// progress lines can be seen while the load goes on.
+// Loads run on the event thread: the window must be mapped and exposed by the window system
+// before the load blocks the event loop, or a real screen shows a black box (or whatever was
+// behind it) until the load ends. Events are handled, user input excluded, until it is
+// exposed (at most half a second).
 void TMessageForm::show()
 {
     QWidget::show();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    } while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < 500);
+    repaint();
+    since_paint.start();
 }
 
 void TMessageForm::hide()
@@ -44,7 +54,17 @@ void TMessageForm::text(int x, int y, const char *line)
     p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), Qt::white);
     p.drawText(x, y + fm.ascent(), s);
     p.end();
-    if (isVisible()) repaint(); // at once: no event is handled until the load ends
+    // At once (no event is handled until the load ends), but not for every one of a hundred
+    // thousand element lines: a new row always, the same row again after 50 ms.
+    const bool new_row = y != last_row;
+    last_row = y;
+    if (isVisible() && (new_row || !since_paint.isValid() || since_paint.elapsed() >= 50)) {
+        repaint();
+        // keep the window system's queue moving (expose, move), user input excluded
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        since_paint.restart();
+    }
+    if (after_text) after_text(y);
 }
 
 void TMessageForm::paintEvent(QPaintEvent *)

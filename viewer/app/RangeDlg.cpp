@@ -97,6 +97,7 @@ TRangeDlg0::TRangeDlg0(FEMg3D &model_, display_settings &settings_, form_message
 
     CheckBox1 = new QCheckBox(QStringLiteral("Adjust Viewport (Uncheck for initial)"), this);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setDefault(true); // Enter confirms the dialog
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button1->setAutoDefault(false);
     Button2->setAutoDefault(false);

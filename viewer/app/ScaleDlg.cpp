@@ -45,6 +45,7 @@ TScaleDlg0::TScaleDlg0(FEMg3D &model_, display_settings &settings_, form_message
     grid->addWidget(Edit[8], row++, 1);
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setDefault(true); // Enter confirms the dialog
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button1->setAutoDefault(false);
     Button2->setAutoDefault(false);

@@ -53,6 +53,7 @@ TViewOpDlg::TViewOpDlg(FEMg3D &model_, form_message_fn show_message_, QWidget *p
         connect(Button[k], &QPushButton::clicked, this, [this, k] { ButtonClick(k); });
     }
     OK = new QPushButton(QStringLiteral("OK"), this);
+    OK->setDefault(true); // Enter confirms the dialog
     Cancel = new QPushButton(QStringLiteral("Cancel"), this);
     OK->setAutoDefault(false);
     Cancel->setAutoDefault(false);

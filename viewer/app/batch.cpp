@@ -33,6 +33,7 @@ bool write_numerical_listing(const FEMg3D &model, const display_settings &ds,
         std::fprintf(stderr, "ostrine-batch: cannot write the listing [%s]\n", path.c_str());
         return false;
     }
+    std::printf("ostrine-batch: wrote %s\n", path.c_str());
     return true;
 }
 
@@ -49,6 +50,7 @@ bool write_dowel_listing(const FEMg3D &model, const display_settings &ds, const 
         std::fprintf(stderr, "ostrine-batch: cannot write the dowel listing [%s]\n", path.c_str());
         return false;
     }
+    std::printf("ostrine-batch: wrote %s\n", path.c_str());
     return true;
 }
 
@@ -93,10 +95,14 @@ int main(int argc, char **argv)
                      files.out_name.c_str());
 
     int status = batch_exit_ok;
-    if (!opt.vtk_file.empty() && model.export_vtk(opt.vtk_file.c_str()) != 1) {
-        std::fprintf(stderr, "ostrine-batch: cannot create the VTK file [%s]\n",
-                     opt.vtk_file.c_str());
-        status = batch_exit_failed;
+    if (!opt.vtk_file.empty()) {
+        if (model.export_vtk(opt.vtk_file.c_str()) != 1) {
+            std::fprintf(stderr, "ostrine-batch: cannot create the VTK file [%s]\n",
+                         opt.vtk_file.c_str());
+            status = batch_exit_failed;
+        } else {
+            std::printf("ostrine-batch: wrote %s\n", opt.vtk_file.c_str());
+        }
     }
     if (!opt.list_file.empty() && !write_numerical_listing(model, ds, opt.list_file))
         status = batch_exit_failed;

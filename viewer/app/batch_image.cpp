@@ -114,6 +114,7 @@ bool write_graph_picture(FEMg3D &model, display_settings &ds, const picture_opti
     ds.wire_black = p.wire == 1;
     ds.wheel_mode = p.wheel_mode;
     ds.principal_choice = p.principal_choice;
+    ds.legend = p.legend;
     if (p.all_faces) model.show_all_faces = true;
 
     ensure_application();
@@ -131,5 +132,6 @@ bool write_graph_picture(FEMg3D &model, display_settings &ds, const picture_opti
         std::fprintf(stderr, "ostrine-batch: %s\n", why.c_str());
         return false;
     }
+    std::printf("ostrine-batch: wrote %s\n", p.image_file.c_str());
     return true;
 }

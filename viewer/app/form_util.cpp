@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QStringList>
 
 QString toolkit_filter(const QString &filter)
@@ -31,4 +33,13 @@ QLineEdit *make_field(QWidget *parent, const char *name, const QString &text)
     auto *edit = new QLineEdit(text, parent);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
+}
+
+void announce_written(QWidget *w, const QString &path)
+{
+    for (QWidget *p = w; p; p = p->parentWidget())
+        if (auto *main = qobject_cast<QMainWindow *>(p)) {
+            main->statusBar()->showMessage(QStringLiteral("Written: ") + path, 6000);
+            return;
+        }
 }

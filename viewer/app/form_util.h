@@ -25,6 +25,10 @@ QString default_save_dialog(QWidget *parent, const QString &initial_name, const 
 // "Data File|*.xy|Text File|*.txt" as the toolkit's "Data File (*.xy);;Text File (*.txt)".
 QString toolkit_filter(const QString &filter);
 
+// Shows "Written: PATH" for a few seconds in the status bar of the main window that owns w
+// (the file commands' feedback; nothing when w has none).
+void announce_written(QWidget *w, const QString &path);
+
 // Text of a field as the model's field readers take it.
 std::string field_text(const QLineEdit *edit);
 

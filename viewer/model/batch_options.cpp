@@ -16,6 +16,8 @@ const char picture_usage_text[] =
     "  --principal C Minimum (default), Middle, Maximum or All, for \"Principal Stress\"\n"
     "  --size WxH    picture size in pixels (default 922x610)\n"
     "  --smooth      smooth contours instead of bands\n"
+    "  --legend      a colour legend of contours (bands, bounds, component, units) and an\n"
+    "                axis triad\n"
     "  --wire W      element edges over the faces: black, gray or none (default)\n"
     "  --wheels W    loaded faces over mesh and displacement: none, frame or filled (default)\n"
     "  --all-faces   every face of the selection, inner and back faces too\n"
@@ -41,7 +43,7 @@ const picture_row picture_rows[] = {
     {"--light", true},         {"--preset", true},     {"--disp-scale", true},
     {"--contour-range", true}, {"--divisions", true},  {"--principal-scale", true},
     {"--skip", true},          {"--material", true},   {"--range", true},
-    {"--outside", false},      {"--fit-range", false}};
+    {"--outside", false},      {"--fit-range", false}, {"--legend", false}};
 
 // Comma-separated texts of exactly n numbers (n_alt is a second accepted count, or 0).
 bool split_numbers(const char *value, std::size_t n, std::size_t n_alt,
@@ -119,6 +121,8 @@ const char *set_picture_option(picture_options &p, const char *name, const char 
         p.height = h;
     } else if (n == "--smooth") {
         p.smooth = true;
+    } else if (n == "--legend") {
+        p.legend = true;
     } else if (n == "--wire") {
         if (v == "none")
             p.wire = 0;

@@ -28,6 +28,7 @@ struct picture_options {
     std::vector<std::string> range;         // --range xmin,xmax,ymin,ymax,zmin,zmax (cm)
     bool outside = false;                   // --outside: the range dialog's "Or"
     bool fit_range = false;                 // --fit-range: "Adjust Viewport"
+    bool legend = false;                    // --legend: contour legend and axis triad
 };
 
 // Usage lines of the picture options.

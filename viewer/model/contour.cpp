@@ -118,6 +118,7 @@ int FEMg3D::value_colour(float v, float vmin, float vmax, float brightness) cons
 void FEMg3D::draw_contour(canvas &cv, int c)
 {
     if (smooth) smooth->clear(1.0f, 1.0f, 1.0f);
+    last_contour.valid = false;
     if (!results_loaded || c < 0 || c >= n_components) return;
     const display_settings &ds = *settings;
 
@@ -170,6 +171,7 @@ void FEMg3D::draw_contour(canvas &cv, int c)
     // Fewer than one division is taken as one band.
     const int divisions = contour_divisions > 0 ? contour_divisions : 1;
     const float dv = (hi - lo) / static_cast<float>(divisions);
+    last_contour = {true, c, lo, hi, divisions};
 
     for (int i = n_faces - 1; i >= 0; i--) {
         const t_face &fc = def_faces[i];

@@ -16,11 +16,12 @@ struct display_settings {
     bool wire_black = false;                          // edge colour black (true) or grey (false)
     bool smooth_contour = false;                      // contours drawn through the smooth surface
     bool overlay_draw = false;                        // a redraw does not clear first
-    int principal_choice = 0;                         // 0 minimum, 1 middle, 2 maximum, 3 all
-    int wheel_mode = 2;                               // 0 none, 1 frame, 2 filled
-    int current_material = -1;                        // copy of the model's sel_material
-    int material_count = 0;                           // copy of the model's n_materials
-    float saved_range_box[6] = {0, 0, 0, 0, 0, 0};    // x min, x max, y min, y max, z min, z max
+    bool legend = false;       // contour legend and axis triad in the picture (Option > Legend)
+    int principal_choice = 0;  // 0 minimum, 1 middle, 2 maximum, 3 all
+    int wheel_mode = 2;        // 0 none, 1 frame, 2 filled
+    int current_material = -1; // copy of the model's sel_material
+    int material_count = 0;    // copy of the model's n_materials
+    float saved_range_box[6] = {0, 0, 0, 0, 0, 0}; // x min, x max, y min, y max, z min, z max
     // The model's scale group: disp_scale x, contour_max, contour_min, disp_scale y, z,
     // principal_scale.
     float scale_values[6] = {1000.0f, 100.0f, -100.0f, 1000.0f, 1000.0f, 1.0f};

@@ -53,6 +53,13 @@ class FEMg3D : public t_grph
     float bend_scale = 0.3f;               // drawing factor of dowel bending diagrams
     float shear_scale = 0.6f;              // drawing factor of dowel shear diagrams
     int contour_divisions = 20;
+    // The bands of the last contour drawn (for its legend): internal units, component 0..15.
+    struct contour_bands {
+        bool valid = false;
+        int component = 0;
+        float lo = 0, hi = 0;
+        int divisions = 1;
+    } last_contour;
     int principal_skip = 1;
 
     // Fatigue parameters edited by the fatigue dialog.

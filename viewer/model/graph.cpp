@@ -1,6 +1,8 @@
 // Graph dispatch: graph types by name and the drawing of one graph by type.
 #include "graph.h"
 
+#include "legend.h"
+
 namespace
 {
 const char *const graph_names[n_graph_types] = {"Mesh",
@@ -95,5 +97,11 @@ void draw_graph(FEMg3D &model, display_settings &ds, canvas &cv, int graph_type,
     } else if (graph_type == 20) {
         if (image || !ds.overlay_draw) model.draw_mesh(cv, true);
         model.draw_principal(cv, ds.principal_choice);
+    }
+    if (ds.legend) { // Option > Legend (off by default): the specified pictures are unchanged
+        const bool contour =
+            (graph_type >= 2 && graph_type <= 13) || (graph_type >= 16 && graph_type <= 19);
+        if (contour) draw_legend(model, ds, cv, width, height);
+        draw_axis_triad(model, cv, height);
     }
 }

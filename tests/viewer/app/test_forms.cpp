@@ -1,11 +1,11 @@
 // The data forms and dialogs of ostrine driven headless through their handlers and widgets.
 #include "test_util.h"
 
+#include "line_list.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,9 +28,9 @@
 namespace
 {
 
-std::string item(const QListWidget *list, int row)
+std::string item(const line_list *list, int row)
 {
-    return list->item(row)->text().toStdString();
+    return list->line(row);
 }
 
 std::string read_file(const std::string &path)

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QStatusBar>
 
 #include <clocale>
 #include <cstdio>
@@ -330,12 +331,14 @@ TEST_F(WindowTest, StatusTextsFollowUnitAndOverlay)
     EXPECT_EQ(w.status_text(0).toStdString(), "Material ID = [N.8] ;");
 }
 
-TEST_F(WindowTest, GraphCommandBeforeAnyLoadOnlyNamesTheGraph)
+TEST_F(WindowTest, GraphCommandBeforeAnyLoadOnlyNamesTheGraphAndSaysWhy)
 {
     TPost3DForm &w = make_form();
     w.FI1Click();
     EXPECT_EQ(w.graph_type, 19);
     EXPECT_EQ(coloured_pixels(w.picture), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.substr(0, 23), "No result set is loaded");
     w.refresh_status();
     EXPECT_EQ(w.status_text(1).toStdString(), "Displayed Graph = [] ;");
     w.Max1Click();
@@ -537,13 +540,18 @@ TEST_F(WindowTest, OverlayKeepsTheEarlierPicture)
 
 // --- images, animation, export -----------------------------------------------------------------
 
-TEST_F(WindowTest, MakeBmpNamesTheFileAfterTheGraph)
+TEST_F(WindowTest, MakeBmpNamesTheFileAfterTheGraphAndSaysWhereItWrote)
 {
-    TPost3DForm &w = make_form();
-    w.files.base_name = (dir / "slab").string();
+    command_options o;
+    o.base_name = copy_set("slab");
+    o.unit_mode = 1;
+    TPost3DForm &w = make_form(o);
+    w.initForm();
     w.Displacement1Click();
     w.MakeBmp1Click();
     EXPECT_TRUE(fs::exists(dir / "slabDisplacement.bmp"));
+    EXPECT_EQ(w.statusBar()->currentMessage().toStdString(),
+              "Written: " + (dir / "slabDisplacement.bmp").string());
     w.FI1Click();
     w.MakeBmp1Click();
     EXPECT_TRUE(fs::exists(dir / "slab.bmp"));
@@ -603,18 +611,27 @@ TEST_F(WindowTest, StartWithMissingSetShowsTheMessageAndDrawsNothing)
     EXPECT_EQ(coloured_pixels(w.picture), 0);
 }
 
-TEST_F(WindowTest, MakeBmpWithoutGraphOrWritableFileShowsAMessage)
+TEST_F(WindowTest, MakeBmpWithoutSetGraphOrWritableFileShowsAMessage)
 {
     TPost3DForm &w = make_form();
     w.files.base_name = (dir / "slab").string();
-    w.MakeBmp1Click();
+    w.MakeBmp1Click(); // nothing loaded: no blank bitmap
     ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.substr(0, 23), "No result set is loaded");
     EXPECT_TRUE(fs::is_empty(dir));
+    w.files.base_name = copy_set("set");
+    form_result_names(w.files, w.files.base_name);
+    w.unit_mode = 1;
+    w.initForm();
+    w.graph_type = -1; // no graph chosen yet
+    w.MakeBmp1Click();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text, "Choose a graph before making a bmp file");
     w.files.base_name = (dir / "no_such_dir" / "slab").string();
     w.Mesh1Click();
     w.MakeBmp1Click();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].title, "File write error");
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2].title, "File write error");
 }
 
 TEST_F(WindowTest, AnimationWritesTheWorkedFrames)
@@ -662,15 +679,24 @@ TEST_F(WindowTest, AnimationEveryNinthStepAndMissingFrame)
 TEST_F(WindowTest, AnimationRefusesNonDynamicAndEmptySeries)
 {
     TPost3DForm &w = make_form();
-    model.dyn_out_interval = -1;
-    w.Animation1Click();
+    w.Animation1Click(); // nothing loaded, so no dynamic-run file read
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "This is not the Dynamic File");
-    EXPECT_EQ(messages[0].title, "File open error");
-    model.dyn_out_interval = 0; // no dynamic file read: every would be 0
+    EXPECT_EQ(messages[0].text.substr(0, 30), "No dynamic-run file was read: ");
+    EXPECT_EQ(messages[0].title, "Animation");
+    const std::string base = copy_set("dyn");
+    write_text(dir / "dyn.dyn", "2.5 0.25 0.0 -1.0\n");
+    form_result_names(w.files, base);
+    w.unit_mode = 1;
+    w.initForm();
     w.Animation1Click();
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].title, "Animation");
+    EXPECT_EQ(messages[1].text, "This is not the Dynamic File");
+    EXPECT_EQ(messages[1].title, "File open error");
+    write_text(dir / "dyn.dyn", "2.5 0.25 0.0 0.0\n"); // interval 0: every would be 0
+    w.initForm();
+    w.Animation1Click();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2].title, "Animation");
     EXPECT_FALSE(w.makeBmpsForm->isVisible());
 }
 

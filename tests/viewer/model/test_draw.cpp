@@ -2,6 +2,7 @@
 // status texts, principal bars, dowel diagrams, loaded faces and the graph dispatch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -751,4 +752,67 @@ TEST(ContourTriangle, SmoothModeSendsCornerColours)
     EXPECT_EQ(surface.triangles.size(), 3u); // two more for the face
     EXPECT_EQ(contour.count("polygon"), 0);
     m.smooth = nullptr;
+}
+
+TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
+{
+    FEMg3D m;
+    one_face_model(m);
+    for (int i = 0; i < 4; i++) m.nodes[i].stress[0] = 10.0f * static_cast<float>(i); // Sx 0..30
+    display_settings ds;
+    ds.current_material = -1;
+    const float box[6] = {-1, 101, -1, 201, -1, 1};
+    for (int i = 0; i < 6; i++) ds.saved_range_box[i] = box[i];
+    set_output_units(ds, false); // kgf-cm: stresses as stored
+    m.settings = &ds;
+    auto texts = [](const line_canvas &cv) {
+        std::vector<std::string> t;
+        for (const std::string &l : cv.lines)
+            if (l.rfind("text ", 0) == 0)
+                t.push_back(l.substr(l.find(' ', l.find(' ', 5) + 1) + 1));
+        return t;
+    };
+    line_canvas plain;
+    draw_graph(m, ds, plain, 2, 640, 400, graph_target::window);
+    for (const std::string &t : texts(plain)) EXPECT_EQ(t.find("Sx (kgf/cm2)"), std::string::npos);
+
+    ds.legend = true;
+    line_canvas cv;
+    draw_graph(m, ds, cv, 2, 640, 400, graph_target::window);
+    const std::vector<std::string> t = texts(cv);
+    auto has = [&](const std::string &s) { return std::find(t.begin(), t.end(), s) != t.end(); };
+    EXPECT_TRUE(has("Sx (kgf/cm2)"));
+    EXPECT_TRUE(has("kgf-cm units, 20 bands"));
+    // the symmetric range is 1.0001 times the larger extreme: the top and bottom bounds
+    EXPECT_TRUE(has("  3.000e+01")) << cv.lines.size();
+    EXPECT_TRUE(has(" -3.000e+01"));
+    // 21 bounds of 20 bands (the texts of 11 characters)
+    EXPECT_EQ(std::count_if(t.begin(), t.end(),
+                            [](const std::string &x) { return x.size() == 11 && x[8] == '+'; }) +
+                  std::count_if(t.begin(), t.end(),
+                                [](const std::string &x) { return x.size() == 11 && x[8] == '-'; }),
+              21);
+    // each box is coloured as the contour colours its band: by the level above it
+    const float lo = -30.003f, hi = 30.003f, dv = (hi - lo) / 20.0f;
+    char top[32], bottom[32];
+    std::snprintf(top, sizeof top, "brush %06X 0", m.value_colour(lo + 20 * dv, lo, hi, 1.0f));
+    std::snprintf(bottom, sizeof bottom, "brush %06X 0", m.value_colour(lo + dv, lo, hi, 1.0f));
+    EXPECT_GE(cv.count(top), 1);
+    EXPECT_GE(cv.count(bottom), 1);
+    // the axis triad: at least the two axes that are not along the line of sight
+    int axes = 0;
+    for (const char *a : {"x", "y", "z"}) axes += has(a) ? 1 : 0;
+    EXPECT_GE(axes, 2);
+
+    // SI units: MPa, bounds times 0.098
+    set_output_units(ds, true);
+    line_canvas si;
+    draw_graph(m, ds, si, 2, 640, 400, graph_target::window);
+    const std::vector<std::string> ts = texts(si);
+    EXPECT_NE(std::find(ts.begin(), ts.end(), "Sx (MPa)"), ts.end());
+    EXPECT_NE(std::find(ts.begin(), ts.end(), "  2.940e+00"), ts.end());
+    // a mesh picture gets the triad, no legend
+    line_canvas mesh;
+    draw_graph(m, ds, mesh, 0, 640, 400, graph_target::window);
+    for (const std::string &s : texts(mesh)) EXPECT_EQ(s.find("units,"), std::string::npos);
 }
