@@ -1,7 +1,9 @@
 // Command line of ostrine-batch: the option table, the picture options and the usage text.
 #include "batch_options.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "field_text.h"
@@ -197,6 +199,11 @@ const char usage_text[] =
     "  --list FILE  write the numerical listing (default selection: nodes at z = 0)\n"
     "  --dowels FILE write the dowel stress listing\n"
     "  --image FILE write a picture of a graph (options below)\n"
+    "  --report FILE design report: critical slab stresses, joint load transfer, dowel checks\n"
+    "               (.html or .md with a picture of S3 at the slab bottom; .csv the tables)\n"
+    "  --fc F       concrete strength f'c for the allowable dowel bearing (report units)\n"
+    "  --envelope base00 base01 ...  the cases of one mesh: --vtk their per-node extremes,\n"
+    "               --report one row per case and the governing case\n"
     "At least one output option is needed.\n";
 
 // One command-line option: its spelling, whether a value follows, and what it sets.
@@ -262,6 +269,20 @@ const option_row option_table[] = {
          o.dowels_file = v;
          return nullptr;
      }},
+    {"--report", true,
+     [](batch_options &o, const char *v) -> const char * {
+         o.report_file = v;
+         return nullptr;
+     }},
+    {"--fc", true,
+     [](batch_options &o, const char *v) -> const char * {
+         char *end = nullptr;
+         const double fc = std::strtod(v, &end);
+         if (end == v || *end != '\0' || !(fc > 0) || !std::isfinite(fc))
+             return "--fc takes the concrete strength f'c, a positive number in the report's units";
+         o.fc = static_cast<float>(fc);
+         return nullptr;
+     }},
 };
 
 int usage_error(std::FILE *err, const char *what)
@@ -301,6 +322,11 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
                 return usage_error(err, why);
             continue;
         }
+        if (std::strcmp(argv[i], "--envelope") == 0) { // the result sets up to the next option
+            while (i + 1 < argc && argv[i + 1][0] != '-') o.envelope.push_back(argv[++i]);
+            if (o.envelope.empty()) return usage_error(err, "--envelope needs result sets");
+            continue;
+        }
         if (!row) {
             const std::string what = std::string("unknown option '") + argv[i] + "'";
             return usage_error(err, what.c_str());
@@ -315,9 +341,18 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
         }
         if (const char *why = row->apply(o, value)) return usage_error(err, why);
     }
+    if (!o.envelope.empty()) {
+        if (!o.base.empty()) return usage_error(err, "-F and --envelope exclude each other");
+        if (!o.list_file.empty() || !o.dowels_file.empty() || !o.picture.image_file.empty())
+            return usage_error(err, "--envelope writes --vtk and --report only");
+        if (o.vtk_file.empty() && o.report_file.empty())
+            return usage_error(err, "nothing to write: give --vtk or --report");
+        return batch_exit_ok;
+    }
     if (o.base.empty()) return usage_error(err, "no result set given (-F base)");
     if (o.vtk_file.empty() && o.list_file.empty() && o.dowels_file.empty() &&
-        o.picture.image_file.empty())
-        return usage_error(err, "nothing to write: give --vtk, --list, --dowels or --image");
+        o.picture.image_file.empty() && o.report_file.empty())
+        return usage_error(err,
+                           "nothing to write: give --vtk, --list, --dowels, --image or --report");
     return batch_exit_ok;
 }

@@ -43,14 +43,17 @@ const char *set_picture_option(picture_options &p, const char *name, const char 
 // Everything the command line sets; one instance per run.
 struct batch_options {
     std::string base;
-    int unit_mode = 2;       // -U: 1 kgf-cm input, 2 SI input
-    bool si_output = true;   // --si / --kgf
-    bool binary = false;     // --binary
-    std::string vtk_file;    // --vtk
-    std::string list_file;   // --list
-    std::string dowels_file; // --dowels
-    picture_options picture; // --image and the graph options (above)
-    int info = 0;            // --version or --help: print that and end (batch_info_*)
+    int unit_mode = 2;                 // -U: 1 kgf-cm input, 2 SI input
+    bool si_output = true;             // --si / --kgf
+    bool binary = false;               // --binary
+    std::string vtk_file;              // --vtk
+    std::string list_file;             // --list
+    std::string dowels_file;           // --dowels
+    std::string report_file;           // --report: .html, .md or .csv
+    float fc = 0;                      // --fc: f'c for the allowable dowel bearing (report units)
+    std::vector<std::string> envelope; // --envelope: result sets of one mesh
+    picture_options picture;           // --image and the graph options (above)
+    int info = 0;                      // --version or --help: print that and end (batch_info_*)
 };
 
 constexpr int batch_info_version = 1;
