@@ -74,3 +74,26 @@ TEST(AmgSolver, ModelsWithoutEquilibriumStillEndWithStatus4)
     displacements(s.str(), 8, {"--solver=amg", "--equilibrium"}, &status);
     EXPECT_EQ(status, status_not_in_equilibrium);
 }
+
+TEST(AmgSolver, DoweledSlabsGiveTheDisplacementsOfTheSpecifiedSolver)
+{
+    // two slabs joined by dowels across a transverse joint, on foundation springs
+    const std::string data = std::string(TEST_DATA_DIR) + "/golden/slabs/";
+    const std::string text = read_text(data + "slabs.pin"), dowels = read_text(data + "slabs.dwi");
+    for (const char *solver : {"--solver=amg", "--solver=hypre"}) {
+        scratch_dir dir;
+        write_text(dir.file("m.pin"), text);
+        write_text(dir.file("m.dwi"), dowels);
+        const run_output plain = run_corvane({"-F", dir.file("m")});
+        const result_set a = read_result_file(dir.file("m.out"), 54);
+        const run_output amg = run_corvane({"-F", dir.file("m"), solver});
+        const result_set b = read_result_file(dir.file("m.out"), 54);
+        EXPECT_EQ(plain.status, status_ok);
+        EXPECT_EQ(amg.status, status_ok) << solver << amg.err;
+        double largest = 0.0;
+        for (double u : a.disp) largest = std::fmax(largest, std::fabs(u));
+        ASSERT_GT(largest, 0.0);
+        for (std::size_t k = 0; k < a.disp.size(); ++k)
+            EXPECT_NEAR(b.disp[k], a.disp[k], 1e-5 * largest) << solver << " entry " << k;
+    }
+}

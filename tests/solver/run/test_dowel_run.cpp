@@ -298,22 +298,3 @@ TEST_F(DowelRun, InvalidDowelMaterialStopsBeforeAnyOutput)
     EXPECT_FALSE(fs::exists(dir / "slabs.out"));
     EXPECT_FALSE(fs::exists(dir / "slabs.dwo"));
 }
-
-#ifdef CORVANE_HAVE_PETSC
-TEST_F(DowelRun, AmgSolverGivesTheDisplacementsOfTheSpecifiedSolver)
-{
-    // two slabs joined by dowels, on foundation springs, two cases of materials
-    write_file(dir / "slabs.pin", model_text(two_slabs::kn));
-    write_file(dir / "slabs.dwi", dowel_text(3.2));
-    const std::unique_ptr<corvane_run> cg = run({});
-    for (const char *solver : {"--solver=amg", "--solver=hypre"}) {
-        int status = -1;
-        const std::unique_ptr<corvane_run> amg = run({solver}, &status);
-        EXPECT_EQ(status, 0) << solver << ": " << errors;
-        double largest = 0.0;
-        for (double u : cg->disp) largest = std::fmax(largest, std::fabs(u));
-        ASSERT_GT(largest, 0.0);
-        expect_arrays_close(cg->disp.size(), cg->disp, amg->disp, 1e-5, 1e-5);
-    }
-}
-#endif
