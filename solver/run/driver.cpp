@@ -133,6 +133,16 @@ static void set_load_now(corvane_run &run, double a, double b)
         run.load_now[k] = (a != 0.0 ? a * run.f_first[k] : 0.0) + b * run.f_ext[k];
 }
 
+// The progress line of iteration j of increment i (first or second phase).
+static void print_iteration_line(const corvane_run &run, bool first, int i, int j)
+{
+    if (first)
+        std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
+                    run.acm_load, j);
+    else
+        std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
+}
+
 // The specified iterations of one increment on the running residual resid
 // (which already holds the increment's load). first: the first phase, with the
 // residual scaling and the divergence bound.
@@ -142,11 +152,7 @@ static iteration_end iterate_running(corvane_run &run, int i, bool first)
     vec_zero(run.ddisp.data(), nn);
     double norm0 = 0.0;
     for (int j = 0; j < run.max_itr; ++j) {
-        if (first)
-            std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
-                        run.acm_load, j);
-        else
-            std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
+        print_iteration_line(run, first, i, j);
         if (!assemble(run, j)) return ended_negative_diagonal;
         const double norm1 = update_residual(run);
         // "Residures": the fixed progress text as users know it
@@ -174,11 +180,7 @@ static iteration_end iterate_true(corvane_run &run, int i, bool first)
     const double load = free_norm(run, run.load_now.data());
     double norm0 = 0.0;
     for (int j = 0; j < run.max_itr; ++j) {
-        if (first)
-            std::printf("\n**** Inc No. [%3d] acm_load = %8.5f -- Itr No. [%3d] ****\n", i,
-                        run.acm_load, j);
-        else
-            std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
+        print_iteration_line(run, first, i, j);
         if (!assemble(run, j)) return ended_negative_diagonal;
         const double norm1 = true_residual(run);
         // "Residures": the fixed progress text as users know it

@@ -109,6 +109,21 @@ inline result_set read_result_file(const std::string &name, int np)
     return r;
 }
 
+// Runs a model text as base.pin in a scratch directory and reads base.out.
+struct model_run {
+    scratch_dir dir;
+    run_output out;
+    result_set res;
+    model_run(const std::string &text, int np, std::vector<std::string> extra = {})
+    {
+        const std::string base = dir.file("m");
+        write_text(base + ".pin", text);
+        extra.insert(extra.begin(), {"-F", base});
+        out = run_corvane(extra);
+        res = read_result_file(base + ".out", np);
+    }
+};
+
 // Text of a column of nz bricks of side a and layer height h (z upward),
 // node 4*l + k at level l with corners (0,0), (a,0), (a,a), (0,a). sides:
 // "roller" fixes x and y everywhere; "free" holds the base in z and just

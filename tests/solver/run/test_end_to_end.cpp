@@ -11,21 +11,6 @@ static double constrained(double e, double nu)
     return e * (1 - nu) / ((1 + nu) * (1 - 2 * nu));
 }
 
-// Runs a model text as base.pin in a scratch directory and reads base.out.
-struct model_run {
-    scratch_dir dir;
-    run_output out;
-    result_set res;
-    model_run(const std::string &text, int np, std::vector<std::string> extra = {})
-    {
-        const std::string base = dir.file("m");
-        write_text(base + ".pin", text);
-        extra.insert(extra.begin(), {"-F", base});
-        out = run_corvane(extra);
-        res = read_result_file(base + ".out", np);
-    }
-};
-
 TEST(EndToEnd, ColumnUnderTopPressureWithRollerSidesIsUniaxialStrain)
 {
     column_layout c;

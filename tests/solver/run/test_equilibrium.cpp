@@ -68,20 +68,6 @@ std::string sliding_brick(double t)
     return s.str();
 }
 
-struct model_run {
-    scratch_dir dir;
-    run_output out;
-    result_set res;
-    model_run(const std::string &text, int np, std::vector<std::string> extra = {})
-    {
-        const std::string base = dir.file("m");
-        write_text(base + ".pin", text);
-        extra.insert(extra.begin(), {"-F", base});
-        out = run_corvane(extra);
-        res = read_result_file(base + ".out", np);
-    }
-};
-
 // The out-of-balance ratio printed by the check, or -1 when it printed none.
 double printed_ratio(const std::string &err)
 {
@@ -232,59 +218,59 @@ TEST(Equilibrium, RunInEquilibriumPrintsAndWritesWhatItDidBefore)
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// Address space of this process in bytes.
-static rlim_t address_space()
+// Runs the corvane program with its address space limited to limit bytes; returns its exit
+// status (-signal when killed). Standard output goes to log.
+static int corvane_with_limit(rlim_t limit, const std::vector<std::string> &args,
+                              const std::string &log)
 {
-    unsigned long pages = 0;
-    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%lu", &pages) != 1) pages = 0;
-        std::fclose(f);
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!std::freopen(log.c_str(), "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+            _exit(99);
+        const rlimit lim{limit, limit};
+        setrlimit(RLIMIT_AS, &lim);
+        std::vector<std::string> words = {CORVANE_EXE};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
-    return static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -WTERMSIG(wstatus);
 }
 
-// Memory exhausted anywhere in a run (reading, pattern, first assembly, the
-// solver, recovery) ends with the allocator message and status 1, never with
-// an abort. The address-space limit is stepped across the run's needs.
+// Memory exhausted anywhere in a run (reading, pattern, first assembly, the solver, recovery)
+// ends with the allocator message and status 1, never with an abort. The program's own
+// address-space limit is stepped, a megabyte at a time, from where it can just start (its
+// libraries mapped) across the run's needs; each run is a fresh process.
 TEST(Equilibrium, ExhaustedMemoryEndsWithStatus1NeverAnAbort)
 {
     slab_layout s;
-    s.nx = s.ny = 14;
+    s.nx = s.ny = 16;
     s.nz_slab = s.nz_base = 2;
     int np = 0;
     scratch_dir dir;
     write_text(dir.file("m.pin"), slab_model(s, &np));
+    const std::string log = dir.file("log.txt");
+    // where the program starts: a run without a model file ends at once with status 0
+    rlim_t base = 64u << 20;
+    while (base < (2048u << 20) && corvane_with_limit(base, {"-F", dir.file("missing")}, log) != 0)
+        base += 4u << 20;
+    ASSERT_LT(base, 2048u << 20) << "corvane does not start at all";
     int failures = 0, successes = 0;
-    for (rlim_t step = 0; step <= 60; ++step) {
-        const rlim_t extra = step << 19; // half a MiB per step
-        const std::string log = dir.file("log.txt");
-        std::fflush(stdout);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            if (!std::freopen(log.c_str(), "w", stdout) || !std::freopen("/dev/null", "w", stderr))
-                _exit(99);
-            const rlimit lim{address_space() + extra, address_space() + extra};
-            setrlimit(RLIMIT_AS, &lim);
-            corvane_run run;
-            std::vector<std::string> args = {"corvane", "-F", dir.file("m")};
-            std::vector<char *> argv;
-            for (std::string &a : args) argv.push_back(a.data());
-            int status = parse_command_line(run, 3, argv.data());
-            if (status < 0) status = run_analysis(run);
-            std::fflush(stdout);
-            _exit(status);
-        }
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        ASSERT_TRUE(WIFEXITED(wstatus))
-            << "killed by signal " << WTERMSIG(wstatus) << " at " << step << " steps";
-        const int code = WEXITSTATUS(wstatus);
-        ASSERT_TRUE(code == 0 || code == 1) << code << " at " << step << " steps";
+    for (rlim_t step = 0; step <= 48; ++step) {
+        const rlim_t limit = base + (step << 20);
+        const int code = corvane_with_limit(limit, {"-F", dir.file("m")}, log);
+        ASSERT_TRUE(code == 0 || code == 1)
+            << "status " << code << " at " << (limit >> 20) << " MB";
         if (code == 1) {
             ++failures;
-            EXPECT_TRUE(std::regex_search(
-                read_text(log), std::regex("\n can't allocate memory in array_[id][12] $")))
+            EXPECT_TRUE(std::regex_search(read_text(log), std::regex("\n can't allocate memory "
+                                                                     "in array_[id][12] $")))
                 << read_text(log);
         } else {
             ++successes;
