@@ -56,7 +56,7 @@ for n in "${sizes[@]}"; do
     models+=("b$n:b")
 done
 mkdir -p "$work/example"
-(cd "$work/example" && "$bin/tarnel" -I "$root/examples/jpcp.txt" -O jpcp.pin >/dev/null &&
+(cd "$work/example" && "$bin/tarnel" -I "$root/examples/jpcp.txt" -O jpcp.pin >/dev/null 2>&1 &&
     cp "$root/examples/jpcp.dwi" .)
 models+=("example:jpcp")
 for entry in "${models[@]}"; do
