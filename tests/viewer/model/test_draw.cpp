@@ -629,7 +629,10 @@ TEST(LoadFaces, RedPatchesOnUndeformedAndDeformedNodes)
     m.draw_load_faces(flat, false);
     const std::string a = pixel_of(m, 0, 0, 0), b = pixel_of(m, 100, 0, 0),
                       c = pixel_of(m, 100, 200, 0), d = pixel_of(m, 0, 200, 0);
-    auto comma = [](std::string s) { return s.replace(s.find(' '), 1, ","); };
+    auto comma = [](std::string s) {
+        if (const auto at = s.find(' '); at != std::string::npos) s[at] = ',';
+        return s;
+    };
     const std::vector<std::string> expected = {"pen 0000FF 1 0", "brush 0000FF 0",
                                                "polygon " + comma(a) + " " + comma(b) + " " +
                                                    comma(c) + " " + comma(d) + " " + comma(a)};
