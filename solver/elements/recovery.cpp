@@ -18,21 +18,34 @@ void count_node_solids(corvane_model &m)
     }
 }
 
-int point_strain_stress(const double *mat, const double *d, const double *xyz, const double *u,
-                        double xi, double eta, double zeta, double *strain, double *stress)
+// Point evaluation of the plain brick (mc null) and of the enriched brick, whose
+// strain adds the modes' B_a alpha, B_a = (det0 / det J) B_a0 at the point.
+static int point_values(const double *mat, const double *d, const double *xyz, const double *u,
+                        const mode_coupling *mc, const double *alpha, double xi, double eta,
+                        double zeta, double *strain, double *stress)
 {
     double n[8], dn[24], dg[24], b[144], det = 0.0;
     shape_functions(xi, eta, zeta, n, dn);
     if (!jacobian(dn, xyz, dg, &det)) return 0;
-    double z = 0.0;
-    for (int k = 0; k < 8; ++k) z += n[k] * xyz[3 * k + 2];
-    // thermal strain alpha * T(z), T = a z^2 + b z + c
-    const double thermal = mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
+    const double thermal = thermal_strain(mat, n, xyz);
     make_b(dg, b);
     mat_mult(b, u, strain, 6, 24, 1);
+    if (mc && mc->active) {
+        double ga[9], ba[54], ea[6];
+        mode_gradients(mc->inv0, xi, eta, zeta, ga);
+        make_b_modes(ga, ba);
+        mat_mult(ba, alpha, ea, 6, 9, 1);
+        vec_axpy(strain, mc->det0 / det, ea, 6);
+    }
     for (int c = 0; c < 3; ++c) strain[c] -= thermal;
     mat_mult(d, strain, stress, 6, 6, 1);
     return 1;
+}
+
+int point_strain_stress(const double *mat, const double *d, const double *xyz, const double *u,
+                        double xi, double eta, double zeta, double *strain, double *stress)
+{
+    return point_values(mat, d, xyz, u, nullptr, nullptr, xi, eta, zeta, strain, stress);
 }
 
 // Nodes where some element could not be evaluated (non-positive Jacobian
@@ -52,131 +65,37 @@ static void average_over_evaluated(corvane_model &m, const std::vector<int> &fai
     }
 }
 
-// Point evaluation of the enriched brick: the strain adds the modes' B_a alpha,
-// B_a = (det0 / det J) B_a0 at the point.
-static int point_strain_stress_modes(const double *mat, const double *d, const double *xyz,
-                                     const double *u, const mode_coupling &mc, const double *alpha,
-                                     double xi, double eta, double zeta, double *strain,
-                                     double *stress)
-{
-    double n[8], dn[24], dg[24], b[144], ga[9], ba[54], det = 0.0;
-    shape_functions(xi, eta, zeta, n, dn);
-    if (!jacobian(dn, xyz, dg, &det)) return 0;
-    double z = 0.0;
-    for (int k = 0; k < 8; ++k) z += n[k] * xyz[3 * k + 2];
-    const double thermal = mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
-    make_b(dg, b);
-    mat_mult(b, u, strain, 6, 24, 1);
-    if (mc.active) {
-        double ea[6];
-        mode_gradients(mc.inv0, xi, eta, zeta, ga);
-        make_b_modes(ga, ba);
-        mat_mult(ba, alpha, ea, 6, 9, 1);
-        vec_axpy(strain, mc.det0 / det, ea, 6);
-    }
-    for (int c = 0; c < 3; ++c) strain[c] -= thermal;
-    mat_mult(d, strain, stress, 6, 6, 1);
-    return 1;
-}
+enum { at_points = 1, at_nodes = 2 };
 
-// recover_stresses for the enriched brick: per element the modes
-// alpha = K_aa^-1 (f_a - K_au u), f_a the mode load reached (first phase at
-// mode_scale, plus entry 4 times it after a second phase).
-static void recover_stresses_modes(corvane_model &m)
+// Adds one element's values at its integration points (xi outer, zeta inner)
+// and/or its share of the values at its nodes. A point whose derivatives are
+// undefined keeps zeros; a node counts the failure for average_over_evaluated.
+static void recover_element(corvane_model &m, int e, const double *d, const double *xyz,
+                            const double *u, const mode_coupling *mc, const double *alpha, int what,
+                            std::vector<int> &failed)
 {
-    double xyz[24], u[24], d[36], strain[6], stress[6], fa[9], alpha[9];
-    mode_coupling mc;
-    const bool loads = m.mode_load.size() == 9 * static_cast<std::size_t>(m.ne);
-    std::vector<int> failed(m.np, 0);
-    for (int pass = 0; pass < 2; ++pass)
-        for (int e = 0; e < m.ne; ++e) {
-            const int *rec = &m.conn[9 * e];
-            const double *mat = &m.mats[12 * rec[8]];
-            if (material_type(mat) != 0) continue;
-            make_d(mat, d);
-            gather_nodes(rec, m.coords.data(), 8, xyz);
-            gather_nodes(rec, m.disp.data(), 8, u);
-            mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
-            const double share = m.mode_scale * (1.0 + (m.mode_phase2 ? mat[4] : 0.0));
-            for (int q = 0; q < 9; ++q)
-                fa[q] = loads ? share * m.mode_load[9 * static_cast<std::size_t>(e) + q] : 0.0;
-            recover_modes(mc, fa, u, alpha);
-            if (pass == 0) {
-                for (int i = 0; i < 2; ++i)
-                    for (int j = 0; j < 2; ++j)
-                        for (int k = 0; k < 2; ++k) {
-                            const int p = 4 * i + 2 * j + k;
-                            if (!point_strain_stress_modes(mat, d, xyz, u, mc, alpha,
-                                                           m.gauss_point[i], m.gauss_point[j],
-                                                           m.gauss_point[k], strain, stress)) {
-                                std::fprintf(stderr, "Error occurs at element No.%5d", e);
-                                continue;
-                            }
-                            vec_axpy(&m.gp_strain[48 * static_cast<std::size_t>(e) + 6 * p], 1.0,
-                                     strain, 6);
-                            vec_axpy(&m.gp_stress[48 * static_cast<std::size_t>(e) + 6 * p], 1.0,
-                                     stress, 6);
-                        }
-                continue;
-            }
-            for (int k = 0; k < 8; ++k) {
-                if (!point_strain_stress_modes(mat, d, xyz, u, mc, alpha, node_xi[k], node_eta[k],
-                                               node_zeta[k], strain, stress)) {
-                    std::fprintf(stderr, "Error occurs at element No.%5d", e);
-                    ++failed[rec[k]];
-                    continue;
-                }
-                const int node = rec[k];
-                const double w = 1.0 / m.node_solids[node];
-                vec_axpy(&m.node_strain[6 * static_cast<std::size_t>(node)], w, strain, 6);
-                vec_axpy(&m.node_stress[6 * static_cast<std::size_t>(node)], w, stress, 6);
-            }
-        }
-    average_over_evaluated(m, failed);
-}
-
-void recover_stresses(corvane_model &m)
-{
-    if (m.element_kind == 1) {
-        recover_stresses_modes(m);
-        return;
-    }
-    double xyz[24], u[24], d[36], strain[6], stress[6];
-    // pass 1: the eight integration points, xi outer, zeta inner
-    for (int e = 0; e < m.ne; ++e) {
-        const int *rec = &m.conn[9 * e];
-        const double *mat = &m.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
-        make_d(mat, d);
-        gather_nodes(rec, m.coords.data(), 8, xyz);
-        gather_nodes(rec, m.disp.data(), 8, u);
+    const int *rec = &m.conn[9 * e];
+    const double *mat = &m.mats[12 * rec[8]];
+    double strain[6], stress[6];
+    if (what & at_points)
         for (int i = 0; i < 2; ++i)
             for (int j = 0; j < 2; ++j)
                 for (int k = 0; k < 2; ++k) {
                     const int p = 4 * i + 2 * j + k;
-                    if (!point_strain_stress(mat, d, xyz, u, m.gauss_point[i], m.gauss_point[j],
-                                             m.gauss_point[k], strain, stress)) {
+                    if (!point_values(mat, d, xyz, u, mc, alpha, m.gauss_point[i], m.gauss_point[j],
+                                      m.gauss_point[k], strain, stress)) {
                         std::fprintf(stderr, "Error occurs at element No.%5d", e);
-                        continue; // undefined derivatives: the point keeps zeros
+                        continue;
                     }
                     vec_axpy(&m.gp_strain[48 * static_cast<std::size_t>(e) + 6 * p], 1.0, strain,
                              6);
                     vec_axpy(&m.gp_stress[48 * static_cast<std::size_t>(e) + 6 * p], 1.0, stress,
                              6);
                 }
-    }
-    // pass 2: values at the element's own nodes, averaged over the solids sharing the node
-    std::vector<int> failed(m.np, 0);
-    for (int e = 0; e < m.ne; ++e) {
-        const int *rec = &m.conn[9 * e];
-        const double *mat = &m.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
-        make_d(mat, d);
-        gather_nodes(rec, m.coords.data(), 8, xyz);
-        gather_nodes(rec, m.disp.data(), 8, u);
+    if (what & at_nodes)
         for (int k = 0; k < 8; ++k) {
-            if (!point_strain_stress(mat, d, xyz, u, node_xi[k], node_eta[k], node_zeta[k], strain,
-                                     stress)) {
+            if (!point_values(mat, d, xyz, u, mc, alpha, node_xi[k], node_eta[k], node_zeta[k],
+                              strain, stress)) {
                 std::fprintf(stderr, "Error occurs at element No.%5d", e);
                 ++failed[rec[k]];
                 continue;
@@ -186,6 +105,39 @@ void recover_stresses(corvane_model &m)
             vec_axpy(&m.node_strain[6 * static_cast<std::size_t>(node)], share, strain, 6);
             vec_axpy(&m.node_stress[6 * static_cast<std::size_t>(node)], share, stress, 6);
         }
-    }
+}
+
+void recover_stresses(corvane_model &m)
+{
+    double xyz[24], u[24], d[36];
+    std::vector<int> failed(m.np, 0);
+    // The plain brick: all integration points first, then all nodes. The
+    // enriched brick: both per element, from one integration of its modes,
+    // alpha = K_aa^-1 (f_a - K_au u) with f_a the mode load reached (first
+    // phase at mode_scale, plus entry 4 times it after a second phase).
+    const bool modes = m.element_kind == 1;
+    const bool loads = m.mode_load.size() == 9 * static_cast<std::size_t>(m.ne);
+    mode_coupling mc;
+    double fa[9], alpha[9];
+    for (int pass = 0; pass < (modes ? 1 : 2); ++pass)
+        for (int e = 0; e < m.ne; ++e) {
+            const int *rec = &m.conn[9 * e];
+            const double *mat = &m.mats[12 * rec[8]];
+            if (material_type(mat) != 0) continue;
+            make_d(mat, d);
+            gather_nodes(rec, m.coords.data(), 8, xyz);
+            gather_nodes(rec, m.disp.data(), 8, u);
+            if (!modes) {
+                recover_element(m, e, d, xyz, u, nullptr, nullptr, pass == 0 ? at_points : at_nodes,
+                                failed);
+                continue;
+            }
+            mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
+            const double share = m.mode_scale * (1.0 + (m.mode_phase2 ? mat[4] : 0.0));
+            for (int q = 0; q < 9; ++q)
+                fa[q] = loads ? share * m.mode_load[9 * static_cast<std::size_t>(e) + q] : 0.0;
+            recover_modes(mc, fa, u, alpha);
+            recover_element(m, e, d, xyz, u, &mc, alpha, at_points | at_nodes, failed);
+        }
     average_over_evaluated(m, failed);
 }

@@ -72,6 +72,13 @@ void make_b(const double *dg, double *b)
     }
 }
 
+double thermal_strain(const double *mat, const double *n, const double *xyz)
+{
+    double z = 0.0;
+    for (int k = 0; k < 8; ++k) z += n[k] * xyz[3 * k + 2];
+    return mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
+}
+
 void make_d(const double *mat, double *d)
 {
     const double e = mat[0], nu = mat[1];

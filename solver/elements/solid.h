@@ -23,6 +23,11 @@ int jacobian_silent(const double *dn, const double *xyz, double *dg, double *det
 // B (6x24) from the global derivatives; strain order x, y, z, yz, zx, xy.
 void make_b(const double *dg, double *b);
 
+// Free thermal strain alpha * T(z) of a material (entry 3 alpha, T = a z^2 + b z + c
+// with a, b, c in entries 5-7) at the point of shape functions n, z interpolated
+// from the element's node coordinates xyz.
+double thermal_strain(const double *mat, const double *n, const double *xyz);
+
 // Isotropic elastic matrix D (6x6) from entries 0 (E) and 1 (nu) of a material.
 void make_d(const double *mat, double *d);
 

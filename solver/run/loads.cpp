@@ -116,9 +116,7 @@ static void add_solid_loads_incompatible(corvane_run &run)
                     double det = 0.0;
                     if (!load_jacobian(run, e, dn, xyz, dg, &det)) continue;
                     const double w = det * gw[i] * gw[j] * gw[k];
-                    double z = 0.0;
-                    for (int m = 0; m < 8; ++m) z += n[m] * xyz[3 * m + 2];
-                    const double e0 = mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
+                    const double e0 = thermal_strain(mat, n, xyz);
                     const double strain[6] = {e0, e0, e0, 0.0, 0.0, 0.0};
                     double sigma[6], r[24], ra[9];
                     mat_mult(d, strain, sigma, 6, 6, 1);
@@ -181,9 +179,7 @@ void build_f_ext(corvane_run &run)
                     double det = 0.0;
                     if (!load_jacobian(run, e, dn, xyz, dg, &det)) continue;
                     const double w = det * gw[i] * gw[j] * gw[k];
-                    double z = 0.0;
-                    for (int m = 0; m < 8; ++m) z += n[m] * xyz[3 * m + 2];
-                    const double e0 = mat[3] * (mat[5] * z * z + mat[6] * z + mat[7]);
+                    const double e0 = thermal_strain(mat, n, xyz);
                     const double strain[6] = {e0, e0, e0, 0.0, 0.0, 0.0};
                     add_strain_forces(run, rec, d, dg, strain, w);
                 }
