@@ -11,7 +11,7 @@ int petsc_start(int &rank, int &size, std::string &error)
 
 void petsc_stop() {}
 
-petsc_system *petsc_create(const corvane_model &, int)
+petsc_system *petsc_create(const corvane_model &, int, int)
 {
     return nullptr;
 }

@@ -5,6 +5,7 @@
 #include "incompatible.h"
 #include "solid.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -67,12 +68,69 @@ static void average_over_evaluated(corvane_model &m, const std::vector<int> &fai
 
 enum { at_points = 1, at_nodes = 2 };
 
+void size_material_nodal(const corvane_model &m, material_nodal &t)
+{
+    // every (node, material) incidence of the solid elements, then one row per distinct pair
+    t.start.assign(static_cast<std::size_t>(m.np) + 1, 0);
+    for (int e = 0; e < m.ne; ++e) {
+        const int *rec = &m.conn[9 * e];
+        if (material_type(&m.mats[12 * rec[8]]) != 0) continue;
+        for (int k = 0; k < 8; ++k) ++t.start[rec[k] + 1];
+    }
+    for (int n = 0; n < m.np; ++n) t.start[n + 1] += t.start[n];
+    std::vector<int> incident(static_cast<std::size_t>(t.start[m.np]));
+    std::vector<std::int64_t> fill(t.start.begin(), t.start.end() - 1);
+    for (int e = 0; e < m.ne; ++e) {
+        const int *rec = &m.conn[9 * e];
+        if (material_type(&m.mats[12 * rec[8]]) != 0) continue;
+        for (int k = 0; k < 8; ++k) incident[fill[rec[k]]++] = rec[8];
+    }
+    t.material.clear();
+    std::int64_t row = 0;
+    for (int n = 0; n < m.np; ++n) {
+        auto first = incident.begin() + t.start[n], last = incident.begin() + t.start[n + 1];
+        std::sort(first, last);
+        last = std::unique(first, last);
+        t.start[n] = row;
+        t.material.insert(t.material.end(), first, last);
+        row += last - first;
+    }
+    t.start[m.np] = row;
+    t.count.assign(static_cast<std::size_t>(row), 0);
+    t.strain.assign(6 * static_cast<std::size_t>(row), 0.0);
+    t.stress.assign(6 * static_cast<std::size_t>(row), 0.0);
+}
+
+// Adds one element's value at one of its nodes to the row of (node, material).
+static void add_material_value(material_nodal &t, int node, int material, const double *strain,
+                               const double *stress)
+{
+    for (std::int64_t r = t.start[node]; r < t.start[node + 1]; ++r)
+        if (t.material[r] == material) {
+            ++t.count[r];
+            vec_axpy(&t.strain[6 * r], 1.0, strain, 6);
+            vec_axpy(&t.stress[6 * r], 1.0, stress, 6);
+            return;
+        }
+}
+
+// Sums into means: each row divided by the elements evaluated at it.
+static void finish_material_nodal(material_nodal &t)
+{
+    for (std::size_t r = 0; r < t.count.size(); ++r)
+        if (t.count[r] > 1)
+            for (int c = 0; c < 6; ++c) {
+                t.strain[6 * r + c] /= t.count[r];
+                t.stress[6 * r + c] /= t.count[r];
+            }
+}
+
 // Adds one element's values at its integration points (xi outer, zeta inner)
 // and/or its share of the values at its nodes. A point whose derivatives are
 // undefined keeps zeros; a node counts the failure for average_over_evaluated.
 static void recover_element(corvane_model &m, int e, const double *d, const double *xyz,
                             const double *u, const mode_coupling *mc, const double *alpha, int what,
-                            std::vector<int> &failed)
+                            std::vector<int> &failed, material_nodal *per_material)
 {
     const int *rec = &m.conn[9 * e];
     const double *mat = &m.mats[12 * rec[8]];
@@ -104,10 +162,11 @@ static void recover_element(corvane_model &m, int e, const double *d, const doub
             const double share = 1.0 / m.node_solids[node];
             vec_axpy(&m.node_strain[6 * static_cast<std::size_t>(node)], share, strain, 6);
             vec_axpy(&m.node_stress[6 * static_cast<std::size_t>(node)], share, stress, 6);
+            if (per_material) add_material_value(*per_material, node, rec[8], strain, stress);
         }
 }
 
-void recover_stresses(corvane_model &m)
+void recover_stresses(corvane_model &m, material_nodal *per_material)
 {
     double xyz[24], u[24], d[36];
     std::vector<int> failed(m.np, 0);
@@ -129,7 +188,7 @@ void recover_stresses(corvane_model &m)
             gather_nodes(rec, m.disp.data(), 8, u);
             if (!modes) {
                 recover_element(m, e, d, xyz, u, nullptr, nullptr, pass == 0 ? at_points : at_nodes,
-                                failed);
+                                failed, per_material);
                 continue;
             }
             mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
@@ -137,7 +196,9 @@ void recover_stresses(corvane_model &m)
             for (int q = 0; q < 9; ++q)
                 fa[q] = loads ? share * m.mode_load[9 * static_cast<std::size_t>(e) + q] : 0.0;
             recover_modes(mc, fa, u, alpha);
-            recover_element(m, e, d, xyz, u, &mc, alpha, at_points | at_nodes, failed);
+            recover_element(m, e, d, xyz, u, &mc, alpha, at_points | at_nodes, failed,
+                            per_material);
         }
     average_over_evaluated(m, failed);
+    if (per_material) finish_material_nodal(*per_material);
 }

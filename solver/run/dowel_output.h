@@ -4,4 +4,5 @@
 #include "run_state.h"
 
 // Writes dowel_result_file and appends to dowel_max_file; does nothing without dowels.
-void out_results_dowel(corvane_run &run);
+// In case mode, case c also gets BASEcc.dwo and a copy of the dowel input, BASEcc.dwi.
+void out_results_dowel(corvane_run &run, int c);

@@ -6,7 +6,9 @@
 #include "solid.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace
@@ -125,21 +127,35 @@ int format_dowel_max_line(const corvane_model &m, const dowel_maxima &mx, char *
 }
 
 int out_results_dowel(const corvane_model &m, const char *dowel_result_file,
-                      const char *dowel_max_file)
+                      const char *dowel_max_file, const char *case_result_file)
 {
     if (m.ndowel <= 0) return 0;
 
-    // The file appears complete or not at all: a temporary, renamed when written.
-    atomic_file out;
-    if (!out.open(dowel_result_file)) {
+    // The text once in memory, then each file complete or not at all: a temporary, renamed
+    // when written.
+    char *text = nullptr;
+    std::size_t length = 0;
+    std::FILE *memory = open_memstream(&text, &length);
+    if (!memory) throw std::bad_alloc();
+    dowel_maxima mx;
+    write_dowel_lines(m, memory, mx);
+    std::fclose(memory);
+    const std::string lines(text, length);
+    std::free(text);
+    auto write_copy = [&lines](const char *name) {
+        atomic_file out;
+        return out.open(name) &&
+               std::fwrite(lines.data(), 1, lines.size(), out.stream()) == lines.size() &&
+               out.commit();
+    };
+    if (!write_copy(dowel_result_file)) {
         std::fputs("File open error in out_results_dowel", stderr);
         return 1;
     }
-    dowel_maxima mx;
-    write_dowel_lines(m, out.stream(), mx);
-    if (!out.commit()) {
-        std::fputs("File open error in out_results_dowel", stderr);
-        return 1;
+    int failed = 0;
+    if (case_result_file && !write_copy(case_result_file)) {
+        std::fprintf(stderr, "corvane: %s: cannot be written\n", case_result_file);
+        failed = 1;
     }
 
     char line[256];
@@ -147,9 +163,9 @@ int out_results_dowel(const corvane_model &m, const char *dowel_result_file,
     // one write per line, so lines appended by several runs never interleave
     if (!append_in_one_write(dowel_max_file, line)) {
         std::fprintf(stderr, "File(%s) File open error in out_results_dowel", dowel_max_file);
-        return dowel_max_file[0] != '\0' ? 1 : 0; // no -J name: nothing was asked for
+        return dowel_max_file[0] != '\0' ? 1 : failed; // no -J name: nothing was asked for
     }
-    return 0;
+    return failed;
 }
 
 std::string dowel_data_fault(const corvane_model &m, const char *dowel_input_file)

@@ -25,13 +25,14 @@ void write_dowel_lines(const corvane_model &m, std::FILE *out, dowel_maxima &mx)
 int format_dowel_max_line(const corvane_model &m, const dowel_maxima &mx, char *line, int size);
 
 // End-of-case dowel output: the dowel result file is written under a
-// temporary name and renamed onto dowel_result_file when complete, then the
-// maximum line is appended to dowel_max_file with a single write. Nothing
-// happens without dowels. Returns 0, or 1 when a file named by the user could
-// not be written (the messages have been printed); an empty dowel_max_file
-// (no -J) only prints the message.
+// temporary name and renamed onto dowel_result_file when complete (and the
+// same text onto case_result_file when not null: the case's own copy, which
+// later cases do not overwrite), then the maximum line is appended to
+// dowel_max_file with a single write. Nothing happens without dowels. Returns
+// 0, or 1 when a file named by the user could not be written (the messages
+// have been printed); an empty dowel_max_file (no -J) only prints the message.
 int out_results_dowel(const corvane_model &m, const char *dowel_result_file,
-                      const char *dowel_max_file);
+                      const char *dowel_max_file, const char *case_result_file = nullptr);
 
 // Checks the dowel data once they are read: every dowel's material number
 // exists and every dowel material in use has defined formulas (positive E, d

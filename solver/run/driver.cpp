@@ -7,6 +7,7 @@
 #include "dowel_results.h"
 #include "global_matrix.h"
 #include "loads.h"
+#include "material_stresses.h"
 #include "model_io.h"
 #include "petsc_system.h"
 #include "recovery.h"
@@ -420,10 +421,13 @@ static int run_case(corvane_run &run, int c)
     }
     run.mode_scale = run.acm_load; // the enriched brick's mode loads reached
     run.mode_phase2 = run.phase2;
-    recover_stresses(run);
+    material_nodal per_material; // --material-stresses: nodal means per material
+    if (run.material_stresses) size_material_nodal(run, per_material);
+    recover_stresses(run, run.material_stresses ? &per_material : nullptr);
     write_results(run, c);
     // dowel end forces of this case, appended maxima line (-J)
-    out_results_dowel(run);
+    out_results_dowel(run, c);
+    if (run.material_stresses) write_material_stresses(run, c, !run.case_failed, per_material);
     if (run.case_failed) {
         std::fprintf(stderr, "corvane: case %d: results written, equilibrium not reached\n", c);
         run.not_in_equilibrium = 1;

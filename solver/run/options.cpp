@@ -98,6 +98,7 @@ static const char help_text[] =
     "  --equilibrium        iterate on the true residual to --equilibrium-tolerance\n"
     "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
     "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
+    "  --material-stresses  also write base.mst: nodal stresses averaged per material\n"
     "  --version            print the version\n"
     "  --help               print this list\n";
 
@@ -120,6 +121,10 @@ static int long_option(corvane_run &run, const char *arg)
     }
     if (name == "equilibrium" && !value) {
         run.equilibrium_mode = 1;
+        return -1;
+    }
+    if (name == "material-stresses" && !value) {
+        run.material_stresses = 1;
         return -1;
     }
     if (name == "solver") {

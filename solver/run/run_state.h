@@ -62,6 +62,7 @@ struct corvane_run : corvane_model {
     int amg_flavour = 0;                     // amg_gamg or amg_hypre (petsc_system.h)
     int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
     int writes_files = 1;                    // 0 on MPI ranks other than 0
+    int material_stresses = 0;               // --material-stresses: write BASE.mst per case
     petsc_system *petsc = nullptr;           // the distributed system (solver_kind 1)
 
     // unit factors (set_units)

@@ -1,4 +1,6 @@
-// ostrine-batch: loads a result set as the viewer does and writes its VTK file and listings.
+// ostrine-batch: the viewer's VTK file, listings and pictures of a result set from the command
+// line, and the engineering report and envelope of the post-processing library.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,11 +9,15 @@
 
 #include "batch_image.h"
 #include "display.h"
+#include "envelope.h"
 #include "fem3d.h"
 #include "graph.h"
 #include "listing.h"
+#include "material_stress_format.h"
 #include "pavement_version.h"
+#include "quantities.h"
 #include "report.h"
+#include "result_set.h"
 
 namespace
 {
@@ -56,6 +62,18 @@ bool write_dowel_listing(const FEMg3D &model, const display_settings &ds, const 
     return true;
 }
 
+// The files' units as -U gives them, else as corvane read them (the per-material file's
+// header), else unknown.
+file_units given_units(const batch_options &opt, const std::string &base)
+{
+    if (opt.unit_mode == 1) return file_units::kgf_cm;
+    if (opt.unit_mode == 2) return file_units::si;
+    run_record run;
+    if (read_material_stress_header(material_stress_name(base), run) && run.units != 0)
+        return run.units == 1 ? file_units::kgf_cm : file_units::si;
+    return file_units::unknown;
+}
+
 // Loads the result set base (text or binary form) into model; false after the message.
 bool load_set(FEMg3D &model, const batch_options &opt, const std::string &base)
 {
@@ -75,91 +93,173 @@ bool load_set(FEMg3D &model, const batch_options &opt, const std::string &base)
     if (!model.results_loaded)
         std::fprintf(stderr, "ostrine-batch: result file [%s] not found; results are zero\n",
                      files.out_name.c_str());
+    if (model.settings->per_material &&
+        model.load_material_values(material_stress_name(base).c_str()) != 1) {
+        std::fprintf(stderr, "ostrine-batch: %s\n", model.load_error.c_str());
+        return false;
+    }
     return true;
 }
 
-// The report of the loaded set (and the picture of S3 at the slab bottom beside an .html or
-// .md report); nothing is written when the set has no slab or no joint.
-bool write_design_report(FEMg3D &model, display_settings &ds, const batch_options &opt,
-                         const std::string &set_name, const std::vector<envelope_case> &cases)
+// Reads a result set for the report (with its per-material stresses); false after the message.
+// note: how the units were decided when they were not given.
+bool read_for_report(const std::string &base, file_units units, result_set &rs, std::string &note)
 {
-    report_data r;
+    read_request request;
+    request.units = units;
     std::string why;
-    if (!build_report(model, ds, opt.fc, r, why)) {
-        std::fprintf(stderr, "ostrine-batch: %s.pin: %s; no report written\n", set_name.c_str(),
+    if (!read_result_set(base, request, rs, why, note)) {
+        std::fprintf(stderr, "ostrine-batch: %s; nothing written\n", why.c_str());
+        return false;
+    }
+    if (!note.empty())
+        std::fprintf(stderr, "ostrine-batch: %s: the files' units were not given: read as %s, %s\n",
+                     base.c_str(), rs.units == file_units::si ? "SI" : "kgf-cm", note.c_str());
+    return true;
+}
+
+report_settings settings_of(const batch_options &opt)
+{
+    report_settings s;
+    s.si = opt.si_output;
+    s.fc = opt.fc;
+    s.mr = opt.mr;
+    s.dowel_shear_allow = opt.dowel_shear_allow;
+    s.dowel_bending_allow = opt.dowel_bending_allow;
+    return s;
+}
+
+bool build_or_say(const result_set &rs, const std::string &units_note, const batch_options &opt,
+                  report_data &r)
+{
+    std::string why;
+    if (!build_report(rs, settings_of(opt), r, why)) {
+        std::fprintf(stderr, "ostrine-batch: %s.pin: %s; no report written\n", rs.base.c_str(),
                      why.c_str());
         return false;
     }
-    r.set_name = set_name;
-    const std::string &path = opt.report_file;
-    std::string picture;
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".csv") != 0) {
-        // S3 of the slab material holding the largest bottom tension, seen from below
-        int material = r.slab_materials.front();
-        float best = -1e30f;
-        for (const slab_extreme &s : r.slab)
-            if (!s.top && s.node >= 0 && s.tension > best) {
-                best = s.tension;
-                material = s.material;
-            }
-        picture_options p;
-        const std::size_t dot = path.find_last_of('.');
-        p.image_file = path.substr(0, dot) + "_S3.png";
-        p.graph_type = graph_type_of("S3");
-        p.legend = true;
-        p.material = std::to_string(material);
-        p.preset = 6; // Backside: the view from below
-        if (!write_graph_picture(model, ds, p)) return false;
-        const std::size_t slash = p.image_file.find_last_of('/');
-        picture = slash == std::string::npos ? p.image_file : p.image_file.substr(slash + 1);
+    r.units_note = units_note;
+    for (const std::string &w : r.warnings)
+        std::fprintf(stderr, "ostrine-batch: %s: warning: %s\n", rs.base.c_str(), w.c_str());
+    if (opt.fc > 0) {
+        const double mpa = opt.fc * 0.098;
+        if (mpa < 10.0 || mpa > 120.0)
+            std::fprintf(stderr,
+                         "ostrine-batch: warning: f'c = %.4g MPa is outside 10 to 120 MPa, the "
+                         "strengths of paving concrete: is its unit right?\n",
+                         mpa);
     }
-    if (!write_report(r, cases, picture, path, why)) {
+    return true;
+}
+
+// Removes the files written for a report that was then not written.
+struct written_files {
+    std::vector<std::string> names;
+    bool keep = false;
+    ~written_files()
+    {
+        if (!keep)
+            for (const std::string &n : names) std::remove(n.c_str());
+    }
+};
+
+// The report r (and the case table) with its figures: the plot of the joints and, beside an
+// HTML or Markdown report, S3 of the critical slab from below in model (loaded with the
+// per-material values). Nothing is left when any part fails.
+bool write_design_report(const report_data &r, const std::vector<report_case> &cases, FEMg3D *model,
+                         display_settings &ds, const batch_options &opt)
+{
+    const std::string &path = opt.report_file;
+    const bool csv = path.size() > 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
+    const std::size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
+    const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                                 ? path
+                                 : path.substr(0, dot);
+    auto relative = [&slash](const std::string &name) {
+        return slash == std::string::npos ? name : name.substr(slash + 1);
+    };
+    report_figures figures;
+    written_files written;
+    if (!csv) {
+        const std::string plot = stem + "_joints.svg";
+        if (write_joint_plot(r, plot)) {
+            written.names.push_back(plot);
+            figures.joint_plot = relative(plot);
+        }
+        if (model) {
+            int material = r.slab_materials.front();
+            double best = -1e300;
+            for (const slab_extreme &s : r.slab)
+                if (!s.top && s.node >= 0 && s.s3 > best) {
+                    best = s.s3;
+                    material = s.material;
+                }
+            picture_options p;
+            p.image_file = stem + "_S3.png";
+            p.graph_type = graph_type_of("S3");
+            p.legend = true;
+            p.material = std::to_string(material);
+            p.preset = 6; // Backside: the view from below
+            const bool per_material = ds.per_material;
+            ds.per_material = true; // the slab's own stresses
+            const bool drawn = write_graph_picture(*model, ds, p);
+            ds.per_material = per_material;
+            if (!drawn) return false;
+            written.names.push_back(p.image_file);
+            figures.s3_picture = relative(p.image_file);
+        }
+    }
+    std::string why;
+    if (!write_report(r, cases, figures, path, why)) {
         std::fprintf(stderr, "ostrine-batch: cannot write the report [%s]: %s\n", path.c_str(),
                      why.c_str());
         return false;
     }
+    written.keep = true;
     std::printf("ostrine-batch: wrote %s\n", path.c_str());
     return true;
 }
 
-// --envelope: per-node extremes over the cases of one mesh, and the case table.
+// Sets the viewer's reading factors for the files' units.
+void set_units(display_settings &ds, file_units units)
+{
+    set_input_factors(ds, units != file_units::kgf_cm);
+}
+
+// --envelope: per-node extremes over the cases of one mesh, and the report with a row per case.
 int run_envelope(const batch_options &opt, display_settings &ds)
 {
-    FEMg3D first, other;
-    first.settings = other.settings = &ds;
-    if (!load_set(first, opt, opt.envelope.front())) return batch_exit_failed;
+    std::vector<report_case> cases;
     envelope_data env;
-    std::vector<envelope_case> cases;
+    result_set first, other;
+    file_units units = given_units(opt, opt.envelope.front());
     for (std::size_t c = 0; c < opt.envelope.size(); ++c) {
-        FEMg3D &m = c == 0 ? first : other;
+        result_set &rs = c == 0 ? first : other;
+        std::string note;
+        if (!read_for_report(opt.envelope[c], units, rs, note)) return batch_exit_failed;
+        units = rs.units; // every case read as the first
         if (c > 0) {
-            other.free_result_set();
-            if (!load_set(other, opt, opt.envelope[c])) return batch_exit_failed;
             const std::string diff = mesh_difference(first, other);
             if (!diff.empty()) {
                 std::fprintf(stderr,
-                             "ostrine-batch: %s.pin is no case of the mesh of %s.pin (%s); no "
-                             "envelope written\n",
+                             "ostrine-batch: %s.pin is no case of the mesh of %s.pin (%s); "
+                             "nothing written\n",
                              opt.envelope[c].c_str(), opt.envelope[0].c_str(), diff.c_str());
                 return batch_exit_failed;
             }
         }
-        add_to_envelope(env, m, static_cast<int>(c));
+        add_to_envelope(env, rs, static_cast<int>(c));
         if (!opt.report_file.empty()) {
-            report_data r;
-            std::string why;
-            if (!build_report(m, ds, opt.fc, r, why)) {
-                std::fprintf(stderr, "ostrine-batch: %s.pin: %s; no report written\n",
-                             opt.envelope[c].c_str(), why.c_str());
-                return batch_exit_failed;
-            }
-            cases.push_back({opt.envelope[c], r.max_tension_bottom(), r.max_tension_top(),
-                             r.deflection, r.max_opening, r.max_bearing()});
+            report_case rc;
+            rc.name = opt.envelope[c];
+            if (!build_or_say(rs, note, opt, rc.data)) return batch_exit_failed;
+            cases.push_back(rc);
         }
     }
+    set_units(ds, units);
     int status = batch_exit_ok;
     if (!opt.vtk_file.empty()) {
-        if (!write_envelope_vtk(env, first, ds, opt.vtk_file)) {
+        if (!write_envelope_vtk(env, first, opt.si_output, opt.vtk_file)) {
             std::fprintf(stderr, "ostrine-batch: cannot write the envelope [%s]\n",
                          opt.vtk_file.c_str());
             status = batch_exit_failed;
@@ -167,9 +267,19 @@ int run_envelope(const batch_options &opt, display_settings &ds)
             std::printf("ostrine-batch: wrote %s\n", opt.vtk_file.c_str());
         }
     }
-    if (!opt.report_file.empty() &&
-        !write_design_report(first, ds, opt, opt.envelope.front(), cases))
-        status = batch_exit_failed;
+    if (!opt.report_file.empty()) {
+        // the sections after the case table show the case of the largest slab-bottom tension
+        const report_quantity *q = find_quantity("max_tension_slab_bottom");
+        int governing = governing_case(cases, static_cast<int>(q - report_quantities));
+        if (governing < 0) governing = 0;
+        FEMg3D model;
+        model.settings = &ds;
+        const bool picture = opt.report_file.size() < 4 ||
+                             opt.report_file.compare(opt.report_file.size() - 4, 4, ".csv") != 0;
+        if (picture && !load_set(model, opt, cases[governing].name)) return batch_exit_failed;
+        if (!write_design_report(cases[governing].data, cases, picture ? &model : nullptr, ds, opt))
+            status = batch_exit_failed;
+    }
     return status;
 }
 
@@ -191,15 +301,46 @@ int main(int argc, char **argv)
     }
 
     display_settings ds;
-    set_input_factors(ds, opt.unit_mode == 2);
     set_output_units(ds, opt.si_output);
+    ds.per_material = opt.per_material;
     if (!opt.envelope.empty()) return run_envelope(opt, ds);
+
+    // The report and --at read the set strictly (with its per-material stresses), which also
+    // settles the files' units; the pictures, VTK and listings read it as the viewer does.
+    file_units units = given_units(opt, opt.base);
+    result_set rs;
+    report_data report;
+    const bool strict = !opt.report_file.empty() || !opt.at.empty();
+    if (strict) {
+        std::string note;
+        if (!read_for_report(opt.base, units, rs, note)) return batch_exit_failed;
+        units = rs.units;
+        if (!opt.report_file.empty() && !build_or_say(rs, note, opt, report))
+            return batch_exit_failed;
+    } else if (units == file_units::unknown) {
+        std::fprintf(stderr,
+                     "ostrine-batch: %s: the files' units were not given (-U) nor recorded by "
+                     "corvane: read as SI values (give -U 1 for kgf-cm files)\n",
+                     opt.base.c_str());
+        units = file_units::si;
+    }
+    set_units(ds, units);
 
     FEMg3D model;
     model.settings = &ds;
-    if (!load_set(model, opt, opt.base)) return batch_exit_failed;
+    const bool viewer_outputs = !opt.vtk_file.empty() || !opt.list_file.empty() ||
+                                !opt.dowels_file.empty() || !opt.picture.image_file.empty() ||
+                                !opt.report_file.empty();
+    if (viewer_outputs && !load_set(model, opt, opt.base)) return batch_exit_failed;
 
     int status = batch_exit_ok;
+    if (!opt.at.empty()) {
+        double xyz[3];
+        for (int k = 0; k < 3; ++k)
+            xyz[k] = opt.si_output ? opt.at[k] / 0.01 : opt.at[k]; // report lengths to cm
+        for (const std::string &line : point_values(rs, xyz, opt.si_output))
+            std::printf("%s\n", line.c_str());
+    }
     if (!opt.vtk_file.empty()) {
         if (model.export_vtk(opt.vtk_file.c_str()) != 1) {
             std::fprintf(stderr, "ostrine-batch: cannot create the VTK file [%s]\n",
@@ -215,7 +356,7 @@ int main(int argc, char **argv)
         status = batch_exit_failed;
     if (!opt.picture.image_file.empty() && !write_graph_picture(model, ds, opt.picture))
         status = batch_exit_failed;
-    if (!opt.report_file.empty() && !write_design_report(model, ds, opt, opt.base, {}))
+    if (!opt.report_file.empty() && !write_design_report(report, {}, &model, ds, opt))
         status = batch_exit_failed;
     return status;
 }

@@ -1,5 +1,6 @@
 // Command line of ostrine-batch: the option table, the picture options and the usage text.
 #include "batch_options.h"
+#include "units.h"
 
 #include <cmath>
 #include <cstdio>
@@ -192,7 +193,8 @@ const char usage_text[] =
     "                     [--vtk FILE] [--list FILE] [--dowels FILE]\n"
     "                     [--image FILE [picture options]]\n"
     "  -F base      result set base name (base.pin, .out, .dwi, .dwo, .dyn)\n"
-    "  -U 1|2       1: the files hold kgf-cm values, 2: SI values (default 2)\n"
+    "  -U 1|2       1: the files hold kgf-cm values, 2: SI values (default: as corvane read\n"
+    "               them, recorded in base.mst; else SI, or for --report from the slab modulus)\n"
     "  --si, --kgf  units of the written files: m and MPa (default) or cm and kgf/cm2\n"
     "  --binary     read the binary form of the result set\n"
     "  --vtk FILE   write the mesh and nodal vectors as a legacy VTK file\n"
@@ -201,7 +203,13 @@ const char usage_text[] =
     "  --image FILE write a picture of a graph (options below)\n"
     "  --report FILE design report: critical slab stresses, joint load transfer, dowel checks\n"
     "               (.html or .md with a picture of S3 at the slab bottom; .csv the tables)\n"
-    "  --fc F       concrete strength f'c for the allowable dowel bearing (report units)\n"
+    "  --fc=30MPa   concrete strength f'c for the allowable dowel bearing, with its unit\n"
+    "               (MPa, N/mm2, kPa, kgf/cm2, psi, ksi)\n"
+    "  --mr=4.5MPa  modulus of rupture: the report's stress ratio S3 / MR\n"
+    "  --dowel-shear-allowable=S, --dowel-bending-allowable=S  steel allowables of the bars\n"
+    "  --at=x,y,z   print the displacements and per-material stresses at the nearest node\n"
+    "               (coordinates in the report's units)\n"
+    "  --per-material  contours from each material's own nodal means (base.mst)\n"
     "  --envelope base00 base01 ...  the cases of one mesh: --vtk their per-node extremes,\n"
     "               --report one row per case and the governing case\n"
     "At least one output option is needed.\n";
@@ -224,6 +232,16 @@ const char *set_unit_mode(batch_options &o, const char *v)
     else
         return "-U takes 1 (kgf-cm input) or 2 (SI input)";
     return nullptr;
+}
+
+// A stress option with its unit; the message names the option and why.
+const char *set_stress(double &to, const char *v, const char *option)
+{
+    static std::string why;
+    std::string reason;
+    if (parse_stress(v, to, reason)) return nullptr;
+    why = std::string(option) + ": " + reason;
+    return why.c_str();
 }
 
 const option_row option_table[] = {
@@ -276,11 +294,37 @@ const option_row option_table[] = {
      }},
     {"--fc", true,
      [](batch_options &o, const char *v) -> const char * {
-         char *end = nullptr;
-         const double fc = std::strtod(v, &end);
-         if (end == v || *end != '\0' || !(fc > 0) || !std::isfinite(fc))
-             return "--fc takes the concrete strength f'c, a positive number in the report's units";
-         o.fc = static_cast<float>(fc);
+         return set_stress(o.fc, v, "--fc (concrete strength f'c)");
+     }},
+    {"--mr", true,
+     [](batch_options &o, const char *v) -> const char * {
+         return set_stress(o.mr, v, "--mr (modulus of rupture)");
+     }},
+    {"--dowel-shear-allowable", true,
+     [](batch_options &o, const char *v) -> const char * {
+         return set_stress(o.dowel_shear_allow, v, "--dowel-shear-allowable");
+     }},
+    {"--dowel-bending-allowable", true,
+     [](batch_options &o, const char *v) -> const char * {
+         return set_stress(o.dowel_bending_allow, v, "--dowel-bending-allowable");
+     }},
+    {"--per-material", false,
+     [](batch_options &o, const char *) -> const char * {
+         o.per_material = true;
+         return nullptr;
+     }},
+    {"--at", true,
+     [](batch_options &o, const char *v) -> const char * {
+         o.at.clear();
+         const char *p = v;
+         for (int k = 0; k < 3; ++k) {
+             char *end = nullptr;
+             const double x = std::strtod(p, &end);
+             if (end == p || !std::isfinite(x) || (k < 2 ? *end != ',' : *end != '\0'))
+                 return "--at takes a point x,y,z (three numbers in the report's length unit)";
+             o.at.push_back(x);
+             p = end + 1;
+         }
          return nullptr;
      }},
 };
@@ -306,8 +350,18 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
             return batch_exit_ok;
         }
         const option_row *row = nullptr;
-        for (const option_row &r : option_table)
-            if (std::strcmp(argv[i], r.name) == 0) row = &r;
+        const char *inline_value = nullptr; // --name=value
+        for (const option_row &r : option_table) {
+            const std::size_t n = std::strlen(r.name);
+            if (std::strcmp(argv[i], r.name) == 0) {
+                row = &r;
+                inline_value = nullptr;
+            } else if (r.takes_value && r.name[1] == '-' && std::strncmp(argv[i], r.name, n) == 0 &&
+                       argv[i][n] == '=') {
+                row = &r;
+                inline_value = argv[i] + n + 1;
+            }
+        }
         if (!row && picture_option_arity(argv[i]) >= 0) {
             const char *name = argv[i];
             const char *value = nullptr;
@@ -331,8 +385,8 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
             const std::string what = std::string("unknown option '") + argv[i] + "'";
             return usage_error(err, what.c_str());
         }
-        const char *value = nullptr;
-        if (row->takes_value) {
+        const char *value = inline_value;
+        if (row->takes_value && !value) {
             if (i + 1 >= argc) {
                 const std::string what = std::string(row->name) + " needs a value";
                 return usage_error(err, what.c_str());
@@ -351,8 +405,8 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
     }
     if (o.base.empty()) return usage_error(err, "no result set given (-F base)");
     if (o.vtk_file.empty() && o.list_file.empty() && o.dowels_file.empty() &&
-        o.picture.image_file.empty() && o.report_file.empty())
-        return usage_error(err,
-                           "nothing to write: give --vtk, --list, --dowels, --image or --report");
+        o.picture.image_file.empty() && o.report_file.empty() && o.at.empty())
+        return usage_error(
+            err, "nothing to write: give --vtk, --list, --dowels, --image, --report or --at");
     return batch_exit_ok;
 }

@@ -43,14 +43,19 @@ const char *set_picture_option(picture_options &p, const char *name, const char 
 // Everything the command line sets; one instance per run.
 struct batch_options {
     std::string base;
-    int unit_mode = 2;                 // -U: 1 kgf-cm input, 2 SI input
+    int unit_mode = 0;                 // -U: 1 kgf-cm input, 2 SI input, 0 not given
     bool si_output = true;             // --si / --kgf
     bool binary = false;               // --binary
     std::string vtk_file;              // --vtk
     std::string list_file;             // --list
     std::string dowels_file;           // --dowels
     std::string report_file;           // --report: .html, .md or .csv
-    float fc = 0;                      // --fc: f'c for the allowable dowel bearing (report units)
+    double fc = 0;                     // --fc=30MPa: f'c for the allowable bearing (kgf/cm2)
+    double mr = 0;                     // --mr=4.5MPa: modulus of rupture (kgf/cm2)
+    double dowel_shear_allow = 0;      // --dowel-shear-allowable=: steel (kgf/cm2)
+    double dowel_bending_allow = 0;    // --dowel-bending-allowable=: steel (kgf/cm2)
+    bool per_material = false;         // --per-material: contours of each material's own means
+    std::vector<double> at;            // --at=x,y,z: values at the nearest node (report units)
     std::vector<std::string> envelope; // --envelope: result sets of one mesh
     picture_options picture;           // --image and the graph options (above)
     int info = 0;                      // --version or --help: print that and end (batch_info_*)

@@ -129,7 +129,7 @@ void FEMg3D::draw_contour(canvas &cv, int c)
         if (f.material != sel_material && !all_materials) continue;
         for (int k = 0; k < 4; k++) {
             const int n = f.node[k];
-            const float v = nodes[n].result(c);
+            const float v = face_value(f, k, c);
             if (v < vmin) {
                 vmin = v;
                 node_min = n;
@@ -181,7 +181,7 @@ void FEMg3D::draw_contour(canvas &cv, int c)
         for (const auto &t : tri) {
             float v[3], px[3], py[3];
             for (int k = 0; k < 3; k++) {
-                v[k] = nodes[fc.node[t[k]]].result(c);
+                v[k] = face_value(fc, t[k], c);
                 px[k] = fc.proj[2 * t[k]];
                 py[k] = fc.proj[2 * t[k] + 1];
             }

@@ -17,6 +17,7 @@ struct display_settings {
     bool smooth_contour = false;                      // contours drawn through the smooth surface
     bool overlay_draw = false;                        // a redraw does not clear first
     bool legend = false;       // contour legend and axis triad in the picture (Option > Legend)
+    bool per_material = false; // contours from each material's own nodal means (BASE.mst)
     int principal_choice = 0;  // 0 minimum, 1 middle, 2 maximum, 3 all
     int wheel_mode = 2;        // 0 none, 1 frame, 2 filled
     int current_material = -1; // copy of the model's sel_material

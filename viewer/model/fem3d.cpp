@@ -32,6 +32,10 @@ void FEMg3D::free_result_set()
     n_faces = 0;
     n_materials = 0;
     n_dowel_types = 0;
+    material_values_loaded = false;
+    material_value_start = {};
+    material_value_material = {};
+    material_values = {};
 }
 
 t_node FEMg3D::node_record(int i) const

@@ -68,6 +68,20 @@ class FEMg3D : public t_grph
     float flex_strength = 45.0f;
     float repetitions_log = 7.0f;
 
+    // Per-material nodal values (the per-material stress file, BASE.mst): with the display
+    // setting per_material, a contour face of material m takes m's own mean at each corner
+    // instead of the mean over every solid at the node.
+    struct material_value {
+        float strain[6];
+        float stress[6];    // internal units, like t_node::stress
+        float principal[3]; // ascending
+        float fi;
+    };
+    bool material_values_loaded = false;
+    std::vector<std::int64_t> material_value_start; // n_nodes + 1
+    std::vector<int> material_value_material;       // per row
+    std::vector<material_value> material_values;    // per row
+
     // Display settings of the owner (reading factors, wire, units...); defaults when not set.
     const display_settings *settings = &own_settings;
     // Progress window of loading; null draws no progress.
@@ -88,6 +102,12 @@ class FEMg3D : public t_grph
                                const char *dyn);
     void free_result_set();
     void compute_fatigue(float a, float b, float sa, float r);
+    // Reads the per-material stress file of the loaded model (1), or returns -1 with
+    // load_error set (the rest of the set stays loaded).
+    int load_material_values(const char *mst);
+    // Contour value of component c at corner k of face f: the face material's own value when
+    // per-material averaging is on and the node has it, else the node's mean.
+    float face_value(const t_face &f, int k, int c) const;
 
     // --- faces (faces.cpp)
     void build_faces();

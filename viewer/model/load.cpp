@@ -1,5 +1,6 @@
 // Reading a result set into FEMg3D: text and binary forms, validation of counts and indices.
 #include "fem3d.h"
+#include "result_set.h"
 #include "unit_factors.h"
 
 #include <cctype>
@@ -640,6 +641,56 @@ void FEMg3D::compute_fatigue(float a, float b, float sa, float r)
 {
     if (n_nodes == 0 || sa == 0 || b == 0) return;
     for (int i = 0; i < n_nodes; i++) nodes[i].fi = r - (a - nodes[i].principal[2] / sa) / b;
+    for (material_value &v : material_values) v.fi = r - (a - v.principal[2] / sa) / b;
+}
+
+int FEMg3D::load_material_values(const char *mst)
+{
+    material_values_loaded = false;
+    std::vector<double> xyz(3 * static_cast<std::size_t>(n_nodes));
+    for (int n = 0; n < n_nodes; ++n)
+        for (int k = 0; k < 3; ++k) xyz[3 * n + k] = nodes[n].coord[k];
+    std::vector<int> kinds(static_cast<std::size_t>(n_materials));
+    for (int m = 0; m < n_materials; ++m) kinds[m] = material_kind(m);
+    material_stress_table t;
+    std::string why;
+    if (!read_material_stress_file(mst, n_nodes, n_materials, xyz.data(), kinds.data(),
+                                   settings->in_stress_factor, t, why)) {
+        load_error = why;
+        return -1;
+    }
+    material_value_start = std::move(t.start);
+    material_value_material = std::move(t.material);
+    material_values.assign(material_value_material.size(), material_value{});
+    for (std::size_t r = 0; r < material_values.size(); ++r) {
+        material_value &v = material_values[r];
+        for (int k = 0; k < 6; ++k) {
+            v.strain[k] = static_cast<float>(t.strain[6 * r + k]);
+            v.stress[k] = static_cast<float>(t.stress[6 * r + k]);
+        }
+        float direction[9];
+        compute_principal(v.stress, v.principal, direction);
+        v.fi = flex_strength != 0 && fatigue_b != 0
+                   ? repetitions_log - (fatigue_a - v.principal[2] / flex_strength) / fatigue_b
+                   : 0.0f;
+    }
+    material_values_loaded = true;
+    return 1;
+}
+
+float FEMg3D::face_value(const t_face &f, int k, int c) const
+{
+    const int n = f.node[k];
+    if (settings->per_material && material_values_loaded)
+        for (std::int64_t r = material_value_start[n]; r < material_value_start[n + 1]; ++r)
+            if (material_value_material[r] == f.material) {
+                const material_value &v = material_values[r];
+                if (c < 6) return v.stress[c];
+                if (c < 12) return v.strain[c - 6];
+                if (c < 15) return v.principal[c - 12];
+                return v.fi;
+            }
+    return nodes[n].result(c);
 }
 
 // Jacobi rotations with the largest off-diagonal pivot; D -> diagonal, V collects the

@@ -85,3 +85,44 @@ TEST(Recovery, ThermalStrainIsRemoved)
         expect_arrays_close(6, stress, &m.node_stress[6 * n], 1e-9, 1e-12);
     }
 }
+
+// Two bonded bricks of different moduli under the same uniform strain: at the nodes they
+// share, each material's own mean is its exact stress D eps, where the mean over both solids
+// would mix them (1.2 and 0.012 average to 0.606). Both elements give the exact state.
+TEST(Recovery, PerMaterialMeansKeepEachMaterialsStress)
+{
+    for (const int kind : {0, 1}) {
+        corvane_model m;
+        bricks(m);
+        m.element_kind = kind;
+        m.nm = 3;
+        m.mats.resize(36, 0.0);
+        m.mats[24] = 10.0; // material 2: E 10, nu 0.25
+        m.mats[25] = 0.25;
+        m.conn[9 + 8] = 2; // the second brick
+        for (int n = 0; n < m.np; ++n) m.disp[3 * n] = 0.001 * m.coords[3 * n];
+        count_node_solids(m);
+        material_nodal t;
+        size_material_nodal(m, t);
+        recover_stresses(m, &t);
+        // sigma = D eps: E (1 - nu) / ((1 + nu)(1 - 2 nu)) eps and E nu / (...) eps
+        const double a[6] = {1.2, 0.4, 0.4, 0, 0, 0}, b[6] = {0.012, 0.004, 0.004, 0, 0, 0};
+        for (const int shared : {1, 4, 7, 10}) {
+            ASSERT_EQ(t.start[shared + 1] - t.start[shared], 2) << "node " << shared;
+            const std::int64_t r = t.start[shared];
+            EXPECT_EQ(t.material[r], 0);
+            EXPECT_EQ(t.material[r + 1], 2);
+            EXPECT_EQ(t.count[r], 1);
+            expect_arrays_close(6, a, &t.stress[6 * r], 1e-9, 1e-9);
+            expect_arrays_close(6, b, &t.stress[6 * r + 6], 1e-9, 1e-9);
+            EXPECT_NEAR(m.node_stress[6 * shared], 0.606, 1e-9); // the mean is unchanged
+        }
+        // a node of one material only has one row, equal to the node's mean
+        const std::int64_t r0 = t.start[0];
+        ASSERT_EQ(t.start[1] - r0, 1);
+        expect_arrays_close(6, &m.node_stress[0], &t.stress[6 * r0], 1e-12, 1e-12);
+        // the joint's nodes 2, 5, 8, 11 have only the second brick's row
+        EXPECT_EQ(t.start[3] - t.start[2], 1);
+        EXPECT_EQ(t.material[t.start[2]], 2);
+    }
+}

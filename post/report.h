@@ -1,0 +1,154 @@
+// The engineering report of a result set: what was analysed, the critical slab stresses from
+// the slab's own elements, deflection, joint opening and load transfer, dowel bearing and
+// steel stresses. Values are held in kgf and cm and converted when written.
+#pragma once
+
+#include "result_set.h"
+
+#include <string>
+#include <vector>
+
+// Settings a user gives (canonical units; 0 = not given).
+struct report_settings {
+    bool si = true;                 // report units: SI (m, mm, MPa, kN) or kgf-cm
+    double fc = 0;                  // concrete strength f'c, kgf/cm2, for the allowable bearing
+    double mr = 0;                  // modulus of rupture, kgf/cm2, for the stress ratio
+    double dowel_shear_allow = 0;   // allowable shear stress of the bar steel
+    double dowel_bending_allow = 0; // allowable bending stress of the bar steel
+};
+
+// One solid material: a layer of the model.
+struct layer_row {
+    int material = -1;
+    bool slab = false; // its elements reach the top of the model
+    double top = 0, bottom = 0;
+    double e = 0, nu = 0, unit_weight = 0, alpha = 0;
+    double t_top = 0, t_bottom = 0; // temperature of the profile at its top and bottom
+};
+
+// One joint material: springs as entered and where its elements lie.
+struct joint_row {
+    int material = -1;
+    int kind = 0;          // type code
+    bool vertical = false; // a slab joint (horizontal normal), else an interface or foundation
+    int elements = 0;
+    double kt1 = 0, kt2 = 0, kn = 0; // as entered, kgf/cm3
+    double opening_limit = 0;
+};
+
+// The largest principal tension at the top or bottom face of one slab material.
+struct slab_extreme {
+    int material = -1;
+    bool top = false;
+    int node = -1; // -1: no node of the material on that face
+    double s3 = 0; // largest principal stress of the material's own mean at the node
+    double xyz[3] = {};
+    double stress[6] = {};
+};
+
+// One station of a slab joint: the two facing nodes at the slab surface.
+struct joint_station {
+    int loaded = -1, unloaded = -1; // loaded: the side with the larger |deflection|
+    double along = 0;               // position along the joint
+    double w_loaded = 0, w_unloaded = 0;
+    double lte = 0; // |w_unloaded| / |w_loaded|
+};
+
+// A slab joint: joint elements with a horizontal normal, grouped by plane.
+struct joint_plane {
+    int axis = 0;        // 0: the plane x = const, 1: y = const
+    double position = 0; // that coordinate
+    int elements = 0;
+    std::vector<joint_station> stations; // surface stations along the joint
+    int most_loaded = -1;                // station of the largest |w_loaded|
+    double min_lte = 0, max_differential = 0;
+    // Stress-based transfer at the slab bottom: the stress along the joint in the slab on the
+    // loaded and the unloaded side at the bottom station of the largest loaded-side tension.
+    bool has_stress_lte = false;
+    double sigma_loaded = 0, sigma_unloaded = 0, stress_lte = 0, stress_along = 0;
+};
+
+// One dowel: forces at the joint face, Friberg's bearing and the steel's stresses.
+struct dowel_row {
+    int dowel = -1;
+    double centre[3] = {};
+    double diameter = 0, length = 0, width = 0, e = 0, k = 0;
+    int half = 1;        // the half with the larger bearing (1 or 2)
+    double p = 0, m = 0; // its shear and end moment at the joint face
+    double beta = 0, y0 = 0;
+    double bearing = 0;              // K y0
+    double steel_shear = 0;          // 4 V / (3 A), V the largest shear along the bar
+    double steel_bending = 0;        // M / S, M the largest moment along the bar
+    double beta_l = 0;               // beta times the embedded half length
+    double allowable = 0, ratio = 0; // (4 - d) f'c / 3 (d in inches) and bearing / allowable
+};
+
+struct report_data {
+    std::string set_name;
+    report_settings settings;
+    // What was analysed.
+    std::string units_text, units_note;
+    run_record run;
+    bool has_run_record = false;
+    std::vector<layer_row> layers;
+    std::vector<joint_row> joint_materials;
+    double load_total = 0;      // vertical load of the loaded faces (downward positive)
+    double load_centre[2] = {}; // its centre x, y
+    int loaded_faces = 0;
+    double self_weight = 0; // weight of the solids
+    bool has_temperature = false;
+    int dowel_count = 0, dowel_types = 0;
+    // Results.
+    std::vector<int> slab_materials;
+    std::vector<slab_extreme> slab;
+    int deflection_node = -1; // surface node of the largest |Uz|
+    double deflection = 0;
+    double deflection_xyz[3] = {};
+    double max_opening = 0;
+    double opening_xyz[3] = {};
+    std::vector<joint_plane> joints;
+    std::vector<dowel_row> dowels;
+    int most_loaded_dowel = -1; // index into dowels
+    std::vector<std::string> warnings;
+
+    // Key figures (NaN where the set has none).
+    double max_tension_bottom() const;
+    double max_tension_top() const;
+    double min_lte() const;
+    double min_stress_lte() const;
+    double max_bearing() const;
+    double max_steel_shear() const;
+    double max_steel_bending() const;
+    double max_stress_ratio() const;
+};
+
+// Builds the report of a result set read with its per-material stresses. False with why when
+// the set has no slab (no solid material reaching the top of the model).
+bool build_report(const result_set &rs, const report_settings &settings, report_data &r,
+                  std::string &why);
+
+// One row of an envelope's case table: a case's name and report.
+struct report_case {
+    std::string name;
+    report_data data;
+};
+
+// Figures beside the report: its pictures and plots (file names relative to the report).
+struct report_figures {
+    std::string s3_picture; // S3 of the critical slab at its bottom, seen from below
+    std::string joint_plot; // deflections along the joints (SVG)
+};
+
+// Writes the report r (with the case table and the governing case of every figure when cases
+// are given) as Markdown (.md), HTML (.html) or CSV (.csv), under a temporary name renamed when
+// complete. False with why when the name has none of those extensions or the file cannot be
+// written.
+bool write_report(const report_data &r, const std::vector<report_case> &cases,
+                  const report_figures &figures, const std::string &path, std::string &why);
+
+// The deflections along every slab joint as an SVG plot; false when there is no station.
+bool write_joint_plot(const report_data &r, const std::string &path);
+
+// The displacements and per-material stresses at the node nearest to (x, y, z), as text lines
+// in the report's units.
+std::vector<std::string> point_values(const result_set &rs, const double xyz[3], bool si);

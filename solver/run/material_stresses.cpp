@@ -1,0 +1,51 @@
+// The per-material stress file of a case (--material-stresses): nodal means over the solid
+// elements of each material alone, beside the result file.
+#include "material_stresses.h"
+
+#include "atomic_output.h"
+#include "material_stress_format.h"
+
+#include <cstdio>
+
+// The solver's name as the header records it.
+static const char *solver_name(const corvane_run &run)
+{
+    if (run.solver_kind == 0) return "cg";
+    return run.amg_flavour == 0 ? "gamg" : "hypre";
+}
+
+void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const material_nodal &t)
+{
+    if (!run.writes_files) return; // another MPI rank writes
+    const std::string name = material_stress_name(run.base_name, run.case_mode ? c : -1);
+    atomic_file out;
+    if (!out.open(name)) {
+        std::fprintf(stderr, "corvane: %s: cannot be created\n", name.c_str());
+        run.write_failed = 1;
+        return;
+    }
+    std::FILE *f = out.stream();
+    std::fprintf(f,
+                 "%s element=%s solver=%s units=%d case=%d load_factor=%.5f equilibrium=%s "
+                 "nodes=%d materials=%d\n",
+                 material_stress_tag, run.element_kind == 1 ? "incompatible" : "brick",
+                 solver_name(run), run.unit_code, c, run.acm_load,
+                 in_equilibrium ? "reached" : "not-reached", run.np, run.nm);
+    std::fputs(material_stress_columns, f);
+    const double fs = run.f_stress;
+    for (int n = 0; n < run.np; ++n)
+        for (std::int64_t r = t.start[n]; r < t.start[n + 1]; ++r) {
+            const double *x = &run.coords[3 * static_cast<std::size_t>(n)];
+            std::fprintf(f, material_stress_row_head, n, t.material[r], t.count[r], x[0], x[1],
+                         x[2]);
+            for (int k = 0; k < 6; ++k) std::fprintf(f, material_stress_value, t.strain[6 * r + k]);
+            for (int k = 0; k < 6; ++k)
+                std::fprintf(f, material_stress_value, t.stress[6 * r + k] / fs);
+            std::fputs("\n", f);
+        }
+    if (!out.commit()) {
+        std::fprintf(stderr, "corvane: %s: write error (disk full or device error)\n",
+                     name.c_str());
+        run.write_failed = 1;
+    }
+}
