@@ -18,7 +18,8 @@ cp ../../examples/jpcp.dwi jpcp.dwi
 rm -f jpcp_dowel_max.txt
 # the brick with incompatible bending modes: right in bending on elements as wide as the
 # slab is thick (see the README's accuracy table)
-"$bin/corvane" -F jpcp --element=incompatible -J jpcp_dowel_max.txt > corvane.log
+# --material-stresses: each material's own nodal stresses (jpcp.mst), which the report reads
+"$bin/corvane" -F jpcp --element=incompatible --material-stresses -J jpcp_dowel_max.txt > corvane.log
 echo "demo: corvane wrote out/demo/jpcp.out and jpcp.dwo ($(($(wc -l < jpcp.dwo) - 1)) dowels)"
 echo "demo: dowel maxima: $(cat jpcp_dowel_max.txt)"
 # viewer: VTK file and listings of the example's result set (kgf-cm files, written in SI units);
@@ -34,6 +35,10 @@ if [ -f jpcp.out ]; then
         --material 0 --principal-scale 5 --image jpcp_principal.png
     "$bin/ostrine-batch" -F jpcp -U 1 --graph "Dowel Bending Stress" --image jpcp_dowel_bending.png
     echo "demo: ostrine-batch wrote the pictures out/demo/jpcp_{mesh,deformed,sx,principal,dowel_bending}.png"
+    # the engineering report: what was analysed, slab stresses of the slab's own elements,
+    # joint load transfer, dowel bearing (f'c and the modulus of rupture with their units)
+    "$bin/ostrine-batch" -F jpcp -U 1 --report jpcp_report.html --fc=30MPa --mr=4.5MPa
+    echo "demo: ostrine-batch wrote out/demo/jpcp_report.html"
 else
     echo "demo: no jpcp.out, ostrine-batch skipped"
 fi

@@ -128,3 +128,4 @@ std::string fuzz_viewer_text(const std::uint8_t *data, std::size_t size);
 std::string fuzz_viewer_binary(const std::uint8_t *data, std::size_t size);
 std::string fuzz_ostrine_cmdline(const std::uint8_t *data, std::size_t size);
 std::string fuzz_batch_cmdline(const std::uint8_t *data, std::size_t size);
+std::string fuzz_post_result_set(const std::uint8_t *data, std::size_t size);

@@ -1,5 +1,6 @@
 // Main window of ostrine: command line, menus and their handlers, status bar, opening and redraw.
 #include "Main.h"
+#include "material_stress_format.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -340,6 +341,8 @@ void TPost3DForm::build_menu()
     add_item(option, "SIInputdata1", "SI Input data", &TPost3DForm::SIInputdata1Click, true);
     add_item(option, "OverlayDraw1", "Overlay Draw", &TPost3DForm::OverlayDraw1Click, true);
     add_item(option, "Legend1", "Legend", &TPost3DForm::Legend1Click, true);
+    add_item(option, "PerMaterial1", "Per-material averaging", &TPost3DForm::PerMaterial1Click,
+             true);
     QMenu *wheels = option->addMenu(QStringLiteral("W&heels"));
     add_item(wheels, "None1", "None", &TPost3DForm::None1Click, true);
     add_item(wheels, "Frame1", "Frame", &TPost3DForm::Frame1Click, true);
@@ -498,6 +501,7 @@ bool TPost3DForm::load_current_files()
     model.range_inside = true;
     settings.current_material = -1;
     model.set_sel_material(-1);
+    if (settings.per_material) load_material_values();
     refresh_status();
     return true;
 }
@@ -651,6 +655,30 @@ void TPost3DForm::Legend1Click()
 {
     settings.legend = !settings.legend;
     item("Legend1")->setChecked(settings.legend);
+}
+
+void TPost3DForm::PerMaterial1Click()
+{
+    settings.per_material = !settings.per_material;
+    if (settings.per_material && result_set_open && !load_material_values()) return;
+    item("PerMaterial1")->setChecked(settings.per_material);
+    redraw_graph();
+    view->update();
+}
+
+bool TPost3DForm::load_material_values()
+{
+    if (model.material_values_loaded) return true;
+    const std::string mst = material_stress_name(files.base_name);
+    if (model.load_material_values(mst.c_str()) == 1) return true;
+    settings.per_material = false;
+    item("PerMaterial1")->setChecked(false);
+    message_box(this,
+                QStringLiteral("No per-material stresses for this result set:\n\n") +
+                    QString::fromStdString(model.load_error) +
+                    QStringLiteral("\n\nContours show the means over every solid at a node."),
+                QStringLiteral("Per-material averaging"), mb_ok | mb_icon_warning);
+    return false;
 }
 
 void TPost3DForm::Exit1Click()

@@ -134,6 +134,9 @@ class TPost3DForm : public QMainWindow
     void Filled1Click();
     // Option > Legend (beyond the specified menu): contour legend and axis triad, off by default.
     void Legend1Click();
+    // Option > Per-material averaging: contours from each material's own nodal means (the
+    // per-material stress file BASE.mst written by corvane --material-stresses).
+    void PerMaterial1Click();
 
     // --- operations used by the other windows
     void refresh_status();
@@ -198,6 +201,8 @@ class TPost3DForm : public QMainWindow
     bool load_files();
     // Steps 4 to 6 of Opening.
     bool load_current_files();
+    // Reads BASE.mst for per-material contours; says why and turns the option off when it cannot.
+    bool load_material_values();
     // Draws the current graph into img: as the window's redraw, or (image) as the image's.
     void draw_onto(QImage &img, bool image);
     // Saves img as a bitmap; false after a message when it cannot be written.

@@ -11,6 +11,7 @@
 #include "draw.h"
 #include "fem3d.h"
 #include "graph.h"
+#include "test_support.h"
 
 namespace
 {
@@ -823,4 +824,45 @@ TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
     line_canvas mesh;
     draw_graph(m, ds, mesh, 0, 640, 400, graph_target::window);
     for (const std::string &s : texts(mesh)) EXPECT_EQ(s.find("units,"), std::string::npos);
+}
+
+// Per-material averaging: with the option on, a face takes its material's own mean from the
+// per-material stress file (node 1: 10 in the slab where the mean over all solids is 5); off,
+// or at a node without a row of the face's material, the node's mean.
+TEST(Contour, PerMaterialValuesFromTheirFile)
+{
+    FEMg3D m;
+    display_settings ds;          // SI display: stresses times 0.098
+    set_input_factors(ds, false); // the file holds kgf-cm values, like the nodes' means
+    m.settings = &ds;
+    one_face_model(m);
+    for (int i = 0; i < 4; i++) m.nodes[i].stress[0] = i == 1 ? 5.0f : 1.0f;
+    test_support::scratch_dir scratch("per_material");
+    const std::string dir = scratch.path().string();
+    test_support::write_text(dir + "/m.mst",
+                             "# material stresses: element=brick solver=cg units=0 case=0 "
+                             "load_factor=1.00000 equilibrium=reached nodes=4 "
+                             "materials=1\ncolumns\n"
+                             "0 0 1 0 0 0 0 0 0 0 0 0 1 0 0 0 0 0\n"
+                             "1 0 1 100 0 0 0 0 0 0 0 0 10 0 0 0 0 0\n"
+                             "2 0 1 100 200 0 0 0 0 0 0 0 1 0 0 0 0 0\n");
+    ASSERT_EQ(m.load_material_values((dir + "/m.mst").c_str()), 1) << m.load_error;
+    const char *expected[2] = {
+        "text 0 0 <Contour line of  Sx ::: Min. =   9.800e-02 [   0.000,   0.000,   0.000] "
+        "Max. =   4.900e-01[   1.000,   0.000,   0.000]>",
+        "text 0 0 <Contour line of  Sx ::: Min. =   9.800e-02 [   0.000,   0.000,   0.000] "
+        "Max. =   9.800e-01[   1.000,   0.000,   0.000]>"};
+    for (const bool on : {false, true}) {
+        ds.per_material = on;
+        line_canvas cv;
+        m.draw_contour(cv, 0);
+        ASSERT_FALSE(cv.lines.empty());
+        EXPECT_EQ(cv.lines[0], expected[on]);
+    }
+    // a file of another mesh is refused with its reason, and the model keeps its means
+    test_support::write_text(dir + "/bad.mst",
+                             "# material stresses: nodes=5 materials=1\ncolumns\n");
+    EXPECT_EQ(m.load_material_values((dir + "/bad.mst").c_str()), -1);
+    EXPECT_NE(m.load_error.find("another mesh"), std::string::npos) << m.load_error;
+    EXPECT_FALSE(m.material_values_loaded);
 }
