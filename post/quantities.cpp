@@ -6,10 +6,10 @@
 #include <cstring>
 
 const report_quantity report_quantities[] = {
-    {"max_tension_slab_bottom", "largest principal tension at the slab bottom",
+    {"max_tension_slab_bottom", "largest principal tension at the slab bottom (in its plane)",
      quantity_kind::stress, +1, [](const report_data &r) { return r.max_tension_bottom(); }},
-    {"max_tension_slab_top", "largest principal tension at the slab top", quantity_kind::stress, +1,
-     [](const report_data &r) { return r.max_tension_top(); }},
+    {"max_tension_slab_top", "largest principal tension at the slab top (in its plane)",
+     quantity_kind::stress, +1, [](const report_data &r) { return r.max_tension_top(); }},
     {"max_deflection", "largest deflection at the surface (|Uz|)", quantity_kind::displacement, +1,
      [](const report_data &r) {
          return r.deflection_node >= 0 ? std::fabs(r.deflection) : std::nan("");

@@ -219,6 +219,16 @@ void describe_inputs(const result_set &rs, report_data &r, double ztop, double t
     r.dowel_types = rs.ndtype;
 }
 
+// The largest principal stress in the plane of the slab's surface, from (Sx, Sy, Sxy): at the
+// top and bottom faces the bending stresses are in that plane (Sz and the transverse shears
+// vanish at a free surface; at a supported bottom Sz is the contact pressure), and a coarse
+// element's Sz at a face near a concentrated force (a dowel's end) is not the slab's stress.
+double in_plane_principal(const double *s)
+{
+    const double mean = 0.5 * (s[0] + s[1]), half = 0.5 * (s[0] - s[1]);
+    return mean + std::sqrt(half * half + s[5] * s[5]);
+}
+
 void find_slab_extremes(const result_set &rs, report_data &r, double tol)
 {
     for (int mat : r.slab_materials) {
@@ -234,7 +244,7 @@ void find_slab_extremes(const result_set &rs, report_data &r, double tol)
                 if (std::fabs(rs.coords[3 * n + 2] - face) > tol) continue;
                 const std::int64_t row = rs.material_row(n, mat);
                 if (row < 0 || rs.mst.count[row] == 0) continue;
-                const double s3 = largest_principal(&rs.mst.stress[6 * row]);
+                const double s3 = in_plane_principal(&rs.mst.stress[6 * row]);
                 if (s.node < 0 || s3 > s.s3) {
                     s.node = n;
                     s.s3 = s3;
@@ -261,6 +271,7 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
         double nrm[3];
         if (!joint_normal(rs, e, nrm)) continue;
         const int *el = &rs.conn[9 * e];
+        if (std::fabs(nrm[2]) > 0.5) continue; // a horizontal interface, not a slab joint
         for (int k = 0; k < 4; ++k) {
             const double *ua = &rs.disp[3 * static_cast<std::size_t>(el[k])];
             const double *ub = &rs.disp[3 * static_cast<std::size_t>(el[k + 4])];
@@ -271,7 +282,6 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
                 for (int c = 0; c < 3; ++c) r.opening_xyz[c] = rs.coords[3 * el[k] + c];
             }
         }
-        if (std::fabs(nrm[2]) > 0.5) continue; // a horizontal interface, not a slab joint
         const int axis = std::fabs(nrm[0]) >= std::fabs(nrm[1]) ? 0 : 1;
         const double position = rs.coords[3 * static_cast<std::size_t>(el[0]) + axis];
         const auto key = std::make_pair(axis, std::llround(position * 100.0));

@@ -36,12 +36,13 @@ struct joint_row {
     double opening_limit = 0;
 };
 
-// The largest principal tension at the top or bottom face of one slab material.
+// The largest principal tension at the top or bottom face of one slab material, in the plane of
+// that face (from Sx, Sy, Sxy of the material's own mean at the node).
 struct slab_extreme {
     int material = -1;
     bool top = false;
     int node = -1; // -1: no node of the material on that face
-    double s3 = 0; // largest principal stress of the material's own mean at the node
+    double s3 = 0; // largest principal stress in the plane of the face
     double xyz[3] = {};
     double stress[6] = {};
 };
@@ -104,12 +105,21 @@ struct report_data {
     int deflection_node = -1; // surface node of the largest |Uz|
     double deflection = 0;
     double deflection_xyz[3] = {};
-    double max_opening = 0;
+    double max_opening = 0; // of the slab joints (joint elements with a horizontal normal)
     double opening_xyz[3] = {};
     std::vector<joint_plane> joints;
     std::vector<dowel_row> dowels;
     int most_loaded_dowel = -1; // index into dowels
     std::vector<std::string> warnings;
+    // Rows the caller adds to "What was analysed" (a front end's description: title, loads...).
+    std::vector<std::pair<std::string, std::string>> notes;
+    // A mesh check: each key figure on this mesh and on a refined one.
+    struct mesh_check_row {
+        std::string key;
+        double value = 0, refined = 0; // canonical units
+    };
+    std::vector<mesh_check_row> mesh_check;
+    std::string mesh_check_note; // how the refined mesh was made
 
     // Key figures (NaN where the set has none).
     double max_tension_bottom() const;

@@ -129,8 +129,27 @@ table inputs_table(const report_data &r, const units &un)
     t.rows.push_back({txt("self weight of the solids"), txt(r.self_weight > 0 ? b : "none")});
     t.rows.push_back(
         {txt("temperature"), txt(r.has_temperature ? "profile T(z) given (layers)" : "none")});
+    for (const auto &[item, value] : r.notes) t.rows.push_back({txt(item), txt(value)});
     t.rows.push_back({txt("dowels and tie bars"), txt(std::to_string(r.dowel_count) + " bars of " +
                                                       std::to_string(r.dowel_types) + " type(s)")});
+    return t;
+}
+
+table mesh_check_table(const report_data &r, const units &un)
+{
+    table t{"Mesh check",
+            r.mesh_check_note,
+            {"quantity", "this mesh", "refined mesh", "unit", "change (%)"},
+            {}};
+    for (const report_data::mesh_check_row &m : r.mesh_check) {
+        const report_quantity *q = find_quantity(m.key.c_str());
+        const quantity_kind kind = q ? q->kind : quantity_kind::none;
+        const double change = m.refined != 0 && !std::isnan(m.value) && !std::isnan(m.refined)
+                                  ? 100.0 * (m.value - m.refined) / std::fabs(m.refined)
+                                  : std::nan("");
+        t.rows.push_back({txt(m.key), num(un.v(m.value, kind)), num(un.v(m.refined, kind)),
+                          txt(un.u(kind)), num(change, "%.2f")});
+    }
     return t;
 }
 
@@ -202,10 +221,13 @@ table slab_table(const report_data &r, const units &un)
 {
     const bool sr = r.settings.mr > 0;
     table t{"Critical slab stresses (largest principal tension S3 of the slab's own elements)",
-            sr ? "Stress ratio SR = S3 / MR with MR = " +
-                     cell_text(num(un.v(r.settings.mr, quantity_kind::stress)), false) + " " +
-                     un.u(quantity_kind::stress) + "."
-               : "",
+            "S3: the largest principal stress in the plane of the slab's top or bottom face "
+            "(from Sx, Sy and Sxy of the slab's own elements: at a free face Sz and the "
+            "transverse shears vanish). " +
+                (sr ? "Stress ratio SR = S3 / MR with MR = " +
+                          cell_text(num(un.v(r.settings.mr, quantity_kind::stress)), false) + " " +
+                          un.u(quantity_kind::stress) + "."
+                    : std::string()),
             {"material", "face", un.with("S3", quantity_kind::stress), "x", "y", "z", "Sx", "Sy",
              "Sz", "Syz", "Szx", "Sxy", "SR"},
             {}};
@@ -513,6 +535,7 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
     tables.push_back(summary_table(r, cases, un)); // first: the sweeps read its key figures
     if (!cases.empty()) tables.push_back(case_table(cases, un));
     tables.push_back(inputs_table(r, un));
+    if (!r.mesh_check.empty()) tables.push_back(mesh_check_table(r, un));
     tables.push_back(layers_table(r, un));
     if (!r.joint_materials.empty()) tables.push_back(joints_input_table(r, un));
     tables.push_back(slab_table(r, un));

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev qt6-base-dev libgl-dev
           clang libclang-rt-dev xvfb imagemagick python3-vtk9
           pkg-config petsc-dev libopenmpi-dev openmpi-bin gnuplot-nox dpkg-dev
-          clang-format openbox x11-utils)
+          clang-format openbox x11-utils libtomlplusplus-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

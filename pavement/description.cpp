@@ -1,0 +1,536 @@
+// Reading an engineer's pavement description from TOML: every key checked (known, of the right
+// type and sign, required ones present), values converted to SI, messages naming the file, the
+// line and the key.
+#include "description.h"
+
+#include "axles.h"
+
+#include <toml++/toml.h>
+
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace
+{
+
+// Converts what the description's units give into SI.
+struct unit_scale {
+    double length = 1, stress = 1, force = 1, spring = 1, joint = 1000;
+};
+
+unit_scale scale_of(bool kgf_cm)
+{
+    if (!kgf_cm) return {}; // m, MPa, kN, MPa/m; joint springs in MPa/mm
+    // cm, kgf/cm2, kgf, kgf/cm3 (the suite's factors: 1 kgf/cm2 = 0.098 MPa, 1 kgf = 9.8 N)
+    return {0.01, 0.098, 0.0098, 9.8, 9.8};
+}
+
+enum class sign { any, positive, non_negative };
+
+class reader
+{
+  public:
+    reader(const std::string &file, std::vector<std::string> &errors) : file_(file), errors_(errors)
+    {
+    }
+
+    void error(const toml::source_region &at, const std::string &key, const std::string &what)
+    {
+        std::ostringstream o;
+        o << file_ << ":" << at.begin.line << ": " << key << ": " << what;
+        errors_.push_back(o.str());
+    }
+
+    // Keys of table t (named path) that are not in allowed.
+    void unknown_keys(const toml::table &t, const std::string &path,
+                      std::initializer_list<const char *> allowed)
+    {
+        for (auto &&[k, v] : t) {
+            bool known = false;
+            for (const char *a : allowed) known = known || k.str() == a;
+            if (!known) {
+                std::string list;
+                for (const char *a : allowed) list += std::string(list.empty() ? "" : ", ") + a;
+                error(k.source(), join(path, std::string(k.str())),
+                      "unknown key (known here: " + list + ")");
+            }
+        }
+    }
+
+    static std::string join(const std::string &path, const std::string &key)
+    {
+        return path.empty() ? key : path + "." + key;
+    }
+
+    // A number (integer or float); required: absent is an error; else def.
+    double number(const toml::table &t, const std::string &path, const char *key, bool required,
+                  double def, sign s = sign::any)
+    {
+        const toml::node *n = t.get(key);
+        const std::string name = join(path, key);
+        if (!n) {
+            if (required) error(t.source(), name, "missing (required)");
+            return def;
+        }
+        std::optional<double> v = n->value<double>();
+        if (!n->is_number() || !v) {
+            error(n->source(), name, std::string("must be a number, not ") + type_name(*n));
+            return def;
+        }
+        if (!std::isfinite(*v)) {
+            error(n->source(), name, "must be a finite number");
+            return def;
+        }
+        if (s == sign::positive && !(*v > 0)) {
+            error(n->source(), name, "must be positive");
+            return def;
+        }
+        if (s == sign::non_negative && !(*v >= 0)) {
+            error(n->source(), name, "must not be negative");
+            return def;
+        }
+        return *v;
+    }
+
+    bool boolean(const toml::table &t, const std::string &path, const char *key, bool def)
+    {
+        const toml::node *n = t.get(key);
+        if (!n) return def;
+        if (!n->is_boolean()) {
+            error(n->source(), join(path, key),
+                  std::string("must be true or false, not ") + type_name(*n));
+            return def;
+        }
+        return *n->value<bool>();
+    }
+
+    std::string text(const toml::table &t, const std::string &path, const char *key,
+                     const std::string &def, std::initializer_list<const char *> choices = {})
+    {
+        const toml::node *n = t.get(key);
+        if (!n) return def;
+        if (!n->is_string()) {
+            error(n->source(), join(path, key),
+                  std::string("must be a string, not ") + type_name(*n));
+            return def;
+        }
+        const std::string v = *n->value<std::string>();
+        if (choices.size() == 0) return v;
+        std::string list;
+        for (const char *c : choices) {
+            if (v == c) return v;
+            list += std::string(list.empty() ? "" : ", ") + "\"" + c + "\"";
+        }
+        error(n->source(), join(path, key), "\"" + v + "\" is none of " + list);
+        return def;
+    }
+
+    // An array of positive numbers (at least one).
+    std::vector<double> numbers(const toml::table &t, const std::string &path, const char *key,
+                                bool required)
+    {
+        std::vector<double> out;
+        const toml::node *n = t.get(key);
+        const std::string name = join(path, key);
+        if (!n) {
+            if (required) error(t.source(), name, "missing (required)");
+            return out;
+        }
+        const toml::array *a = n->as_array();
+        if (!a || a->empty()) {
+            error(n->source(), name, "must be an array of positive numbers");
+            return out;
+        }
+        for (std::size_t i = 0; i < a->size(); ++i) {
+            const toml::node &e = *a->get(i);
+            std::optional<double> v = e.value<double>();
+            if (!e.is_number() || !v || !(*v > 0) || !std::isfinite(*v)) {
+                error(e.source(), name + "[" + std::to_string(i) + "]",
+                      "must be a positive number");
+                continue;
+            }
+            out.push_back(*v);
+        }
+        return out;
+    }
+
+    // A sub-table, or null (and an error when the key holds something else).
+    const toml::table *table(const toml::table &t, const std::string &path, const char *key)
+    {
+        const toml::node *n = t.get(key);
+        if (!n) return nullptr;
+        if (!n->is_table()) {
+            error(n->source(), join(path, key),
+                  std::string("must be a table ([") + join(path, key) + "]), not " + type_name(*n));
+            return nullptr;
+        }
+        return n->as_table();
+    }
+
+    static const char *type_name(const toml::node &n)
+    {
+        if (n.is_string()) return "a string";
+        if (n.is_integer() || n.is_floating_point()) return "a number";
+        if (n.is_boolean()) return "a boolean";
+        if (n.is_array()) return "an array";
+        if (n.is_table()) return "a table";
+        return "a date or time";
+    }
+
+  private:
+    std::string file_;
+    std::vector<std::string> &errors_;
+};
+
+void read_bars(reader &r, const toml::table &t, const std::string &path, bar_set &b,
+               const unit_scale &u)
+{
+    r.unknown_keys(t, path,
+                   {"diameter", "length", "spacing", "first", "E", "nu", "support_modulus"});
+    b.present = true;
+    b.diameter =
+        r.number(t, path, "diameter", true, b.diameter / u.length, sign::positive) * u.length;
+    b.length = r.number(t, path, "length", true, b.length / u.length, sign::positive) * u.length;
+    b.spacing = r.number(t, path, "spacing", true, b.spacing / u.length, sign::positive) * u.length;
+    const double first = r.number(t, path, "first", false, -1, sign::any);
+    b.first = first < 0 ? -1 : first * u.length;
+    if (t.get("first") && first < 0)
+        r.error(t.get("first")->source(), path + ".first", "must not be negative");
+    b.e = r.number(t, path, "E", false, b.e / u.stress, sign::positive) * u.stress;
+    b.nu = r.number(t, path, "nu", false, b.nu, sign::non_negative);
+    b.support_modulus =
+        r.number(t, path, "support_modulus", false, b.support_modulus / u.spring, sign::positive) *
+        u.spring;
+}
+
+void read_joint(reader &r, const toml::table &root, const char *which, joint_set &j,
+                const char *bars_key, const unit_scale &u)
+{
+    const toml::table *joints = r.table(root, "", "joints");
+    if (!joints) return;
+    const std::string path = std::string("joints.") + which;
+    const toml::table *t = r.table(*joints, "joints", which);
+    if (!t) return;
+    r.unknown_keys(*t, path, {"stiffness", "width", bars_key});
+    j.stiffness = r.number(*t, path, "stiffness", true, 0, sign::non_negative) * u.joint;
+    j.width = r.number(*t, path, "width", false, j.width / u.length, sign::positive) * u.length;
+    if (const toml::table *b = r.table(*t, path, bars_key))
+        read_bars(r, *b, path + "." + bars_key, j.bars, u);
+}
+
+void read_loads(reader &r, const toml::node *n, description &d, const unit_scale &u)
+{
+    if (!n) return;
+    const toml::array *a = n->as_array();
+    if (!a || !a->is_array_of_tables()) {
+        r.error(n->source(), "loads", "must be an array of tables ([[loads]])");
+        return;
+    }
+    for (std::size_t i = 0; i < a->size(); ++i) {
+        const toml::table &t = *a->get(i)->as_table();
+        const std::string path = "loads[" + std::to_string(i) + "]";
+        r.unknown_keys(t, path, {"axle", "wheels", "load", "tyre_pressure", "position"});
+        load_group g;
+        g.line = static_cast<int>(t.source().begin.line);
+        g.axle = r.text(t, path, "axle", "", {"single", "single-dual", "tandem", "tridem"});
+        g.load = r.number(t, path, "load", true, 0, sign::positive) * u.force;
+        g.pressure = r.number(t, path, "tyre_pressure", false, 0, sign::positive) * u.stress;
+        if (const toml::node *p = t.get("position")) {
+            const toml::array *pa = p->as_array();
+            if (!pa || pa->size() != 2 || !pa->get(0)->is_number() || !pa->get(1)->is_number()) {
+                r.error(p->source(), path + ".position", "must be [x, y] (two numbers)");
+            } else {
+                g.position[0] = *pa->get(0)->value<double>() * u.length;
+                g.position[1] = *pa->get(1)->value<double>() * u.length;
+                g.has_position = true;
+            }
+        }
+        const toml::node *wn = t.get("wheels");
+        if (!g.axle.empty() && wn)
+            r.error(wn->source(), path + ".wheels", "give either axle or wheels, not both");
+        if (g.axle.empty() && !wn && !t.get("axle"))
+            r.error(t.source(), path, "missing axle (a template) or wheels (explicit tyres)");
+        if (!g.axle.empty()) {
+            if (!g.pressure) r.error(t.source(), path + ".tyre_pressure", "missing (required)");
+            if (!g.has_position) r.error(t.source(), path + ".position", "missing (required)");
+            if (g.pressure > 0 && g.has_position)
+                g.wheels = template_wheels(g.axle, g.load, g.pressure, g.position);
+        } else if (wn) {
+            const toml::array *wa = wn->as_array();
+            double area = 0;
+            for (std::size_t k = 0; wa && k < wa->size(); ++k) {
+                const toml::array *row = wa->get(k)->as_array();
+                bool ok = row && row->size() == 4;
+                double v[4] = {};
+                for (std::size_t c = 0; ok && c < 4; ++c) {
+                    ok = row->get(c)->is_number();
+                    if (ok) v[c] = *row->get(c)->value<double>() * u.length;
+                }
+                if (!ok || !(v[2] > 0) || !(v[3] > 0)) {
+                    r.error(wa->get(k)->source(), path + ".wheels[" + std::to_string(k) + "]",
+                            "must be [x, y, length, width] with a positive length and width");
+                    continue;
+                }
+                g.wheels.push_back({v[0], v[1], v[2], v[3], 0});
+                area += v[2] * v[3];
+            }
+            if (!wa || g.wheels.empty()) {
+                if (!wa) r.error(wn->source(), path + ".wheels", "must be an array of wheels");
+                continue;
+            }
+            // the group's load shared in proportion to the tyre areas
+            for (wheel &w : g.wheels) w.load = g.load * w.length * w.width / area;
+            if (g.pressure > 0) {
+                const double p = g.load / 1000.0 / area;
+                if (std::fabs(p - g.pressure) > 0.01 * g.pressure)
+                    r.error(t.get("tyre_pressure")->source(), path + ".tyre_pressure",
+                            "does not agree with the wheels: load / tyre area is " +
+                                std::to_string(p / u.stress));
+            }
+            if (g.has_position) {
+                double xmax = -1e300, ymin = 1e300;
+                for (const wheel &w : g.wheels) {
+                    xmax = std::max(xmax, w.x + w.length / 2);
+                    ymin = std::min(ymin, w.y - w.width / 2);
+                }
+                if (std::fabs(xmax - g.position[0]) > 1e-6 ||
+                    std::fabs(ymin - g.position[1]) > 1e-6)
+                    r.error(t.get("position")->source(), path + ".position",
+                            "does not agree with the wheels (their front outer corner)");
+            }
+        }
+        d.loads.push_back(g);
+    }
+}
+
+// Checks what needs the whole description: wheels on the slabs, bars that fit, sizes.
+void check_whole(reader &r, const toml::table &root, description &d)
+{
+    const toml::source_region whole = root.source();
+    const double lx = d.total_length(), ly = d.total_width();
+    for (std::size_t i = 0; i < d.loads.size(); ++i) {
+        const load_group &g = d.loads[i];
+        toml::source_region at = whole;
+        at.begin.line = static_cast<toml::source_index>(g.line);
+        for (std::size_t k = 0; k < g.wheels.size(); ++k) {
+            const wheel &w = g.wheels[k];
+            const double x0 = w.x - w.length / 2, x1 = w.x + w.length / 2;
+            const double y0 = w.y - w.width / 2, y1 = w.y + w.width / 2;
+            if (x0 < -1e-9 || y0 < -1e-9 || x1 > lx + 1e-9 || y1 > ly + 1e-9) {
+                char b[300];
+                std::snprintf(b, sizeof b,
+                              "tyre %zu lies at x %.3f..%.3f, y %.3f..%.3f, off the slabs "
+                              "(x 0..%.3f, y 0..%.3f m)",
+                              k, x0, x1, y0, y1, lx, ly);
+                r.error(at, "loads[" + std::to_string(i) + "]", b);
+            }
+        }
+    }
+    struct named {
+        const char *path;
+        const joint_set *j;
+        const std::vector<double> *spans; // slab spans the bars reach into
+    } joints[2] = {{"joints.transverse.dowels", &d.transverse, &d.lengths},
+                   {"joints.longitudinal.ties", &d.longitudinal, &d.widths}};
+    for (const named &n : joints) {
+        const bar_set &b = n.j->bars;
+        if (!b.present) continue;
+        double shortest = 1e300;
+        for (double s : *n.spans) shortest = std::min(shortest, s);
+        if (b.length / 2 >= shortest)
+            r.error(whole, n.path,
+                    "a bar of length " + std::to_string(b.length) +
+                        " m reaches past the far edge of a slab " + std::to_string(shortest) +
+                        " m long");
+        if (b.length <= n.j->width)
+            r.error(whole, n.path, "the bar must be longer than the joint is wide");
+    }
+    if (d.elements_through_slab < 1 || d.elements_through_slab > 32)
+        r.error(whole, "mesh.elements_through_slab", "must be from 1 to 32");
+    if (d.growth < 1.05 || d.growth > 1.5)
+        r.error(whole, "mesh.growth", "must be from 1.05 to 1.5 (the ratio of neighbour sizes)");
+    if (d.size_near_loads > d.size)
+        r.error(whole, "mesh.size_near_loads", "must not exceed mesh.size");
+    for (const joint_set *j : {&d.transverse, &d.longitudinal})
+        if (j->width * 4 > std::min(d.size_near_loads, d.size_near_joints))
+            r.error(whole, "joints",
+                    "a joint " + std::to_string(j->width) +
+                        " m wide needs mesh sizes near loads and joints of at "
+                        "least four times that");
+    if (d.layers.empty() && !d.has_foundation)
+        r.error(whole, "foundation", "missing: the slabs need layers or a foundation under them");
+}
+
+} // namespace
+
+double description::total_length() const
+{
+    double s = 0;
+    for (double l : lengths) s += l;
+    return s + (lengths.empty() ? 0 : transverse.width * (lengths.size() - 1));
+}
+
+double description::total_width() const
+{
+    double s = 0;
+    for (double w : widths) s += w;
+    return s + (widths.empty() ? 0 : longitudinal.width * (widths.size() - 1));
+}
+
+std::vector<double> description::transverse_joints() const
+{
+    std::vector<double> x;
+    double at = 0;
+    for (std::size_t i = 0; i + 1 < lengths.size(); ++i) {
+        at += lengths[i];
+        x.push_back(at);
+        at += transverse.width;
+    }
+    return x;
+}
+
+std::vector<double> description::longitudinal_joints() const
+{
+    std::vector<double> y;
+    double at = 0;
+    for (std::size_t i = 0; i + 1 < widths.size(); ++i) {
+        at += widths[i];
+        y.push_back(at);
+        at += longitudinal.width;
+    }
+    return y;
+}
+
+bool parse_description(const std::string &text, const std::string &name, description &d,
+                       std::vector<std::string> &errors)
+{
+    d = description{};
+    d.file = name;
+    toml::table root;
+    try {
+        root = toml::parse(text, name);
+    } catch (const toml::parse_error &e) {
+        std::ostringstream o;
+        o << name << ":" << e.source().begin.line << ": not TOML: " << e.description();
+        errors.push_back(o.str());
+        return false;
+    }
+    reader r(name, errors);
+    r.unknown_keys(root, "",
+                   {"title", "units", "slabs", "layers", "foundation", "interface", "joints",
+                    "loads", "temperature", "mesh", "analysis", "report"});
+    d.title = r.text(root, "", "title", "");
+    d.kgf_cm = r.text(root, "", "units", "SI", {"SI", "kgf-cm"}) == "kgf-cm";
+    const unit_scale u = scale_of(d.kgf_cm);
+
+    if (const toml::table *s = r.table(root, "", "slabs")) {
+        r.unknown_keys(*s, "slabs",
+                       {"lengths", "widths", "thickness", "E", "nu", "density", "alpha"});
+        for (double v : r.numbers(*s, "slabs", "lengths", true)) d.lengths.push_back(v * u.length);
+        for (double v : r.numbers(*s, "slabs", "widths", true)) d.widths.push_back(v * u.length);
+        d.thickness = r.number(*s, "slabs", "thickness", true, 0, sign::positive) * u.length;
+        d.e = r.number(*s, "slabs", "E", true, 0, sign::positive) * u.stress;
+        d.nu = r.number(*s, "slabs", "nu", false, d.nu, sign::non_negative);
+        d.density = r.number(*s, "slabs", "density", false, 0, sign::non_negative);
+        d.alpha = r.number(*s, "slabs", "alpha", false, d.alpha, sign::non_negative);
+        if (d.nu >= 0.5) r.error(s->get("nu")->source(), "slabs.nu", "must be below 0.5");
+    } else {
+        r.error(root.source(), "slabs", "missing (required)");
+    }
+
+    if (const toml::node *ln = root.get("layers")) {
+        const toml::array *a = ln->as_array();
+        if (!a || !a->is_array_of_tables()) {
+            r.error(ln->source(), "layers", "must be an array of tables ([[layers]])");
+        } else {
+            for (std::size_t i = 0; i < a->size(); ++i) {
+                const toml::table &t = *a->get(i)->as_table();
+                const std::string path = "layers[" + std::to_string(i) + "]";
+                r.unknown_keys(t, path, {"name", "thickness", "E", "nu", "density"});
+                layer_spec l;
+                l.name = r.text(t, path, "name", "layer " + std::to_string(i + 1));
+                l.thickness = r.number(t, path, "thickness", true, 0, sign::positive) * u.length;
+                l.e = r.number(t, path, "E", true, 0, sign::positive) * u.stress;
+                l.nu = r.number(t, path, "nu", false, 0.3, sign::non_negative);
+                l.density = r.number(t, path, "density", false, 0, sign::non_negative);
+                if (l.nu >= 0.5) r.error(t.get("nu")->source(), path + ".nu", "must be below 0.5");
+                d.layers.push_back(l);
+            }
+        }
+    }
+    if (const toml::table *f = r.table(root, "", "foundation")) {
+        r.unknown_keys(*f, "foundation", {"k", "tensionless"});
+        d.has_foundation = true;
+        d.k = r.number(*f, "foundation", "k", true, 0, sign::positive) * u.spring;
+        d.tensionless = r.boolean(*f, "foundation", "tensionless", false);
+    }
+    if (const toml::table *i = r.table(root, "", "interface")) {
+        r.unknown_keys(*i, "interface", {"bonded", "shear_stiffness", "tensionless"});
+        d.bonded = r.boolean(*i, "interface", "bonded", false);
+        d.interface_shear = r.number(*i, "interface", "shear_stiffness", false,
+                                     d.interface_shear / u.joint, sign::non_negative) *
+                            u.joint;
+        d.interface_tensionless = r.boolean(*i, "interface", "tensionless", false);
+    }
+    if (const toml::table *j = r.table(root, "", "joints"))
+        r.unknown_keys(*j, "joints", {"transverse", "longitudinal"});
+    read_joint(r, root, "transverse", d.transverse, "dowels", u);
+    read_joint(r, root, "longitudinal", d.longitudinal, "ties", u);
+    read_loads(r, root.get("loads"), d, u);
+    if (const toml::table *t = r.table(root, "", "temperature")) {
+        r.unknown_keys(*t, "temperature", {"difference", "profile", "mid"});
+        d.temperature_difference = r.number(*t, "temperature", "difference", true, 0);
+        d.quadratic =
+            r.text(*t, "temperature", "profile", "linear", {"linear", "quadratic"}) == "quadratic";
+        d.temperature_mid = r.number(*t, "temperature", "mid", false, 0);
+        if (t->get("mid") && !d.quadratic)
+            r.error(t->get("mid")->source(), "temperature.mid",
+                    "only a quadratic profile has a mid-depth value");
+    }
+    if (const toml::table *m = r.table(root, "", "mesh")) {
+        r.unknown_keys(*m, "mesh",
+                       {"size", "size_near_loads", "size_near_joints", "elements_through_slab",
+                        "growth", "margin"});
+        d.size = r.number(*m, "mesh", "size", false, d.size / u.length, sign::positive) * u.length;
+        d.size_near_loads = r.number(*m, "mesh", "size_near_loads", false,
+                                     d.size_near_loads / u.length, sign::positive) *
+                            u.length;
+        d.size_near_joints = r.number(*m, "mesh", "size_near_joints", false,
+                                      d.size_near_joints / u.length, sign::positive) *
+                             u.length;
+        const double n = r.number(*m, "mesh", "elements_through_slab", false, 4, sign::positive);
+        d.elements_through_slab = static_cast<int>(n);
+        if (n != std::floor(n))
+            r.error(m->get("elements_through_slab")->source(), "mesh.elements_through_slab",
+                    "must be a whole number");
+        d.growth = r.number(*m, "mesh", "growth", false, d.growth, sign::positive);
+        d.margin = r.number(*m, "mesh", "margin", false, d.margin / u.length, sign::non_negative) *
+                   u.length;
+    }
+    if (const toml::table *a = r.table(root, "", "analysis")) {
+        r.unknown_keys(*a, "analysis", {"element", "solver"});
+        d.element = r.text(*a, "analysis", "element", d.element, {"incompatible", "brick"});
+        d.solver = r.text(*a, "analysis", "solver", d.solver, {"cg", "amg", "direct"});
+    }
+    if (const toml::table *p = r.table(root, "", "report")) {
+        r.unknown_keys(*p, "report", {"fc", "mr"});
+        d.fc = r.number(*p, "report", "fc", false, 0, sign::positive) * u.stress;
+        d.mr = r.number(*p, "report", "mr", false, 0, sign::positive) * u.stress;
+    }
+    if (errors.empty()) check_whole(r, root, d);
+    return errors.empty();
+}
+
+bool read_description(const std::string &path, description &d, std::vector<std::string> &errors)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        errors.push_back(path + ": cannot be opened");
+        return false;
+    }
+    std::stringstream s;
+    s << in.rdbuf();
+    return parse_description(s.str(), path, d, errors);
+}

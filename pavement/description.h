@@ -1,0 +1,90 @@
+// An engineer's description of a jointed concrete pavement (slabs, layers, foundation, joints,
+// dowels, loads, temperature, mesh and analysis settings), read from TOML. Values are held in
+// SI: m, MPa, kN, MPa/m for moduli of support and spring stiffnesses, t/m3, degrees C.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Bars across one kind of joint (dowels across transverse joints, ties across longitudinal).
+struct bar_set {
+    bool present = false;
+    double diameter = 0.032; // m
+    double length = 0.46;    // m
+    double spacing = 0.30;   // m
+    double first = -1;       // centre of the first bar from the slab edge (m); < 0: spacing / 2
+    double e = 200000;       // MPa
+    double nu = 0.3;
+    double support_modulus = 400000; // MPa/m, Friberg's K
+};
+
+struct joint_set {
+    double stiffness = 0.0; // MPa/m per unit area, as entered (the file's MPa/mm times 1000)
+    double width = 0.005;   // m
+    bar_set bars;           // dowels (transverse) or ties (longitudinal)
+};
+
+struct layer_spec {
+    std::string name;
+    double thickness = 0, e = 0, nu = 0.3, density = 0;
+};
+
+struct wheel {
+    double x = 0, y = 0;          // centre (m)
+    double length = 0, width = 0; // along x and y (m)
+    double load = 0;              // kN on this tyre
+};
+
+struct load_group {
+    std::string axle;    // "single", "single-dual", "tandem", "tridem", or "" (explicit wheels)
+    double load = 0;     // kN for the group
+    double pressure = 0; // MPa (0: not given)
+    double position[2] = {0, 0};
+    bool has_position = false;
+    std::vector<wheel> wheels; // the tyres (from the template or as given)
+    int line = 0;              // where the group is in the description
+};
+
+struct description {
+    std::string file; // where it was read from
+    std::string title;
+    bool kgf_cm = false; // units = "kgf-cm" (values converted to SI on reading)
+    // slabs
+    std::vector<double> lengths, widths; // m, along x (columns) and y (rows)
+    double thickness = 0, e = 0, nu = 0.15, density = 0, alpha = 1.0e-5;
+    std::vector<layer_spec> layers;
+    // foundation: a dense liquid under the last layer (or the slabs)
+    bool has_foundation = false;
+    double k = 0; // MPa/m
+    bool tensionless = false;
+    // interface between the slab and the first layer
+    bool bonded = false;
+    double interface_shear = 50.0; // MPa/m (0.05 MPa/mm)
+    bool interface_tensionless = false;
+    joint_set transverse, longitudinal;
+    std::vector<load_group> loads;
+    // temperature: top minus bottom of the slab, linear or quadratic through it
+    double temperature_difference = 0;
+    bool quadratic = false;
+    double temperature_mid = 0; // quadratic: mid-depth minus the mean of top and bottom
+    // mesh
+    double size = 0.25, size_near_loads = 0.025, size_near_joints = 0.05;
+    int elements_through_slab = 4;
+    double growth = 1.3, margin = 1.0;
+    // analysis
+    std::string element = "incompatible", solver = "cg";
+    // report
+    double fc = 0, mr = 0; // MPa, 0: not given
+
+    double total_length() const; // slabs and joints along x
+    double total_width() const;
+    // x of the transverse joints' gaps (left face) and y of the longitudinal ones
+    std::vector<double> transverse_joints() const;
+    std::vector<double> longitudinal_joints() const;
+};
+
+// Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
+bool read_description(const std::string &path, description &d, std::vector<std::string> &errors);
+// The same from text (name is used in the messages).
+bool parse_description(const std::string &text, const std::string &name, description &d,
+                       std::vector<std::string> &errors);

@@ -1,0 +1,479 @@
+// Running the chain for a pavement description: mesh (tarnel), analysis (corvane), the report
+// and pictures, the mesh check, and the sweep of load positions.
+#include "run.h"
+
+#include "atomic_output.h"
+#include "quantities.h"
+#include "result_set.h"
+#include "svg_plot.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+// Runs argv in directory dir with standard output and error into log; the exit status, or
+// 128 + the signal that ended it, or -1 when it could not be started.
+int run_program(const std::vector<std::string> &argv, const std::string &dir,
+                const std::string &log)
+{
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            dup2(fd, 1);
+            dup2(fd, 2);
+            close(fd);
+        }
+        std::vector<char *> args;
+        for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+bool executable(const std::string &p)
+{
+    return !p.empty() && access(p.c_str(), X_OK) == 0;
+}
+
+std::string find_program(const std::string &beside, const char *name)
+{
+    const std::string here = beside + "/" + name;
+    if (executable(here)) return here;
+    const char *path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    std::size_t at = 0;
+    while (at <= dirs.size()) {
+        const std::size_t colon = dirs.find(':', at);
+        const std::string d =
+            dirs.substr(at, colon == std::string::npos ? std::string::npos : colon - at);
+        if (!d.empty() && executable(d + "/" + name)) return d + "/" + name;
+        if (colon == std::string::npos) break;
+        at = colon + 1;
+    }
+    return std::string();
+}
+
+bool write_file(const std::string &name, const std::string &text)
+{
+    atomic_file out;
+    return out.open(name) &&
+           std::fwrite(text.data(), 1, text.size(), out.stream()) == text.size() && out.commit();
+}
+
+void say(bool quiet, const char *fmt, const std::string &a = "", const std::string &b = "")
+{
+    if (quiet) return;
+    std::printf(fmt, a.c_str(), b.c_str());
+    std::fflush(stdout);
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The memory this machine has free, in bytes (0 when unknown).
+double available_memory()
+{
+    std::FILE *f = std::fopen("/proc/meminfo", "r");
+    if (!f) return 0;
+    char line[256];
+    double kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "MemAvailable: %lf kB", &kb) == 1) break;
+    std::fclose(f);
+    return kb * 1024.0;
+}
+
+std::string fmt(const char *format, double v)
+{
+    char b[64];
+    std::snprintf(b, sizeof b, format, v);
+    return b;
+}
+
+// What the description asked for, for the report.
+void describe(const description &d, const generated_model &g, report_data &r)
+{
+    if (!d.title.empty()) r.notes.push_back({"title", d.title});
+    r.notes.push_back({"description", d.file});
+    std::string slabs = std::to_string(d.lengths.size()) + " x " + std::to_string(d.widths.size()) +
+                        " slabs, " + fmt("%.4g", d.thickness) + " m thick";
+    r.notes.push_back({"slabs", slabs});
+    for (std::size_t i = 0; i < d.loads.size(); ++i) {
+        const load_group &lg = d.loads[i];
+        std::string text = (lg.axle.empty() ? std::string("wheels") : lg.axle) + ", " +
+                           fmt("%.4g", lg.load) + " kN on " + std::to_string(lg.wheels.size()) +
+                           " tyres";
+        if (lg.has_position)
+            text += ", front outer corner at (" + fmt("%.3f", lg.position[0]) + ", " +
+                    fmt("%.3f", lg.position[1]) + ") m";
+        r.notes.push_back({"load group " + std::to_string(i), text});
+    }
+    if (d.temperature_difference != 0 || d.temperature_mid != 0)
+        r.notes.push_back({"temperature", fmt("%.4g", d.temperature_difference) +
+                                              " C top minus bottom" +
+                                              (d.quadratic ? ", quadratic" : ", linear")});
+    r.notes.push_back({"interface", d.layers.empty() ? "none (slab on the foundation)"
+                                    : d.bonded       ? "bonded"
+                                                     : "unbonded (a joint layer)"});
+    if (d.has_foundation)
+        r.notes.push_back({"foundation", "dense liquid k " + fmt("%.4g", d.k) + " MPa/m" +
+                                             (d.tensionless ? ", tensionless" : "")});
+    r.notes.push_back({"mesh", fmt("%.4g", d.size_near_loads) + " m near loads, " +
+                                   fmt("%.4g", d.size) + " m away, " +
+                                   std::to_string(d.elements_through_slab) +
+                                   " elements through the slab; " + std::to_string(g.x.size()) +
+                                   " x " + std::to_string(g.y.size()) + " grid lines"});
+}
+
+// The key figures the mesh check compares.
+const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab_top",
+                                    "max_deflection", "max_dowel_bearing"};
+
+} // namespace
+
+bool find_tools(const char *argv0, chain_tools &t, std::string &why)
+{
+    std::string beside;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        beside = self.parent_path().string();
+    else if (argv0 && std::strchr(argv0, '/'))
+        beside = fs::path(argv0).parent_path().string();
+    t.tarnel = find_program(beside, "tarnel");
+    t.corvane = find_program(beside, "corvane");
+    t.batch = find_program(beside, "ostrine-batch");
+    if (t.tarnel.empty() || t.corvane.empty()) {
+        why = std::string("cannot find ") + (t.tarnel.empty() ? "tarnel" : "corvane") +
+              " beside pavement or on the PATH";
+        return false;
+    }
+    return true;
+}
+
+int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
+            const std::string &dir, const std::string &base, bool quiet, generated_model &g,
+            std::string &why)
+{
+    if (!build_model(d, refine, g, why)) return pavement_bad_input;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    const std::string stem = dir + "/" + base;
+    if (!write_file(stem + ".txt", g.layer_text)) {
+        why = stem + ".txt: cannot be written";
+        return pavement_failed;
+    }
+    fs::remove(stem + ".dwi", ec); // a dowel file of an earlier description must not stay
+    if (!g.dowel_text.empty() && !write_file(stem + ".dwi", g.dowel_text)) {
+        why = stem + ".dwi: cannot be written";
+        return pavement_failed;
+    }
+    auto t0 = std::chrono::steady_clock::now();
+    std::vector<std::string> mesh = {tools.tarnel, "-I", base + ".txt", "-O", base + ".pin"};
+    mesh.insert(mesh.end(), g.tarnel_args.begin(), g.tarnel_args.end());
+    const int ts = run_program(mesh, dir, stem + "_tarnel.log");
+    if (ts != 0) {
+        why = "tarnel ended with status " + std::to_string(ts) + " (see " + stem + "_tarnel.log)";
+        return pavement_failed;
+    }
+    int np = 0;
+    if (std::FILE *f = std::fopen((stem + ".pin").c_str(), "r")) {
+        if (std::fscanf(f, "%d", &np) != 1) np = 0;
+        std::fclose(f);
+    }
+    say(quiet, "pavement: meshed %s (%s nodes", base, std::to_string(np));
+    if (!quiet) std::printf(", %.1f s)\n", seconds_since(t0));
+    t0 = std::chrono::steady_clock::now();
+    say(quiet, "pavement: analysing %s (corvane%s) ...\n", base,
+        g.nonlinear ? ", equilibrium iterations: a support that lets go in tension" : "");
+    std::vector<std::string> solve = {tools.corvane, "-F", base};
+    solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
+    const int cs = run_program(solve, dir, stem + "_corvane.log");
+    if (cs != 0 && cs != 4) {
+        why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
+        return pavement_failed;
+    }
+    if (!quiet) std::printf("pavement: analysed %s in %.1f s\n", base.c_str(), seconds_since(t0));
+    if (cs == 4) {
+        why = "corvane: equilibrium not reached (see " + stem + "_corvane.log)";
+        return pavement_not_converged;
+    }
+    return pavement_ok;
+}
+
+bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why)
+{
+    read_request request;
+    request.units = file_units::kgf_cm;
+    result_set rs;
+    std::string note;
+    if (!read_result_set(base, request, rs, why, note)) return false;
+    report_settings s;
+    s.si = !d.kgf_cm;
+    s.fc = d.fc / 0.098;
+    s.mr = d.mr / 0.098;
+    return build_report(rs, s, r, why);
+}
+
+int run_description(const description &d, const run_settings &s, const chain_tools &tools)
+{
+    const std::string base = fs::path(d.file).stem().string();
+    const std::string dir = s.out_dir.empty() ? "pavement_" + base : s.out_dir;
+    generated_model g;
+    std::string why;
+    if (!build_model(d, {}, g, why)) {
+        std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
+        return pavement_bad_input;
+    }
+    const double free_bytes = available_memory();
+    const double needed = g.estimated_bytes * (s.verify_mesh ? 4.0 : 1.0);
+    if (free_bytes > 0 && needed > free_bytes) {
+        std::fprintf(stderr,
+                     "pavement: %s: the model needs about %.1f GB (%lld nodes%s), this machine "
+                     "has %.1f GB free: make mesh.size or mesh.size_near_loads larger\n",
+                     d.file.c_str(), needed / 1e9, g.estimated_nodes,
+                     s.verify_mesh ? ", and four times that for --verify-mesh" : "",
+                     free_bytes / 1e9);
+        return pavement_bad_input;
+    }
+    int status = analyse(d, {}, tools, dir, base, s.quiet, g, why);
+    if (status != pavement_ok && status != pavement_not_converged) {
+        std::fprintf(stderr, "pavement: %s\n", why.c_str());
+        return status;
+    }
+    if (status == pavement_not_converged) std::fprintf(stderr, "pavement: %s\n", why.c_str());
+    const std::string stem = dir + "/" + base;
+    report_data r;
+    if (!report_of_set(stem, d, r, why)) {
+        std::fprintf(stderr, "pavement: %s\n", why.c_str());
+        return pavement_failed;
+    }
+    describe(d, g, r);
+
+    if (s.verify_mesh) {
+        const std::string vdir = dir + "/verify";
+        generated_model fine;
+        say(s.quiet,
+            "pavement: mesh check: %s again with the sizes near loads and joints "
+            "halved and twice the elements through the slab\n",
+            base);
+        const int vs = analyse(d, {2.0, 2}, tools, vdir, base, s.quiet, fine, why);
+        report_data rf;
+        if ((vs != pavement_ok && vs != pavement_not_converged) ||
+            !report_of_set(vdir + "/" + base, d, rf, why)) {
+            std::fprintf(stderr, "pavement: mesh check: %s\n", why.c_str());
+            return pavement_failed;
+        }
+        if (vs == pavement_not_converged) status = pavement_not_converged;
+        r.mesh_check_note = "the same description meshed with the sizes near the loads and the "
+                            "joints halved and twice the elements through the slab (" +
+                            std::to_string(fine.x.size()) + " x " + std::to_string(fine.y.size()) +
+                            " grid lines, in " + vdir + ")";
+        for (const char *key : checked_keys) {
+            const report_quantity *q = find_quantity(key);
+            const double a = q->value(r), b = q->value(rf);
+            if (std::isnan(a) && std::isnan(b)) continue;
+            r.mesh_check.push_back({key, a, b});
+            if (!s.quiet && b != 0 && !std::isnan(a))
+                std::printf("pavement: mesh check: %s changes by %.2f %%\n", key,
+                            100.0 * (a - b) / std::fabs(b));
+        }
+    }
+
+    report_figures figures;
+    if (s.pictures && !tools.batch.empty()) {
+        const std::vector<std::vector<std::string>> pictures = {
+            {"--graph", "S3", "--per-material", "--material", "0", "--preset", "Backside",
+             "--legend", "--image", base + "_S3.png"},
+            {"--graph", "Mesh", "--legend", "--image", base + "_mesh.png"},
+            {"--graph", "Displacement", "--legend", "--image", base + "_deformed.png"},
+            {"--vtk", base + ".vtk"}};
+        for (const auto &p : pictures) {
+            std::vector<std::string> cmd = {tools.batch, "-F", base, "-U", "1"};
+            if (d.kgf_cm) cmd.push_back("--kgf");
+            cmd.insert(cmd.end(), p.begin(), p.end());
+            const int bs = run_program(cmd, dir, stem + "_pictures.log");
+            if (bs != 0) {
+                std::fprintf(stderr, "pavement: ostrine-batch ended with status %d (see %s)\n", bs,
+                             (stem + "_pictures.log").c_str());
+                return pavement_failed;
+            }
+        }
+        figures.s3_picture = base + "_S3.png";
+    } else if (s.pictures) {
+        say(s.quiet, "pavement: ostrine-batch not built: no pictures or VTK\n");
+    }
+    if (write_joint_plot(r, stem + "_joints.svg")) figures.joint_plot = base + "_joints.svg";
+    for (const char *ext : {"_report.csv", "_report.html"})
+        if (!write_report(r, {}, figures, stem + ext, why)) {
+            std::fprintf(stderr, "pavement: %s%s: %s\n", stem.c_str(), ext, why.c_str());
+            return pavement_failed;
+        }
+    if (!s.quiet)
+        for (const std::string &w : r.warnings) std::printf("pavement: warning: %s\n", w.c_str());
+    std::printf("pavement: report %s_report.html\n", stem.c_str());
+    return status;
+}
+
+std::vector<double> sweep_range::values() const
+{
+    std::vector<double> v;
+    for (int k = 0; start + k * step <= stop + 1e-9 * std::max(1.0, std::fabs(stop)); ++k)
+        v.push_back(start + k * step);
+    return v;
+}
+
+int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
+                      const run_settings &s, const chain_tools &tools)
+{
+    const std::string base = fs::path(d.file).stem().string();
+    const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_sweep" : s.out_dir;
+    struct position {
+        double dx, dy;
+        description d;
+        int status = -1;
+        std::string why;
+        double figures[32];
+    };
+    std::vector<position> all;
+    const double lx = d.total_length(), ly = d.total_width();
+    for (double oy : dy.values())
+        for (double ox : dx.values()) {
+            position p{ox, oy, d, -1, "", {}};
+            for (load_group &lg : p.d.loads) {
+                lg.position[0] += ox;
+                lg.position[1] += oy;
+                for (wheel &w : lg.wheels) {
+                    w.x += ox;
+                    w.y += oy;
+                    if (w.x - w.length / 2 < -1e-9 || w.y - w.width / 2 < -1e-9 ||
+                        w.x + w.length / 2 > lx + 1e-9 || w.y + w.width / 2 > ly + 1e-9) {
+                        std::fprintf(stderr,
+                                     "pavement: %s: offset (%g, %g) moves a tyre to x %.3f..%.3f, "
+                                     "y %.3f..%.3f, off the slabs (x 0..%.3f, y 0..%.3f m); "
+                                     "nothing run\n",
+                                     d.file.c_str(), ox, oy, w.x - w.length / 2, w.x + w.length / 2,
+                                     w.y - w.width / 2, w.y + w.width / 2, lx, ly);
+                        return pavement_bad_input;
+                    }
+                }
+            }
+            all.push_back(std::move(p));
+        }
+    std::atomic<std::size_t> next{0};
+    std::mutex print;
+    auto worker = [&]() {
+        for (std::size_t i = next++; i < all.size(); i = next++) {
+            position &p = all[i];
+            char name[32];
+            std::snprintf(name, sizeof name, "pos%03zu", i);
+            generated_model g;
+            p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
+            report_data r;
+            if (p.status == pavement_ok || p.status == pavement_not_converged) {
+                if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why)) {
+                    p.status = pavement_failed;
+                } else {
+                    for (int q = 0; q < report_quantity_count; ++q)
+                        p.figures[q] = report_quantities[q].value(r);
+                }
+            }
+            std::lock_guard<std::mutex> lock(print);
+            if (!s.quiet)
+                std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
+                            all.size(), p.dx, p.dy,
+                            p.status == pavement_ok ? "done" : p.why.c_str());
+            std::fflush(stdout);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
+    for (std::thread &t : pool) t.join();
+
+    // the table, the plot and the governing position
+    const bool si = !d.kgf_cm;
+    std::string csv = "dx,dy,critical_tension";
+    for (int q = 0; q < report_quantity_count; ++q)
+        csv += std::string(",") + report_quantities[q].key;
+    csv += ",status\n";
+    int governing = -1, failed = 0;
+    svg_plot plot;
+    plot.title = "Critical slab tension against the load position";
+    const bool along_y = dy.values().size() > 1;
+    plot.x_label = std::string("offset ") + (along_y ? "dy" : "dx") + " (m)";
+    plot.y_label =
+        std::string("largest slab tension (") + unit_label(quantity_kind::stress, si) + ")";
+    svg_series series{"largest principal tension, top or bottom", {}, {}, false, true};
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const position &p = all[i];
+        const bool ok = p.status == pavement_ok || p.status == pavement_not_converged;
+        if (!ok || p.status == pavement_not_converged) ++failed;
+        const double critical =
+            ok ? std::fmax(p.figures[0], p.figures[1]) : std::nan(""); // bottom, top tension
+        char row[64];
+        std::snprintf(row, sizeof row, "%g,%g,%.6g", p.dx, p.dy,
+                      in_report_units(critical, quantity_kind::stress, si));
+        csv += row;
+        for (int q = 0; q < report_quantity_count; ++q)
+            csv += "," +
+                   (ok ? fmt("%.6g", in_report_units(p.figures[q], report_quantities[q].kind, si))
+                       : std::string());
+        csv += "," + std::to_string(p.status) + "\n";
+        if (ok && !std::isnan(critical)) {
+            series.x.push_back(along_y ? p.dy : p.dx);
+            series.y.push_back(in_report_units(critical, quantity_kind::stress, si));
+            if (governing < 0 ||
+                critical > std::fmax(all[governing].figures[0], all[governing].figures[1]))
+                governing = static_cast<int>(i);
+        }
+    }
+    plot.series.push_back(series);
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!write_file(dir + "/sweep.csv", csv) || !write_svg_plot(plot, dir + "/sweep.svg")) {
+        std::fprintf(stderr, "pavement: %s: cannot write the sweep's table or plot\n", dir.c_str());
+        return pavement_failed;
+    }
+    if (governing < 0) {
+        std::fprintf(stderr, "pavement: no position gave results (see %s)\n", dir.c_str());
+        return pavement_failed;
+    }
+    const position &gp = all[governing];
+    std::printf("pavement: %zu positions; governing offset (%g, %g): largest slab tension %.4g "
+                "%s\npavement: wrote %s/sweep.csv and %s/sweep.svg\n",
+                all.size(), gp.dx, gp.dy,
+                in_report_units(std::fmax(gp.figures[0], gp.figures[1]), quantity_kind::stress, si),
+                unit_label(quantity_kind::stress, si), dir.c_str(), dir.c_str());
+    if (failed) {
+        std::fprintf(stderr, "pavement: %d position(s) failed or did not reach equilibrium\n",
+                     failed);
+        return pavement_failed;
+    }
+    return pavement_ok;
+}

@@ -1,0 +1,57 @@
+// Running the chain for a pavement description: mesh (tarnel), analysis (corvane), the report
+// and pictures, the mesh check, and the sweep of load positions.
+#pragma once
+
+#include "description.h"
+#include "model.h"
+#include "report.h"
+
+#include <string>
+#include <vector>
+
+// The suite's programs, found beside this one or on the PATH.
+struct chain_tools {
+    std::string tarnel, corvane, batch; // batch: ostrine-batch, empty when not built
+};
+
+// Finds the programs; false with why when tarnel or corvane is missing.
+bool find_tools(const char *argv0, chain_tools &t, std::string &why);
+
+// Exit statuses of pavement.
+enum pavement_status {
+    pavement_ok = 0,
+    pavement_failed = 1,        // a program of the chain failed, or a file could not be written
+    pavement_bad_input = 2,     // a bad description or command line: nothing written
+    pavement_not_converged = 4, // results written, equilibrium not reached
+};
+
+struct run_settings {
+    std::string out_dir;      // where every file goes
+    bool verify_mesh = false; // run again with the sizes halved and compare
+    bool pictures = true;     // pictures and VTK through ostrine-batch (when built)
+    bool quiet = false;       // no progress lines
+};
+
+// One analysis of description d (refined as asked) in directory dir with base name base:
+// writes the files, runs tarnel and corvane. Returns a pavement_status; why says what failed.
+int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
+            const std::string &dir, const std::string &base, bool quiet, generated_model &g,
+            std::string &why);
+
+// pavement run: analyse, report (HTML and CSV), pictures, VTK; returns the exit status.
+int run_description(const description &d, const run_settings &s, const chain_tools &tools);
+
+// Sweep offsets: start, stop, step.
+struct sweep_range {
+    double start = 0, stop = 0, step = 1;
+    std::vector<double> values() const;
+};
+
+// pavement sweep: every load group moved by the offsets of the grid, each position meshed and
+// analysed (jobs at a time), the key figures tabulated (sweep.csv), plotted (sweep.svg) and
+// the governing position printed; returns the exit status.
+int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
+                      const run_settings &s, const chain_tools &tools);
+
+// Key figures of an analysed set (reads base with its per-material stresses).
+bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why);

@@ -1,0 +1,150 @@
+// pavement end to end: the dense liquid settles p / k, Westergaard's interior stress on the
+// default mesh, refusals that write nothing, and the sweep's positions.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+using namespace test_support;
+
+namespace
+{
+
+// The value of a summary key in a report CSV.
+double summary_value(const std::string &csv, const std::string &key)
+{
+    const std::size_t at = csv.find("\n" + key + ",");
+    if (at == std::string::npos) return std::nan("");
+    return std::strtod(csv.c_str() + at + key.size() + 2, nullptr);
+}
+
+} // namespace
+
+// A slab on a dense liquid under a pressure over its whole top settles p / k everywhere: the
+// conversion of k (MPa/m) into the joint convention (9 k in kgf/cm3) and the load written.
+TEST(PavementRun, DenseLiquidSettlesPressureOverK)
+{
+    scratch_dir dir("pavement_settle");
+    write_text(dir.file("s.toml"), R"([slabs]
+lengths = [2.0]
+widths = [2.0]
+thickness = 0.2
+E = 30000
+[foundation]
+k = 50
+[[loads]]
+wheels = [[1.0, 1.0, 2.0, 2.0]]
+load = 400
+[mesh]
+size = 0.5
+size_near_loads = 0.5
+elements_through_slab = 1
+)");
+    const run_result r =
+        run_command("'" PAVEMENT "' run s.toml --out=out --no-pictures --quiet", dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // p = 400 kN / 4 m2 = 0.1 MPa; w = p / k = 0.1 / 50 m = 2 mm
+    const std::string csv = read_text(dir.path() / "out/s_report.csv");
+    EXPECT_NEAR(summary_value(csv, "max_deflection"), 2.0, 0.01 * 2.0) << csv;
+    // the report tells what was analysed
+    EXPECT_NE(csv.find("dense liquid k 50 MPa/m"), std::string::npos);
+}
+
+// Westergaard's interior case (examples/westergaard.toml) on the default mesh: the bottom
+// tension under the wheel within 5 % of Ioannides' form of the interior formula.
+TEST(PavementRun, WestergaardInteriorOnTheDefaultMesh)
+{
+    scratch_dir dir("pavement_westergaard");
+    const run_result r = run_command("'" PAVEMENT "' run '" EXAMPLES_DIR
+                                     "/westergaard.toml' --out=out --no-pictures --quiet",
+                                     dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const double pi = 3.141592653589793, e = 30000, nu = 0.15, h = 0.10, k = 5, p = 0.040;
+    const double l = std::pow(e * h * h * h / (12 * (1 - nu * nu) * k), 0.25);
+    const double a = std::sqrt(0.30 * 0.30 / pi); // the circle of the tyre's area
+    ASSERT_LE(h / l, 0.12 + 1e-3);                // a thin slab
+    const double sigma =
+        3 * p * (1 + nu) / (2 * pi * h * h) * (std::log(2 * l / a) + 0.5 - 0.5772) +
+        3 * p * (1 + nu) / (64 * h * h) * (a / l) * (a / l);
+    const double fe = summary_value(read_text(dir.path() / "out/westergaard_report.csv"),
+                                    "max_tension_slab_bottom");
+    EXPECT_NEAR(fe, sigma, 0.05 * sigma) << "Westergaard " << sigma;
+}
+
+// A bad description or command line: status 2, the reason on standard error, nothing written.
+TEST(PavementRun, RefusalsWriteNothing)
+{
+    scratch_dir dir("pavement_refuse");
+    write_text(dir.file("bad.toml"), "[slabs]\nlengths = [4.5]\nwidth = [3.6]\n");
+    const struct {
+        const char *args, *expect;
+    } rows[] = {
+        {"run bad.toml --out=out", "bad.toml:3: slabs.width: unknown key"},
+        {"run missing.toml --out=out", "missing.toml: cannot be opened"},
+        {"fly bad.toml", "unknown command 'fly'"},
+        {"run bad.toml --fast", "unknown option '--fast'"},
+        {"sweep bad.toml --dx=1:0:1 --out=out", "--dx takes start:stop:step"},
+    };
+    for (const auto &row : rows) {
+        const run_result r = run_command("'" PAVEMENT "' " + std::string(row.args), dir.path());
+        EXPECT_EQ(r.status, 2) << row.args;
+        EXPECT_NE(r.err.find(row.expect), std::string::npos) << row.args << ": " << r.err;
+        EXPECT_FALSE(fs::exists(dir.path() / "out")) << row.args;
+    }
+}
+
+// The sweep: a wheel moved across a symmetric slab pair gives mirror positions the same
+// tension, one row per position in order, the largest named as governing; an offset that
+// puts a tyre off the slabs runs nothing.
+TEST(PavementRun, SweepPositionsAndGoverningPosition)
+{
+    scratch_dir dir("pavement_sweep");
+    write_text(dir.file("p.toml"), R"([slabs]
+lengths = [1.5, 1.5]
+widths = [2.0]
+thickness = 0.2
+E = 30000
+[foundation]
+k = 50
+[joints.transverse]
+stiffness = 5
+[[loads]]
+wheels = [[1.2, 1.0, 0.2, 0.2]]
+load = 40
+[mesh]
+size = 0.25
+size_near_loads = 0.05
+size_near_joints = 0.05
+elements_through_slab = 1
+)");
+    const run_result r = run_command(
+        "'" PAVEMENT "' sweep p.toml --dy=-0.6:0.6:0.3 -j 2 --out=sw --quiet", dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::istringstream csv(read_text(dir.path() / "sw/sweep.csv"));
+    std::string line;
+    std::getline(csv, line);
+    std::vector<double> dy, tension;
+    while (std::getline(csv, line)) {
+        double a, b, c;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &a, &b, &c), 3) << line;
+        dy.push_back(b);
+        tension.push_back(c);
+    }
+    ASSERT_EQ(dy.size(), 5u);
+    EXPECT_EQ(dy, (std::vector<double>{-0.6, -0.3, 0, 0.3, 0.6}));
+    // the slab's middle line y = 1 is a mirror plane: dy and -dy alike
+    EXPECT_NEAR(tension[0], tension[4], 2e-3 * tension[4]);
+    EXPECT_NEAR(tension[1], tension[3], 2e-3 * tension[3]);
+    const std::size_t best = std::max_element(tension.begin(), tension.end()) - tension.begin();
+    char governing[64];
+    std::snprintf(governing, sizeof governing, "governing offset (0, %g)", dy[best]);
+    EXPECT_NE(r.out.find(governing), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::exists(dir.path() / "sw/sweep.svg"));
+    const run_result off =
+        run_command("'" PAVEMENT "' sweep p.toml --dy=0:1:1 --out=off", dir.path());
+    EXPECT_EQ(off.status, 2);
+    EXPECT_NE(off.err.find("off the slabs"), std::string::npos) << off.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "off"));
+}
