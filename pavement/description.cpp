@@ -169,6 +169,8 @@ class reader
         return n->as_table();
     }
 
+    bool ok() const { return errors_.empty(); }
+
     static const char *type_name(const toml::node &n)
     {
         if (n.is_string()) return "a string";
@@ -305,10 +307,39 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
     }
 }
 
+// Where a key is in the description (its line), or the start when it is not there.
+toml::source_region where(const toml::table &root, const char *path)
+{
+    const toml::node_view<const toml::node> n = root.at_path(path);
+    return n ? n.node()->source() : root.source();
+}
+
 // Checks what needs the whole description: wheels on the slabs, bars that fit, sizes.
 void check_whole(reader &r, const toml::table &root, description &d)
 {
     const toml::source_region whole = root.source();
+    // sizes an engineer's pavement stays within (and the mesh can be planned with)
+    for (std::size_t i = 0; i < d.lengths.size(); ++i)
+        if (d.lengths[i] > 100)
+            r.error(where(root, "slabs.lengths"), "slabs.lengths[" + std::to_string(i) + "]",
+                    "a slab longer than 100 m");
+    for (std::size_t i = 0; i < d.widths.size(); ++i)
+        if (d.widths[i] > 100)
+            r.error(where(root, "slabs.widths"), "slabs.widths[" + std::to_string(i) + "]",
+                    "a slab wider than 100 m");
+    if (d.lengths.size() > 50 || d.widths.size() > 50)
+        r.error(where(root, "slabs"), "slabs", "more than 50 slabs in a row or column");
+    if (d.thickness > 2)
+        r.error(where(root, "slabs.thickness"), "slabs.thickness", "a slab thicker than 2 m");
+    for (std::size_t i = 0; i < d.layers.size(); ++i)
+        if (d.layers[i].thickness > 50)
+            r.error(where(root, "layers"), "layers[" + std::to_string(i) + "].thickness",
+                    "a layer thicker than 50 m");
+    if (d.size < 0.005) r.error(where(root, "mesh.size"), "mesh.size", "must be at least 5 mm");
+    if (d.size_near_loads < 0.002 || d.size_near_joints < 0.002)
+        r.error(where(root, "mesh"), "mesh", "sizes near loads and joints must be at least 2 mm");
+    if (d.margin > 50) r.error(where(root, "mesh.margin"), "mesh.margin", "must be at most 50 m");
+    if (!r.ok()) return;
     const double lx = d.total_length(), ly = d.total_width();
     for (std::size_t i = 0; i < d.loads.size(); ++i) {
         const load_group &g = d.loads[i];
@@ -321,8 +352,8 @@ void check_whole(reader &r, const toml::table &root, description &d)
             if (x0 < -1e-9 || y0 < -1e-9 || x1 > lx + 1e-9 || y1 > ly + 1e-9) {
                 char b[300];
                 std::snprintf(b, sizeof b,
-                              "tyre %zu lies at x %.3f..%.3f, y %.3f..%.3f, off the slabs "
-                              "(x 0..%.3f, y 0..%.3f m)",
+                              "tyre %zu lies at x %.4g..%.4g, y %.4g..%.4g, off the slabs "
+                              "(x 0..%.4g, y 0..%.4g m)",
                               k, x0, x1, y0, y1, lx, ly);
                 r.error(at, "loads[" + std::to_string(i) + "]", b);
             }
@@ -340,19 +371,22 @@ void check_whole(reader &r, const toml::table &root, description &d)
         double shortest = 1e300;
         for (double s : *n.spans) shortest = std::min(shortest, s);
         if (b.length / 2 >= shortest)
-            r.error(whole, n.path,
+            r.error(where(root, n.path), n.path,
                     "a bar of length " + std::to_string(b.length) +
                         " m reaches past the far edge of a slab " + std::to_string(shortest) +
                         " m long");
         if (b.length <= n.j->width)
-            r.error(whole, n.path, "the bar must be longer than the joint is wide");
+            r.error(where(root, n.path), n.path, "the bar must be longer than the joint is wide");
     }
     if (d.elements_through_slab < 1 || d.elements_through_slab > 32)
-        r.error(whole, "mesh.elements_through_slab", "must be from 1 to 32");
+        r.error(where(root, "mesh.elements_through_slab"), "mesh.elements_through_slab",
+                "must be from 1 to 32");
     if (d.growth < 1.05 || d.growth > 1.5)
-        r.error(whole, "mesh.growth", "must be from 1.05 to 1.5 (the ratio of neighbour sizes)");
+        r.error(where(root, "mesh.growth"), "mesh.growth",
+                "must be from 1.05 to 1.5 (the ratio of neighbour sizes)");
     if (d.size_near_loads > d.size)
-        r.error(whole, "mesh.size_near_loads", "must not exceed mesh.size");
+        r.error(where(root, "mesh.size_near_loads"), "mesh.size_near_loads",
+                "must not exceed mesh.size");
     for (const joint_set *j : {&d.transverse, &d.longitudinal})
         if (j->width * 4 > std::min(d.size_near_loads, d.size_near_joints))
             r.error(whole, "joints",
@@ -361,6 +395,7 @@ void check_whole(reader &r, const toml::table &root, description &d)
                         "least four times that");
     if (d.layers.empty() && !d.has_foundation)
         r.error(whole, "foundation", "missing: the slabs need layers or a foundation under them");
+    (void)whole;
 }
 
 } // namespace

@@ -333,7 +333,9 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
             const bool a_loaded = std::fabs(rs.disp[3 * na + 2]) >= std::fabs(rs.disp[3 * nb + 2]);
             const double loaded = a_loaded ? sa[comp] : sb[comp];
             const double unloaded = a_loaded ? sb[comp] : sa[comp];
-            if (!(loaded > 0.0)) continue;
+            // a transfer of stress is spoken of where the loaded side is in bending tension:
+            // at least a tenth of the slab's largest bottom tension
+            if (!(loaded > 0.1 * r.max_tension_bottom())) continue;
             if (!p.has_stress_lte || loaded > p.sigma_loaded) {
                 p.has_stress_lte = true;
                 p.sigma_loaded = loaded;

@@ -129,3 +129,4 @@ std::string fuzz_viewer_binary(const std::uint8_t *data, std::size_t size);
 std::string fuzz_ostrine_cmdline(const std::uint8_t *data, std::size_t size);
 std::string fuzz_batch_cmdline(const std::uint8_t *data, std::size_t size);
 std::string fuzz_post_result_set(const std::uint8_t *data, std::size_t size);
+std::string fuzz_pavement_description(const std::uint8_t *data, std::size_t size);
