@@ -1,5 +1,6 @@
 // Global stiffness matrix: coupling pattern, planned assembly, compaction, products, constraints.
 #include "global_matrix.h"
+#include "element_type.h"
 
 #include "dowel.h"
 #include "incompatible.h"
@@ -225,10 +226,7 @@ void for_each_constant_matrix(
             k_e = &shapes[found->second];
         } else {
             make_d(mat, d);
-            const int failed =
-                m.element_kind == 1
-                    ? incompatible_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek)
-                    : solid_stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
+            const int failed = m.element->stiffness(d, xyz, m.gauss_point, m.gauss_weight, ek);
             if (failed == 0 && shape_index.size() < max_shapes) {
                 shape_index.emplace(shape, shapes.size());
                 shapes.insert(shapes.end(), ek, ek + 576);
@@ -348,8 +346,10 @@ int check_diagonal(const row_slot_matrix &a)
     int bad = 0;
     for (int i = 0; i < a.nn; ++i) {
         const std::int64_t slot = find_diagonal(a, i);
-        if (slot < 0) continue; // no stored diagonal
-        if (a.values[slot] <= 0.0) {
+        // no stored diagonal; an exact 0.0 is no stored entry either (compact_rows moves such
+        // slots behind the row's count; an uncompacted matrix keeps them in place)
+        if (slot < 0 || a.values[slot] == 0.0) continue;
+        if (a.values[slot] < 0.0) {
             std::printf("i=%d j=%d ja=%d tk=%f\n", i, static_cast<int>(slot - a.row_start[i]),
                         a.JENDEX[slot], a.values[slot]);
             ++bad;

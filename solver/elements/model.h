@@ -44,6 +44,10 @@ struct assembly_plan {
     int has_joints = 0;
 };
 
+struct element_type;
+// The brick, the row the model starts with (element_type.cpp).
+const element_type *default_element_type();
+
 // Everything the finite-element routines read and write during a run.
 // Flat arrays, record-major: entry k of record r of width w is at w*r + k.
 struct corvane_model {
@@ -73,9 +77,8 @@ struct corvane_model {
     std::vector<int> dowel_mat;   // ndowel  dowel material number
     std::vector<int> dowel_elems; // 3*ndowel element of the centre, of end 1, of end 2
 
-    // solid element (--element): 0 the 2x2x2 brick, 1 the brick with the
-    // incompatible bending modes, condensed per element
-    int element_kind = 0;
+    // the solid element (--element; element_type.h): the 2x2x2 brick unless chosen
+    const element_type *element = default_element_type();
     std::vector<double> mode_load; // 9*ne  load on each solid's modes at the full first-phase load
     double mode_scale = 1.0;       // first-phase load factor reached (set before recovery)
     int mode_phase2 = 0;           // 1 when a second phase added entry 4 times the first phase

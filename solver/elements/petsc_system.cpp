@@ -1,6 +1,8 @@
 // The global matrix distributed over MPI ranks and solved by AMG-preconditioned CG (PETSc).
 #include "petsc_system.h"
 
+#include "linear_system.h"
+
 #include "global_matrix.h"
 #include "joint.h"
 #include "solid.h"
@@ -435,8 +437,33 @@ int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, c
     return out.outcome == cg_converged;
 }
 
-void petsc_setup_counts(const petsc_system &s, long long &built, long long &reused)
+namespace
 {
-    built = s.built;
-    reused = s.reused;
+
+// The linear-system seam over the distributed PETSc system.
+class petsc_linear_system : public linear_system
+{
+  public:
+    explicit petsc_linear_system(petsc_system *s) : s_(s) {}
+    ~petsc_linear_system() override { petsc_destroy(s_); }
+    int assemble(corvane_model &m, bool print) override { return petsc_assemble(*s_, m, print); }
+    void product(const double *x, double *y) override { petsc_product(*s_, x, y); }
+    int solve(const int *fixed, double *x, const double *b, cg_report *report) override
+    {
+        petsc_solve(*s_, fixed, x, b, report);
+        return report->outcome;
+    }
+
+  private:
+    petsc_system *s_;
+};
+
+} // namespace
+
+std::unique_ptr<linear_system> create_petsc_system(corvane_model &m, const solver_type &t,
+                                                   int reuse, std::string &why)
+{
+    int rank = 0, size = 1;
+    if (!petsc_start(rank, size, why)) return nullptr;
+    return std::make_unique<petsc_linear_system>(petsc_create(m, t.flavour, reuse));
 }

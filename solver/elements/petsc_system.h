@@ -47,6 +47,3 @@ void petsc_product(petsc_system &s, const double *x, double *y);
 // line with PETSc's iteration count. x (replicated) receives the solution.
 // Returns 1 when converged; report gets the count and the outcome.
 int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, cg_report *report);
-
-// Set-ups of the preconditioner so far (built, and reused).
-void petsc_setup_counts(const petsc_system &s, long long &built, long long &reused);

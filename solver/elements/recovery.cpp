@@ -2,6 +2,7 @@
 #include "recovery.h"
 
 #include "dense.h"
+#include "element_type.h"
 #include "incompatible.h"
 #include "solid.h"
 
@@ -174,7 +175,7 @@ void recover_stresses(corvane_model &m, material_nodal *per_material)
     // enriched brick: both per element, from one integration of its modes,
     // alpha = K_aa^-1 (f_a - K_au u) with f_a the mode load reached (first
     // phase at mode_scale, plus entry 4 times it after a second phase).
-    const bool modes = m.element_kind == 1;
+    const bool modes = m.element->condensed_modes;
     const bool loads = m.mode_load.size() == 9 * static_cast<std::size_t>(m.ne);
     mode_coupling mc;
     double fa[9], alpha[9];

@@ -5,6 +5,7 @@
 #include "dense.h"
 #include "dowel_output.h"
 #include "dowel_results.h"
+#include "element_type.h"
 #include "global_matrix.h"
 #include "loads.h"
 #include "material_stresses.h"
@@ -60,14 +61,7 @@ static const char *end_reason(iteration_end why)
 // Returns false when a negative diagonal ends the iterations (j > 0 only).
 static bool assemble(corvane_run &run, int j)
 {
-    int negative = 0;
-    if (run.petsc) {
-        negative = petsc_assemble(*run.petsc, run);
-    } else {
-        build_stiffness(run);
-        compact_rows(run.matrix);
-        negative = check_diagonal(run.matrix);
-    }
+    const int negative = run.system->assemble(run, true);
     run.matrix_is_current = 1;
     if (negative < 0 && j > 0) {
         std::printf("Negative diagonal component!!\n\n");
@@ -79,10 +73,7 @@ static bool assemble(corvane_run &run, int j)
 // y = K x with the matrix of the last assembly.
 static void product(corvane_run &run, const double *x, double *y)
 {
-    if (run.petsc)
-        petsc_product(*run.petsc, x, y);
-    else
-        matrix_vector(y, run.matrix, x);
+    run.system->product(x, y);
 }
 
 // resid <- resid - K ddisp on free equations (0 on fixed ones); returns |resid|.
@@ -109,10 +100,7 @@ static int solve_correction(corvane_run &run)
 {
     vec_zero(run.ddisp.data(), run.nn);
     cg_report report;
-    if (run.petsc)
-        petsc_solve(*run.petsc, run.fixed.data(), run.ddisp.data(), run.resid.data(), &report);
-    else
-        cg_solve(run.matrix, run.ddisp.data(), run.resid.data(), run.fixed.data(), &report);
+    run.system->solve(run.fixed.data(), run.ddisp.data(), run.resid.data(), &report);
     vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
     run.matrix_is_current = 0;
     return report.outcome;
@@ -174,13 +162,28 @@ static iteration_end iterate_running(corvane_run &run, int i, bool first)
     return ended_exhausted;
 }
 
+// True when no joint of the current materials can change its stiffness with the opening (every
+// joint law linear: opening limit 1 or more), so K does not depend on the displacements.
+static bool joints_are_linear(const corvane_run &run)
+{
+    for (int e = 0; e < run.ne; ++e) {
+        const double *mat = &run.mats[12 * run.conn[9 * e + 8]];
+        if (is_joint_type(material_type(mat)) && mat[5] < 1.0) return false;
+    }
+    return true;
+}
+
 // --equilibrium: iterations on the true residual load_now - K(u) u, the matrix
-// reassembled at the current state each time, until |r| <= tol |load_now|.
+// reassembled at the current state each time, until |r| <= tol |load_now|. A
+// model whose K does not depend on u takes one solve; the equilibrium check
+// after the increment judges it.
 static iteration_end iterate_true(corvane_run &run, int i, bool first)
 {
     const double load = free_norm(run, run.load_now.data());
+    const bool linear = joints_are_linear(run);
     double norm0 = 0.0;
     for (int j = 0; j < run.max_itr; ++j) {
+        if (linear && j == 1) return ended_converged;
         print_iteration_line(run, first, i, j);
         if (!assemble(run, j)) return ended_negative_diagonal;
         const double norm1 = true_residual(run);
@@ -200,12 +203,7 @@ static iteration_end iterate_true(corvane_run &run, int i, bool first)
 static bool check_equilibrium(corvane_run &run, int c, const char *what, int i)
 {
     if (!run.matrix_is_current) {
-        if (run.petsc) {
-            petsc_assemble(*run.petsc, run, false); // quiet, as build_stiffness is
-        } else {
-            build_stiffness(run);
-            compact_rows(run.matrix);
-        }
+        run.system->assemble(run, false); // quiet: the iterations listed its diagonals
         run.matrix_is_current = 1;
     }
     product(run, run.disp.data(), run.k_ddisp.data());
@@ -437,14 +435,6 @@ static int run_case(corvane_run &run, int c)
 
 int run_analysis(corvane_run &run)
 {
-    if (run.solver_kind == 1) { // main starts PETSc first; a run inside another program may not
-        int rank = 0, size = 1;
-        std::string error;
-        if (!petsc_start(rank, size, error)) {
-            std::fprintf(stderr, "corvane: --solver=amg: %s\n", error.c_str());
-            return status_bad_input;
-        }
-    }
     try {
         const int got = read_inputs(run);
         if (got != 0) return status_ok; // model file missing
@@ -457,20 +447,17 @@ int run_analysis(corvane_run &run)
     try {
         std::vector<int> kind;
         pattern_kinds(run, kind);
-        // with PETSc only the node pattern: the matrix is PETSc's, distributed
-        build_pattern(run, kind.data(), run.solver_kind == 1);
+        // a distributed back end holds its own matrix: only the node pattern here
+        build_pattern(run, kind.data(), run.solver->distributed);
+        std::string why;
+        run.system = run.solver->create(run, *run.solver, run.amg_reuse, why);
+        if (!run.system) {
+            std::fprintf(stderr, "corvane: --solver=%s: %s\n", run.solver->name, why.c_str());
+            return status_bad_input;
+        }
     } catch (const std::bad_alloc &) {
         no_memory("array_d2");
     }
-    struct petsc_owner {
-        corvane_run &run;
-        ~petsc_owner()
-        {
-            petsc_destroy(run.petsc);
-            run.petsc = nullptr;
-        }
-    } owner{run};
-    if (run.solver_kind == 1) run.petsc = petsc_create(run, run.amg_flavour, run.amg_reuse);
 
     try {
         for (int c = 0; c < run.n_cases; ++c) {

@@ -22,11 +22,11 @@ int main(int argc, char **argv)
     corvane_run run;
     const int status = parse_command_line(run, argc, argv);
     if (status >= 0) return status;
-    if (run.solver_kind == 1) {
+    if (run.solver->distributed) {
         int rank = 0, size = 1;
         std::string error;
         if (!petsc_start(rank, size, error)) {
-            std::fprintf(stderr, "corvane: --solver=amg: %s\n", error.c_str());
+            std::fprintf(stderr, "corvane: --solver=%s: %s\n", run.solver->name, error.c_str());
             return status_bad_input;
         }
         // every rank runs the driver on the replicated model; rank 0 alone
@@ -38,11 +38,12 @@ int main(int argc, char **argv)
         }
     } else if (launched_on_several_ranks()) {
         // each rank would write the same files at the same time
-        std::fprintf(stderr, "corvane: several MPI ranks need --solver=amg\n");
+        std::fprintf(stderr, "corvane: several MPI ranks need --solver=amg, gamg or hypre\n");
         return status_bad_input;
     }
     const int result = run_analysis(run);
     std::fflush(stdout);
-    if (run.solver_kind == 1) petsc_stop();
+    run.system.reset(); // the PETSc objects go before PETSc ends
+    if (run.solver->distributed) petsc_stop();
     std::exit(result); // 999 stays 999 for the caller to reduce
 }

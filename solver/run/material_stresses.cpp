@@ -3,16 +3,10 @@
 #include "material_stresses.h"
 
 #include "atomic_output.h"
+#include "element_type.h"
 #include "material_stress_format.h"
 
 #include <cstdio>
-
-// The solver's name as the header records it.
-static const char *solver_name(const corvane_run &run)
-{
-    if (run.solver_kind == 0) return "cg";
-    return run.amg_flavour == 0 ? "gamg" : "hypre";
-}
 
 void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const material_nodal &t)
 {
@@ -28,9 +22,8 @@ void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const
     std::fprintf(f,
                  "%s element=%s solver=%s units=%d case=%d load_factor=%.5f equilibrium=%s "
                  "nodes=%d materials=%d\n",
-                 material_stress_tag, run.element_kind == 1 ? "incompatible" : "brick",
-                 solver_name(run), run.unit_code, c, run.acm_load,
-                 in_equilibrium ? "reached" : "not-reached", run.np, run.nm);
+                 material_stress_tag, run.element->name, run.solver->name, run.unit_code, c,
+                 run.acm_load, in_equilibrium ? "reached" : "not-reached", run.np, run.nm);
     std::fputs(material_stress_columns, f);
     const double fs = run.f_stress;
     for (int n = 0; n < run.np; ++n)

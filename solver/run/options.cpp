@@ -1,8 +1,9 @@
 // Command line of corvane: run settings, derived file names, unit factors.
 #include "options.h"
 
+#include "element_type.h"
+
 #include "pavement_version.h"
-#include "petsc_system.h"
 #include "unit_factors.h"
 
 #include <cerrno>
@@ -92,8 +93,8 @@ static const char help_text[] =
     "  -U 0|1|2             unit system of the input: 1 kgf-cm, 2 the inverse factors\n"
     "  -J file              append one line of dowel maxima per case\n"
     "  -Z r                 stored, not used\n"
-    "  --element=brick|incompatible  the solid element (brick: the 2x2x2 brick)\n"
-    "  --solver=cg|amg|gamg|hypre    linear solver (cg: Jacobi-scaled CG; amg: PETSc GAMG)\n"
+    "  --element=NAME       the solid element (below; brick by default)\n"
+    "  --solver=NAME        the linear solver (below; cg by default)\n"
     "  --amg-reuse=yes|no   keep the AMG set-up while only joints change (yes)\n"
     "  --equilibrium        iterate on the true residual to --equilibrium-tolerance\n"
     "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
@@ -117,6 +118,12 @@ static int long_option(corvane_run &run, const char *arg)
     }
     if (name == "help" && !value) {
         std::fputs(help_text, stdout);
+        std::printf("elements:\n");
+        for (int k = 0; k < element_type_count; ++k)
+            std::printf("  %-20s %s\n", element_types[k].name, element_types[k].help);
+        std::printf("solvers:\n");
+        for (int k = 0; k < solver_type_count; ++k)
+            std::printf("  %-20s %s\n", solver_types[k].name, solver_types[k].help);
         return status_ok;
     }
     if (name == "equilibrium" && !value) {
@@ -128,17 +135,16 @@ static int long_option(corvane_run &run, const char *arg)
         return -1;
     }
     if (name == "solver") {
-        const std::string v = value ? value : "";
-        if (v == "cg") {
-            run.solver_kind = 0;
-        } else if (v == "amg" || v == "gamg" || v == "hypre") {
-            run.solver_kind = 1;
-            run.amg_flavour = v == "hypre" ? amg_hypre : amg_gamg;
-        } else {
-            std::fprintf(stderr, "corvane: option %s: the solver is cg, amg, gamg or hypre\n", arg);
-            return status_bad_input;
+        if (const solver_type *t = find_solver_type(value ? value : "")) {
+            run.solver = t;
+            return -1;
         }
-        return -1;
+        std::string names;
+        for (int k = 0; k < solver_type_count; ++k)
+            names += std::string(k ? (k + 1 == solver_type_count ? " or " : ", ") : "") +
+                     solver_types[k].name;
+        std::fprintf(stderr, "corvane: option %s: the solver is %s\n", arg, names.c_str());
+        return status_bad_input;
     }
     if (name == "amg-reuse") {
         const std::string v = value ? value : "";
@@ -150,15 +156,15 @@ static int long_option(corvane_run &run, const char *arg)
         return -1;
     }
     if (name == "element") {
-        if (value && std::string(value) == "incompatible") {
-            run.element_kind = 1;
+        if (const element_type *t = value ? find_element_type(value) : nullptr) {
+            run.element = t;
             return -1;
         }
-        if (value && std::string(value) == "brick") {
-            run.element_kind = 0;
-            return -1;
-        }
-        std::fprintf(stderr, "corvane: option %s: the element is brick or incompatible\n", arg);
+        std::string names;
+        for (int k = 0; k < element_type_count; ++k)
+            names += std::string(k ? (k + 1 == element_type_count ? " or " : ", ") : "") +
+                     element_types[k].name;
+        std::fprintf(stderr, "corvane: option %s: the element is %s\n", arg, names.c_str());
         return status_bad_input;
     }
     double *tolerance = nullptr;

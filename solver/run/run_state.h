@@ -1,9 +1,8 @@
 // The run-state object of one corvane run: settings, unit factors, model tables and driver vectors.
 #pragma once
 
+#include "linear_system.h"
 #include "model.h"
-
-struct petsc_system;
 
 #include <string>
 #include <vector>
@@ -58,12 +57,11 @@ struct corvane_run : corvane_model {
     int equilibrium_mode = 0;                // --equilibrium: iterate on the true residual
     double equilibrium_tolerance = 1.0e-6;   // --equilibrium-tolerance: |r| / |load| to stop at
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
-    int solver_kind = 0;                     // --solver: 0 the row-slot CG, 1 PETSc AMG-CG
-    int amg_flavour = 0;                     // amg_gamg or amg_hypre (petsc_system.h)
     int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
     int writes_files = 1;                    // 0 on MPI ranks other than 0
     int material_stresses = 0;               // --material-stresses: write BASE.mst per case
-    petsc_system *petsc = nullptr;           // the distributed system (solver_kind 1)
+    const solver_type *solver = &solver_types[0]; // --solver: the linear-system back end
+    std::shared_ptr<linear_system> system;        // the back end, made once the pattern is built
 
     // unit factors (set_units)
     double f_stress = 1.0; // stresses, Young's moduli, tractions

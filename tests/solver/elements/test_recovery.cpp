@@ -1,4 +1,5 @@
 // Strain and stress recovery: uniform states, thermal strain, averaging over solids only.
+#include "element_type.h"
 #include "recovery.h"
 #include "solid.h"
 #include "test_util.h"
@@ -94,7 +95,7 @@ TEST(Recovery, PerMaterialMeansKeepEachMaterialsStress)
     for (const int kind : {0, 1}) {
         corvane_model m;
         bricks(m);
-        m.element_kind = kind;
+        m.element = &element_types[kind];
         m.nm = 3;
         m.mats.resize(36, 0.0);
         m.mats[24] = 10.0; // material 2: E 10, nu 0.25

@@ -14,43 +14,6 @@ namespace
 
 const double pi = 3.141592653589793;
 
-// Block A (z 0..1, nodes 0-7, base held in z, held in z everywhere when
-// a_fixed), a zero-thickness joint (A's top 4-7 facing 8-11) and block B
-// (z 1..2, nodes 8-15), roller sides. B's top (12-15) carries the traction t
-// along face axis `axis` (identity frame: 2 = +z, lifting B).
-std::string two_bricks(const std::string &joint_mat, double t, bool a_fixed = false)
-{
-    std::ostringstream s;
-    s.precision(17);
-    s << "16 2 3 16 150\n1000 0.25 0 0 0 0 0 0 0 0 0 0\n" << joint_mat << "\n";
-    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1}, z[4] = {0, 1, 1, 2};
-    for (int l = 0; l < 4; ++l)
-        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " " << z[l] << " 0 0 0\n";
-    s << "0 1 2 3 4 5 6 7 0\n4 5 6 7 8 9 10 11 1\n8 9 10 11 12 13 14 15 0\n";
-    for (int n = 0; n < 16; ++n) s << n << " 1 1 " << (n < 4 || (a_fixed && n < 8)) << "\n";
-    s << "1\n";
-    for (int k = 0; k < 4; ++k) s << 12 + k << " 0 0 " << t << " ";
-    s << "\n";
-    return s.str();
-}
-
-// A joint element alone: its lower face (nodes 0-3) held, its upper face
-// (4-7, held in x and y) lifted by t: nothing but the joint holds 4-7.
-std::string joint_alone(const std::string &joint_mat, double t)
-{
-    std::ostringstream s;
-    s << "8 1 1 8 150\n" << joint_mat << "\n";
-    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1};
-    for (int l = 0; l < 2; ++l)
-        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " 1 0 0 0\n";
-    s << "0 1 2 3 4 5 6 7 0\n";
-    for (int n = 0; n < 8; ++n) s << n << " 1 1 " << (n < 4) << "\n";
-    s << "1\n";
-    for (int k = 0; k < 4; ++k) s << 4 + k << " 0 0 " << t << " ";
-    s << "\n";
-    return s.str();
-}
-
 // One unit brick, base held in z, every node held in y: free to slide along x,
 // pushed along x by the traction t on its top.
 std::string sliding_brick(double t)

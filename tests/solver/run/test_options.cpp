@@ -1,4 +1,5 @@
 // Command line: defaults, derived names, option letters, values, unit factors and refusals.
+#include "element_type.h"
 #include "options.h"
 #include "run_helpers.h"
 
@@ -166,5 +167,5 @@ TEST(Options, LongOptionsTakeOneArgumentAndCheckTheirValues)
     EXPECT_EQ(run.equilibrium_tolerance, 1e-8);
     corvane_run enriched;
     parse(enriched, {"-F", "s", "--element=incompatible"});
-    EXPECT_EQ(enriched.element_kind, 1);
+    EXPECT_STREQ(enriched.element->name, "incompatible");
 }

@@ -1,0 +1,9 @@
+// Built when CHOLMOD is absent: --solver=direct says so and the run stops.
+#include "linear_system.h"
+
+std::unique_ptr<linear_system> create_direct_system(corvane_model &, const solver_type &, int,
+                                                    std::string &why)
+{
+    why = "this corvane was built without CHOLMOD (install libsuitesparse-dev and rebuild)";
+    return nullptr;
+}

@@ -1,0 +1,197 @@
+// --solver=direct: the row-slot matrix factorised by CHOLMOD's sparse Cholesky. The free
+// equations' pattern is analysed (fill-reducing ordering, symbolic factor) once per run; the
+// numeric factor is made again only when the matrix changes (joints that open, new materials)
+// and reused for every solve while it does not.
+#include "global_matrix.h"
+#include "linear_system.h"
+
+#include <cholmod.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <new>
+#include <numeric>
+#include <vector>
+
+namespace
+{
+
+class direct_system : public linear_system
+{
+  public:
+    explicit direct_system(corvane_model &m) : m_(m)
+    {
+        cholmod_l_start(&c_);
+        c_.print = 0;
+        c_.error_handler = nullptr;
+        c_.supernodal = CHOLMOD_AUTO;
+    }
+    ~direct_system() override
+    {
+        if (factor_) cholmod_l_free_factor(&factor_, &c_);
+        if (a_) cholmod_l_free_sparse(&a_, &c_);
+        cholmod_l_finish(&c_);
+    }
+
+    int assemble(corvane_model &m, bool print) override
+    {
+        const assembly_plan &plan = m.plan;
+        const bool unchanged = plan.base_valid && plan.base_mats == m.mats && !plan.has_joints;
+        build_stiffness(m); // planned slots, never compacted: each slot keeps its place
+        if (!a_) analyse();
+        if (!unchanged || !factored_) refactor_ = true;
+        return print ? check_diagonal(m.matrix) : 0;
+    }
+
+    void product(const double *x, double *y) override { matrix_vector(y, m_.matrix, x); }
+
+    int solve(const int *fixed, double *x, const double *b, cg_report *report) override
+    {
+        cg_report out;
+        out.iterations = 1;
+        const row_slot_matrix &a = m_.matrix;
+        std::vector<double> diag(static_cast<std::size_t>(a.nn), 0.0);
+        double bmax = 0.0;
+        for (int i = 0; i < a.nn; ++i) {
+            const std::int64_t s = find_diagonal(a, i);
+            diag[i] = s >= 0 ? a.values[s] : 0.0;
+            if (fixed[i]) continue;
+            if (!(diag[i] > 0.0) && (diag[i] < 0.0 || b[i] != 0.0)) {
+                std::printf(
+                    "\n !! C-G method: equation %d has no positive diagonal, not solved !!\n", i);
+                out.outcome = cg_refused;
+                *report = out;
+                return out.outcome;
+            }
+            bmax = std::fmax(bmax, std::fabs(b[i]));
+        }
+        if (bmax == 0.0) {
+            std::printf("\n !! C-G method: zero right-hand side, not solved !!\n");
+            out.outcome = cg_refused;
+            *report = out;
+            return out.outcome;
+        }
+        if (refactor_ && !factorise(diag)) {
+            out.outcome = cg_breakdown;
+            *report = out;
+            return out.outcome;
+        }
+        cholmod_dense *rhs = cholmod_l_zeros(n_, 1, CHOLMOD_REAL, &c_);
+        if (!rhs) throw std::bad_alloc();
+        double *r = static_cast<double *>(rhs->x);
+        for (int i = 0; i < a.nn; ++i)
+            if (index_[i] >= 0) r[index_[i]] = b[i];
+        cholmod_dense *sol = cholmod_l_solve(CHOLMOD_A, factor_, rhs, &c_);
+        cholmod_l_free_dense(&rhs, &c_);
+        if (!sol) throw std::bad_alloc();
+        const double *s = static_cast<const double *>(sol->x);
+        for (int i = 0; i < a.nn; ++i) x[i] = index_[i] >= 0 && !held_[i] ? s[index_[i]] : 0.0;
+        cholmod_l_free_dense(&sol, &c_);
+        // the same measure and line as the CG's (one "iteration": the substitutions)
+        std::vector<double> kx(static_cast<std::size_t>(a.nn)), res(static_cast<std::size_t>(a.nn));
+        matrix_vector(kx.data(), a, x);
+        for (int i = 0; i < a.nn; ++i) res[i] = b[i] - kx[i];
+        const double eps = scaled_residual(res.data(), b, diag.data(), fixed, a.nn);
+        print_solve_line(eps, 1);
+        out.outcome = std::isfinite(eps) && eps < 1e-5 ? cg_converged : cg_not_converged;
+        *report = out;
+        return out.outcome;
+    }
+
+  private:
+    // The free equations renumbered, the lower triangle's pattern by columns (rows sorted) and
+    // each planned slot's place in it; the fill-reducing ordering and the symbolic factor.
+    void analyse()
+    {
+        const row_slot_matrix &a = m_.matrix;
+        index_.assign(static_cast<std::size_t>(a.nn), -1);
+        n_ = 0;
+        for (int i = 0; i < a.nn; ++i)
+            if (!m_.fixed[i]) index_[i] = n_++;
+        held_.assign(static_cast<std::size_t>(a.nn), 0);
+        // column j of the lower triangle is row j's entries with column >= j
+        std::vector<std::int64_t> count(static_cast<std::size_t>(n_) + 1, 0);
+        for (int i = 0; i < a.nn; ++i) {
+            if (index_[i] < 0) continue;
+            for (std::int64_t s = a.row_start[i]; s < a.row_start[i + 1]; ++s) {
+                const int c = a.JENDEX[s];
+                if (c >= 0 && index_[c] >= index_[i]) ++count[index_[i] + 1];
+            }
+        }
+        std::partial_sum(count.begin(), count.end(), count.begin());
+        const std::int64_t nnz = count[n_];
+        a_ = cholmod_l_allocate_sparse(n_, n_, nnz, 1, 1, -1, CHOLMOD_REAL, &c_);
+        if (!a_) throw std::bad_alloc();
+        auto *p = static_cast<SuiteSparse_long *>(a_->p);
+        auto *rows = static_cast<SuiteSparse_long *>(a_->i);
+        for (std::int64_t j = 0; j <= n_; ++j) p[j] = count[j];
+        slot_.assign(a.values.size(), -1);
+        std::vector<std::pair<SuiteSparse_long, std::int64_t>> column; // (row, slot)
+        for (int i = 0; i < a.nn; ++i) {
+            if (index_[i] < 0) continue;
+            column.clear();
+            for (std::int64_t s = a.row_start[i]; s < a.row_start[i + 1]; ++s) {
+                const int c = a.JENDEX[s];
+                if (c >= 0 && index_[c] >= index_[i]) column.push_back({index_[c], s});
+            }
+            std::sort(column.begin(), column.end());
+            std::int64_t at = p[index_[i]];
+            for (const auto &[row, s] : column) {
+                rows[at] = row;
+                slot_[s] = at++;
+            }
+        }
+        factor_ = cholmod_l_analyze(a_, &c_);
+        if (!factor_) throw std::bad_alloc();
+    }
+
+    // The numeric factor of the current values; free rows without stiffness are held at zero
+    // (a 1 on their diagonal). False after the message when K is not positive definite.
+    bool factorise(const std::vector<double> &diag)
+    {
+        const row_slot_matrix &a = m_.matrix;
+        auto *v = static_cast<double *>(a_->x);
+        std::fill(v, v + static_cast<const SuiteSparse_long *>(a_->p)[n_], 0.0);
+        for (std::size_t s = 0; s < slot_.size(); ++s)
+            if (slot_[s] >= 0 && a.JENDEX[s] >= 0) v[slot_[s]] += a.values[s];
+        const auto *p = static_cast<const SuiteSparse_long *>(a_->p);
+        const auto *rows = static_cast<const SuiteSparse_long *>(a_->i);
+        for (int i = 0; i < a.nn; ++i) {
+            held_[i] = index_[i] >= 0 && diag[i] == 0.0;
+            if (!held_[i]) continue;
+            for (std::int64_t k = p[index_[i]]; k < p[index_[i] + 1]; ++k)
+                if (rows[k] == index_[i]) v[k] = 1.0;
+        }
+        cholmod_l_factorize(a_, factor_, &c_);
+        if (c_.status == CHOLMOD_OUT_OF_MEMORY) throw std::bad_alloc();
+        if (c_.status == CHOLMOD_NOT_POSDEF || factor_->minor < static_cast<std::size_t>(n_)) {
+            std::printf("\n !! Cholesky factorization breaks down: the matrix is not positive "
+                        "definite (pivot %ld of %ld) !!\n",
+                        static_cast<long>(factor_->minor), static_cast<long>(n_));
+            factored_ = false;
+            return false;
+        }
+        factored_ = true;
+        refactor_ = false;
+        return true;
+    }
+
+    corvane_model &m_;
+    cholmod_common c_{};
+    cholmod_sparse *a_ = nullptr;
+    cholmod_factor *factor_ = nullptr;
+    SuiteSparse_long n_ = 0;              // free equations
+    std::vector<SuiteSparse_long> index_; // nn: free equation number, -1 fixed
+    std::vector<char> held_;              // nn: a free row without stiffness, held at zero
+    std::vector<std::int64_t> slot_;      // matrix slot -> position in a_'s values, -1 none
+    bool factored_ = false, refactor_ = true;
+};
+
+} // namespace
+
+std::unique_ptr<linear_system> create_direct_system(corvane_model &m, const solver_type &, int,
+                                                    std::string &)
+{
+    return std::make_unique<direct_system>(m);
+}
