@@ -547,7 +547,7 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     if (const toml::table *a = r.table(root, "", "analysis")) {
         r.unknown_keys(*a, "analysis", {"element", "solver"});
         d.element = r.text(*a, "analysis", "element", d.element, {"incompatible", "brick"});
-        d.solver = r.text(*a, "analysis", "solver", d.solver, {"cg", "amg", "direct"});
+        d.solver = r.text(*a, "analysis", "solver", d.solver, {"auto", "cg", "amg", "direct"});
     }
     if (const toml::table *p = r.table(root, "", "report")) {
         r.unknown_keys(*p, "report", {"fc", "mr"});

@@ -72,7 +72,7 @@ struct description {
     int elements_through_slab = 4;
     double growth = 1.3, margin = 1.0;
     // analysis
-    std::string element = "incompatible", solver = "cg";
+    std::string element = "incompatible", solver = "auto";
     // report
     double fc = 0, mr = 0; // MPa, 0: not given
 

@@ -336,7 +336,7 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
                        dw.str() + bars.str();
 
     g.corvane_args = {"--material-stresses", "--element=" + d.element};
-    if (d.solver != "cg") g.corvane_args.push_back("--solver=" + d.solver);
+    if (d.solver != "auto") g.corvane_args.push_back("--solver=" + d.solver);
     if (g.nonlinear) {
         g.corvane_args.push_back("--equilibrium");
         g.corvane_args.push_back("-N");

@@ -157,6 +157,14 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 
 } // namespace
 
+std::string automatic_solver(const chain_tools &t, long long nodes)
+{
+    if (t.direct && nodes <= 25000) return "direct";
+    if (t.amg) return "amg";
+    if (t.direct && nodes <= 80000) return "direct";
+    return "cg";
+}
+
 bool find_tools(const char *argv0, chain_tools &t, std::string &why)
 {
     std::string beside;
@@ -169,6 +177,21 @@ bool find_tools(const char *argv0, chain_tools &t, std::string &why)
     t.tarnel = find_program(beside, "tarnel");
     t.corvane = find_program(beside, "corvane");
     t.batch = find_program(beside, "ostrine-batch");
+    if (!t.corvane.empty()) { // the back ends corvane lists without "(not in this build)"
+        const std::string log = "/tmp/pavement_solvers_" + std::to_string(getpid());
+        if (run_program({t.corvane, "--help"}, "/", log) == 0) {
+            std::FILE *f = std::fopen(log.c_str(), "r");
+            char line[512];
+            while (f && std::fgets(line, sizeof line, f)) {
+                const std::string l(line);
+                const bool built = l.find("not in this build") == std::string::npos;
+                if (l.rfind("  direct ", 0) == 0) t.direct = built;
+                if (l.rfind("  amg ", 0) == 0) t.amg = built;
+            }
+            if (f) std::fclose(f);
+        }
+        std::remove(log.c_str());
+    }
     if (t.tarnel.empty() || t.corvane.empty()) {
         why = std::string("cannot find ") + (t.tarnel.empty() ? "tarnel" : "corvane") +
               " beside pavement or on the PATH";
@@ -214,6 +237,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         g.nonlinear ? ", equilibrium iterations: a support that lets go in tension" : "");
     std::vector<std::string> solve = {tools.corvane, "-F", base};
     solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
+    if (d.solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np));
     const int cs = run_program(solve, dir, stem + "_corvane.log");
     if (cs != 0 && cs != 4) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";

@@ -12,7 +12,12 @@
 // The suite's programs, found beside this one or on the PATH.
 struct chain_tools {
     std::string tarnel, corvane, batch; // batch: ostrine-batch, empty when not built
+    bool direct = false, amg = false;   // corvane's back ends in this build
 };
+
+// The solver for a model of this many nodes when the description leaves it to pavement: the
+// factorization for small models (up to 25 000 nodes), AMG for larger ones, else what is built.
+std::string automatic_solver(const chain_tools &t, long long nodes);
 
 // Finds the programs; false with why when tarnel or corvane is missing.
 bool find_tools(const char *argv0, chain_tools &t, std::string &why);

@@ -7,3 +7,8 @@ std::unique_ptr<linear_system> create_direct_system(corvane_model &, const solve
     why = "this corvane was built without CHOLMOD (install libsuitesparse-dev and rebuild)";
     return nullptr;
 }
+
+bool direct_built()
+{
+    return false;
+}

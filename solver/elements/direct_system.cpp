@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <new>
 #include <numeric>
@@ -144,6 +145,10 @@ class direct_system : public linear_system
         }
         factor_ = cholmod_l_analyze(a_, &c_);
         if (!factor_) throw std::bad_alloc();
+        if (std::getenv("CORVANE_DEBUG_DIRECT"))
+            std::fprintf(stderr, "direct: n %ld nnz(A) %ld ordering %d lnz %.3g flops %.3g\n",
+                         static_cast<long>(n_), static_cast<long>(nnz), c_.method[c_.selected].ordering,
+                         c_.lnz, c_.fl);
     }
 
     // The numeric factor of the current values; free rows without stiffness are held at zero
@@ -194,4 +199,9 @@ std::unique_ptr<linear_system> create_direct_system(corvane_model &m, const solv
                                                     std::string &)
 {
     return std::make_unique<direct_system>(m);
+}
+
+bool direct_built()
+{
+    return true;
 }

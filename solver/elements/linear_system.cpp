@@ -8,13 +8,14 @@
 
 const solver_type solver_types[] = {
     {"cg", "Jacobi-scaled conjugate gradients on the row-slot matrix (default)", false, 0,
-     create_row_slot_system},
+     create_row_slot_system, [] { return true; }},
     {"amg", "CG with PETSc's smoothed-aggregation AMG (GAMG), MPI ranks with mpirun", true, 0,
-     create_petsc_system},
-    {"gamg", "the same as amg", true, 0, create_petsc_system},
-    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, 1, create_petsc_system},
+     create_petsc_system, petsc_built},
+    {"gamg", "the same as amg", true, 0, create_petsc_system, petsc_built},
+    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, 1, create_petsc_system,
+     petsc_built},
     {"direct", "sparse Cholesky (CHOLMOD): analysed once, factorised when K changes", false, 0,
-     create_direct_system},
+     create_direct_system, direct_built},
 };
 
 const int solver_type_count = static_cast<int>(sizeof solver_types / sizeof solver_types[0]);

@@ -34,6 +34,7 @@ struct solver_type {
     // corvane was built without what it needs. reuse: keep set-ups while the matrix allows.
     std::unique_ptr<linear_system> (*create)(corvane_model &m, const solver_type &t, int reuse,
                                              std::string &why);
+    bool (*built)(); // false when this corvane was built without the back end's library
 };
 
 extern const solver_type solver_types[];
@@ -49,6 +50,10 @@ std::unique_ptr<linear_system> create_petsc_system(corvane_model &m, const solve
                                                    int reuse, std::string &why);
 std::unique_ptr<linear_system> create_direct_system(corvane_model &m, const solver_type &t,
                                                     int reuse, std::string &why);
+
+// Whether the back ends' libraries are in this build.
+bool petsc_built();
+bool direct_built();
 
 // The progress line of a solve, as the row-slot CG prints it: "\n damx/force = %f nc =%d\n".
 void print_solve_line(double scaled_residual, long long iterations);

@@ -467,3 +467,8 @@ std::unique_ptr<linear_system> create_petsc_system(corvane_model &m, const solve
     if (!petsc_start(rank, size, why)) return nullptr;
     return std::make_unique<petsc_linear_system>(petsc_create(m, t.flavour, reuse));
 }
+
+bool petsc_built()
+{
+    return true;
+}

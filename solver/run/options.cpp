@@ -123,7 +123,8 @@ static int long_option(corvane_run &run, const char *arg)
             std::printf("  %-20s %s\n", element_types[k].name, element_types[k].help);
         std::printf("solvers:\n");
         for (int k = 0; k < solver_type_count; ++k)
-            std::printf("  %-20s %s\n", solver_types[k].name, solver_types[k].help);
+            std::printf("  %-20s %s%s\n", solver_types[k].name, solver_types[k].help,
+                        solver_types[k].built() ? "" : " (not in this build)");
         return status_ok;
     }
     if (name == "equilibrium" && !value) {

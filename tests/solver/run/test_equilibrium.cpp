@@ -219,11 +219,16 @@ TEST(Equilibrium, ExhaustedMemoryEndsWithStatus1NeverAnAbort)
     scratch_dir dir;
     write_text(dir.file("m.pin"), slab_model(s, &np));
     const std::string log = dir.file("log.txt");
-    // where the program starts: a run without a model file ends at once with status 0
-    rlim_t base = 64u << 20;
-    while (base < (2048u << 20) && corvane_with_limit(base, {"-F", dir.file("missing")}, log) != 0)
-        base += 4u << 20;
-    ASSERT_LT(base, 2048u << 20) << "corvane does not start at all";
+    // where the program starts: the smallest limit (to a megabyte, by bisection) at which a run
+    // without a model file ends at once with status 0
+    rlim_t lo = rlim_t(8) << 20, hi = rlim_t(4096) << 20;
+    ASSERT_EQ(corvane_with_limit(hi, {"-F", dir.file("missing")}, log), 0)
+        << "corvane does not start at all";
+    while (hi - lo > (1u << 20)) {
+        const rlim_t mid = lo + (hi - lo) / 2;
+        (corvane_with_limit(mid, {"-F", dir.file("missing")}, log) == 0 ? hi : lo) = mid;
+    }
+    const rlim_t base = hi;
     int failures = 0, successes = 0;
     for (rlim_t step = 0; step <= 48; ++step) {
         const rlim_t limit = base + (step << 20);
