@@ -112,7 +112,7 @@ double joint_entry(double mpa_per_m)
 } // namespace
 
 bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
-                 std::string &why)
+                 std::string &why, const std::vector<wheel> *grid_only)
 {
     g = generated_model{};
     const double cm = 100.0;
@@ -151,6 +151,16 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     }
     std::sort(px.fixed.begin(), px.fixed.end());
     std::sort(py.fixed.begin(), py.fixed.end());
+    // wheels that only shape the grid: their edges first, so the loaded ones meet the same lines
+    if (grid_only)
+        for (const wheel &w : *grid_only) {
+            const double x0 = add_fixed(px.fixed, (w.x - w.length / 2) * cm, snap);
+            const double x1 = add_fixed(px.fixed, (w.x + w.length / 2) * cm, snap);
+            const double y0 = add_fixed(py.fixed, (w.y - w.width / 2) * cm, snap);
+            const double y1 = add_fixed(py.fixed, (w.y + w.width / 2) * cm, snap);
+            px.features.push_back({x0, x1, near});
+            py.features.push_back({y0, y1, near});
+        }
     // wheels: edges as lines (snapped to a line already there within snap), fine around them
     for (const load_group &lg : d.loads)
         for (const wheel &w : lg.wheels) {

@@ -34,9 +34,11 @@ struct generated_model {
     double slab_e_file = 0;     // the slab's modulus as written (kgf/cm2)
 };
 
-// Builds the files of description d; false with why when the mesh cannot be made.
+// Builds the files of description d; false with why when the mesh cannot be made. grid_only:
+// wheels (m) whose edges and surroundings shape the grid as a loaded wheel's would but that
+// carry no load, so that models of several load positions share one mesh.
 bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
-                 std::string &why);
+                 std::string &why, const std::vector<wheel> *grid_only = nullptr);
 
 // Bytes of memory the solver takes per node (matrix rows of a brick mesh and its vectors),
 // used for the estimate; an upper bound measured on the shipped examples.

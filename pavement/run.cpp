@@ -365,6 +365,132 @@ int run_description(const description &d, const run_settings &s, const chain_too
     return status;
 }
 
+namespace
+{
+
+// One load position of a sweep: the description moved, how its analysis ended, its figures.
+struct position {
+    double dx, dy;
+    description d;
+    int status = -1;
+    std::string why;
+    double figures[32];
+};
+
+void key_figures(const report_data &r, double *figures)
+{
+    for (int q = 0; q < report_quantity_count; ++q) figures[q] = report_quantities[q].value(r);
+}
+
+// The loaded-face block of a model file (its count and records, as text) and its counts.
+bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
+{
+    std::FILE *f = std::fopen(pin.c_str(), "r");
+    if (!f) return false;
+    long long nm, nb, bw;
+    bool ok = std::fscanf(f, "%lld %lld %lld %lld %lld", &np, &nm, &ne, &nb, &bw) == 5;
+    char word[128];
+    const long long skip = 12 * nm + 6 * np + 9 * ne + 4 * nb;
+    for (long long k = 0; ok && k < skip; ++k) ok = std::fscanf(f, "%127s", word) == 1;
+    long long nedge = 0;
+    ok = ok && std::fscanf(f, "%lld", &nedge) == 1;
+    block = std::to_string(nedge) + "\n";
+    for (long long k = 0; ok && k < 16 * nedge; ++k) {
+        ok = std::fscanf(f, "%127s", word) == 1;
+        block += word;
+        block += (k % 4 == 3) ? "\n" : " ";
+    }
+    std::fclose(f);
+    return ok;
+}
+
+// Every position meshed on the grid of all of them (so the meshes are one), the loaded faces of
+// each taken from its model file, and one corvane run with a load set per position.
+bool sweep_on_one_mesh(std::vector<position> &all, const std::vector<wheel> &every,
+                       const std::string &dir, const std::string &base, const chain_tools &tools,
+                       bool quiet, std::string &why)
+{
+    const std::string mesh = dir + "/mesh";
+    std::error_code ec;
+    fs::create_directories(mesh, ec);
+    std::string sets = std::to_string(all.size()) + "\n";
+    generated_model first;
+    long long np0 = -1, ne0 = -1;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        generated_model g;
+        if (!build_model(all[i].d, {}, g, why, &every)) return false;
+        char name[32];
+        std::snprintf(name, sizeof name, "p%03zu", i);
+        const std::string stem = mesh + "/" + name;
+        if (!write_file(stem + ".txt", g.layer_text)) {
+            why = stem + ".txt: cannot be written";
+            return false;
+        }
+        std::vector<std::string> cmd = {tools.tarnel, "-I", std::string(name) + ".txt", "-O",
+                                        std::string(name) + ".pin"};
+        cmd.insert(cmd.end(), g.tarnel_args.begin(), g.tarnel_args.end());
+        if (run_program(cmd, mesh, stem + "_tarnel.log") != 0) {
+            why = "tarnel failed on " + stem + ".txt (see " + stem + "_tarnel.log)";
+            return false;
+        }
+        std::string block;
+        long long np = 0, ne = 0;
+        if (!face_block(stem + ".pin", block, np, ne)) {
+            why = stem + ".pin: cannot be read back";
+            return false;
+        }
+        if (i == 0) {
+            first = g;
+            np0 = np;
+            ne0 = ne;
+            fs::copy_file(stem + ".pin", dir + "/" + base + ".pin",
+                          fs::copy_options::overwrite_existing, ec);
+        } else if (np != np0 || ne != ne0) {
+            why = "the positions did not make one mesh";
+            return false;
+        }
+        sets += block;
+    }
+    const std::string stem = dir + "/" + base;
+    fs::remove(stem + ".dwi", ec);
+    if (!write_file(stem + "_sets.txt", sets) ||
+        (!first.dowel_text.empty() && !write_file(stem + ".dwi", first.dowel_text))) {
+        why = stem + ": cannot write the load sets or the dowels";
+        return false;
+    }
+    if (!quiet)
+        std::printf("pavement: %zu positions on one mesh of %lld nodes: one analysis with a "
+                    "load set per position\n",
+                    all.size(), np0);
+    std::vector<std::string> solve = {tools.corvane, "-F", base,
+                                      "--load-sets=" + base + "_sets.txt"};
+    solve.insert(solve.end(), first.corvane_args.begin(), first.corvane_args.end());
+    // one factorization serves every load set: the factorization wherever it fits
+    if (all[0].d.solver == "auto")
+        solve.push_back("--solver=" + std::string(tools.direct && np0 <= 120000
+                                                      ? "direct"
+                                                      : automatic_solver(tools, np0)));
+    const int cs = run_program(solve, dir, stem + "_corvane.log");
+    if (cs != 0 && cs != 4) {
+        why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
+        return false;
+    }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "_p%02zu", i);
+        report_data r;
+        position &p = all[i];
+        p.status = cs == 4 ? pavement_not_converged : pavement_ok;
+        if (!report_of_set(stem + suffix, p.d, r, p.why))
+            p.status = pavement_failed;
+        else
+            key_figures(r, p.figures);
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<double> sweep_range::values() const
 {
     std::vector<double> v;
@@ -378,13 +504,6 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
 {
     const std::string base = fs::path(d.file).stem().string();
     const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_sweep" : s.out_dir;
-    struct position {
-        double dx, dy;
-        description d;
-        int status = -1;
-        std::string why;
-        double figures[32];
-    };
     std::vector<position> all;
     const double lx = d.total_length(), ly = d.total_width();
     for (double oy : dy.values())
@@ -410,35 +529,58 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
             }
             all.push_back(std::move(p));
         }
-    std::atomic<std::size_t> next{0};
-    std::mutex print;
-    auto worker = [&]() {
-        for (std::size_t i = next++; i < all.size(); i = next++) {
-            position &p = all[i];
-            char name[32];
-            std::snprintf(name, sizeof name, "pos%03zu", i);
-            generated_model g;
-            p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
-            report_data r;
-            if (p.status == pavement_ok || p.status == pavement_not_converged) {
-                if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why)) {
-                    p.status = pavement_failed;
-                } else {
-                    for (int q = 0; q < report_quantity_count; ++q)
-                        p.figures[q] = report_quantities[q].value(r);
-                }
-            }
-            std::lock_guard<std::mutex> lock(print);
-            if (!s.quiet)
-                std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
-                            all.size(), p.dx, p.dy,
-                            p.status == pavement_ok ? "done" : p.why.c_str());
-            std::fflush(stdout);
+    // A linear model whose positions fit one mesh (the grid refined under every position's
+    // tyres, at most three times the nodes of one position's mesh) is meshed once and solved
+    // once per position on the same matrix (corvane --load-sets); otherwise every position is
+    // meshed and analysed on its own, jobs at a time.
+    generated_model single;
+    std::string why;
+    if (!build_model(d, {}, single, why)) {
+        std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
+        return pavement_bad_input;
+    }
+    std::vector<wheel> every;
+    for (const position &p : all)
+        for (const load_group &lg : p.d.loads)
+            every.insert(every.end(), lg.wheels.begin(), lg.wheels.end());
+    generated_model shared;
+    const bool one_mesh = !single.nonlinear && all.size() > 1 &&
+                          build_model(d, {}, shared, why, &every) &&
+                          shared.estimated_nodes <= 3 * single.estimated_nodes;
+    if (one_mesh) {
+        if (!sweep_on_one_mesh(all, every, dir, base, tools, s.quiet, why)) {
+            std::fprintf(stderr, "pavement: %s\n", why.c_str());
+            return pavement_failed;
         }
-    };
-    std::vector<std::thread> pool;
-    for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
-    for (std::thread &t : pool) t.join();
+    } else {
+        std::atomic<std::size_t> next{0};
+        std::mutex print;
+        auto worker = [&]() {
+            for (std::size_t i = next++; i < all.size(); i = next++) {
+                position &p = all[i];
+                char name[32];
+                std::snprintf(name, sizeof name, "pos%03zu", i);
+                generated_model g;
+                p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
+                report_data r;
+                if (p.status == pavement_ok || p.status == pavement_not_converged) {
+                    if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why))
+                        p.status = pavement_failed;
+                    else
+                        key_figures(r, p.figures);
+                }
+                std::lock_guard<std::mutex> lock(print);
+                if (!s.quiet)
+                    std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
+                                all.size(), p.dx, p.dy,
+                                p.status == pavement_ok ? "done" : p.why.c_str());
+                std::fflush(stdout);
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
+        for (std::thread &t : pool) t.join();
+    }
 
     // the table, the plot and the governing position
     const bool si = !d.kgf_cm;

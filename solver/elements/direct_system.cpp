@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 #include <numeric>
 #include <vector>
@@ -147,8 +147,8 @@ class direct_system : public linear_system
         if (!factor_) throw std::bad_alloc();
         if (std::getenv("CORVANE_DEBUG_DIRECT"))
             std::fprintf(stderr, "direct: n %ld nnz(A) %ld ordering %d lnz %.3g flops %.3g\n",
-                         static_cast<long>(n_), static_cast<long>(nnz), c_.method[c_.selected].ordering,
-                         c_.lnz, c_.fl);
+                         static_cast<long>(n_), static_cast<long>(nnz),
+                         c_.method[c_.selected].ordering, c_.lnz, c_.fl);
     }
 
     // The numeric factor of the current values; free rows without stiffness are held at zero
@@ -168,6 +168,14 @@ class direct_system : public linear_system
             for (std::int64_t k = p[index_[i]]; k < p[index_[i] + 1]; ++k)
                 if (rows[k] == index_[i]) v[k] = 1.0;
         }
+        // the same values as the factor in hand (linear joints re-formed, the next load set):
+        // the factor stands
+        const std::size_t nnz = static_cast<std::size_t>(p[n_]);
+        if (factored_ && factored_values_.size() == nnz &&
+            std::equal(v, v + nnz, factored_values_.begin())) {
+            refactor_ = false;
+            return true;
+        }
         cholmod_l_factorize(a_, factor_, &c_);
         if (c_.status == CHOLMOD_OUT_OF_MEMORY) throw std::bad_alloc();
         if (c_.status == CHOLMOD_NOT_POSDEF || factor_->minor < static_cast<std::size_t>(n_)) {
@@ -179,6 +187,8 @@ class direct_system : public linear_system
         }
         factored_ = true;
         refactor_ = false;
+        factored_values_.assign(v, v + nnz);
+        if (std::getenv("CORVANE_DEBUG_DIRECT")) std::fprintf(stderr, "direct: factorised\n");
         return true;
     }
 
@@ -191,6 +201,7 @@ class direct_system : public linear_system
     std::vector<char> held_;              // nn: a free row without stiffness, held at zero
     std::vector<std::int64_t> slot_;      // matrix slot -> position in a_'s values, -1 none
     bool factored_ = false, refactor_ = true;
+    std::vector<double> factored_values_; // the values of the factor in hand
 };
 
 } // namespace

@@ -12,8 +12,7 @@ const solver_type solver_types[] = {
     {"amg", "CG with PETSc's smoothed-aggregation AMG (GAMG), MPI ranks with mpirun", true, 0,
      create_petsc_system, petsc_built},
     {"gamg", "the same as amg", true, 0, create_petsc_system, petsc_built},
-    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, 1, create_petsc_system,
-     petsc_built},
+    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, 1, create_petsc_system, petsc_built},
     {"direct", "sparse Cholesky (CHOLMOD): analysed once, factorised when K changes", false, 0,
      create_direct_system, direct_built},
 };

@@ -2,6 +2,7 @@
 #include "dowel_output.h"
 #include "atomic_output.h"
 #include "dowel_results.h"
+#include "results.h"
 
 #include <cstdio>
 #include <string>
@@ -30,10 +31,8 @@ void out_results_dowel(corvane_run &run, int c)
     // shared dowel result file holds the last case, as before.
     std::string case_dwo;
     if (run.case_mode) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, "%02d", c);
-        case_dwo = run.base_name + suffix + ".dwo";
-        const std::string case_dwi = run.base_name + suffix + ".dwi";
+        case_dwo = case_base(run, c) + ".dwo";
+        const std::string case_dwi = case_base(run, c) + ".dwi";
         if (case_dwi != run.dowel_input_file && !copy_dowel_input(run.dowel_input_file, case_dwi)) {
             std::fprintf(stderr, "corvane: %s: cannot be written\n", case_dwi.c_str());
             run.write_failed = 1;

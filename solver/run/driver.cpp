@@ -361,6 +361,12 @@ static int read_inputs(corvane_run &run)
             read_case_header(run, c, run.case_file);
         }
     }
+    if (!run.load_set_file.empty()) {
+        std::FILE *s = std::fopen(run.load_set_file.c_str(), "r");
+        if (!s) throw input_error(run.load_set_file + ": cannot be opened");
+        file_closer closer{s};
+        read_load_sets(run, s, run.load_set_file);
+    }
     return 0;
 }
 
@@ -388,7 +394,12 @@ static int end_on_element_errors(const corvane_run &run, int c)
 // exit status when element errors end the run.
 static int run_case(corvane_run &run, int c)
 {
-    if (run.case_mode && run.n_cases > 1) read_case_materials(run, c);
+    if (run.case_mode && !run.case_mats.empty()) read_case_materials(run, c);
+    if (!run.set_nedge.empty()) { // this case's loaded faces on the same mesh
+        run.nedge = run.set_nedge[c];
+        run.face_nodes = run.set_nodes[c];
+        run.face_vals = run.set_vals[c];
+    }
     vec_zero(run.resid.data(), run.nn);
     std::fill(run.gp_stress.begin(), run.gp_stress.end(), 0.0);
     std::fill(run.gp_strain.begin(), run.gp_strain.end(), 0.0);

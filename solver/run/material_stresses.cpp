@@ -1,6 +1,7 @@
 // The per-material stress file of a case (--material-stresses): nodal means over the solid
 // elements of each material alone, beside the result file.
 #include "material_stresses.h"
+#include "results.h"
 
 #include "atomic_output.h"
 #include "element_type.h"
@@ -11,7 +12,8 @@
 void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const material_nodal &t)
 {
     if (!run.writes_files) return; // another MPI rank writes
-    const std::string name = material_stress_name(run.base_name, run.case_mode ? c : -1);
+    const std::string name =
+        run.case_mode ? case_base(run, c) + ".mst" : material_stress_name(run.base_name);
     atomic_file out;
     if (!out.open(name)) {
         std::fprintf(stderr, "corvane: %s: cannot be created\n", name.c_str());

@@ -156,6 +156,32 @@ std::string check_materials(const corvane_model &m, const double *mats)
     return "";
 }
 
+// Reads nedge and the loaded faces (four nodes with three tractions each, tractions times the
+// stress factor) into nodes and vals; where names them for the messages.
+void read_faces(token_reader &rd, const corvane_run &run, int &nedge, std::vector<int> &nodes,
+                std::vector<double> &vals, const char *where)
+{
+    const int np = run.np;
+    READ_INT(rd, nedge, "%snedge (number of loaded faces)", where);
+    check_count(rd, nedge, INT_MAX / 12, "nedge");
+    reserve_for(nodes, 4LL * nedge);
+    reserve_for(vals, 12LL * nedge);
+    for (int fc = 0; fc < nedge; ++fc)
+        for (int m = 0; m < 4; ++m) {
+            int node;
+            READ_INT(rd, node, "%sloaded face %d, face node %d", where, fc, m);
+            if (node < 0 || node >= np)
+                rd.fail("%sloaded face %d, face node %d: node number %d is outside 0..%d", where,
+                        fc, m, node, np - 1);
+            nodes.push_back(node);
+            for (int k = 0; k < 3; ++k) {
+                double t;
+                READ_REAL(rd, t, "%sloaded face %d, face node %d, traction %d", where, fc, m, k);
+                vals.push_back(t * run.f_stress);
+            }
+        }
+}
+
 void read_model(corvane_run &run, std::FILE *f, const std::string &name)
 {
     token_reader rd{f, name, std::string()};
@@ -217,26 +243,7 @@ void read_model(corvane_run &run, std::FILE *f, const std::string &name)
         run.bc.insert(run.bc.end(), rec, rec + 4);
     }
 
-    int nedge;
-    READ_INT(rd, nedge, "nedge (number of loaded faces)");
-    check_count(rd, nedge, INT_MAX / 12, "nedge");
-    run.nedge = nedge;
-    reserve_for(run.face_nodes, 4LL * nedge);
-    reserve_for(run.face_vals, 12LL * nedge);
-    for (int fc = 0; fc < nedge; ++fc)
-        for (int m = 0; m < 4; ++m) {
-            int node;
-            READ_INT(rd, node, "loaded face %d, face node %d", fc, m);
-            if (node < 0 || node >= np)
-                rd.fail("loaded face %d, face node %d: node number %d is outside 0..%d", fc, m,
-                        node, np - 1);
-            run.face_nodes.push_back(node);
-            for (int k = 0; k < 3; ++k) {
-                double t;
-                READ_REAL(rd, t, "loaded face %d, face node %d, traction %d", fc, m, k);
-                run.face_vals.push_back(t * run.f_stress);
-            }
-        }
+    read_faces(rd, run, run.nedge, run.face_nodes, run.face_vals, "");
 
     for (const mat_override &o : run.mat_overrides) {
         if (o.m < 0 || o.m >= nm || o.k < 0 || o.k > 11)
@@ -412,6 +419,25 @@ void read_case_materials(corvane_run &run, int c)
     const std::size_t set = 12 * static_cast<std::size_t>(run.nm);
     std::copy(run.case_mats.begin() + set * c, run.case_mats.begin() + set * (c + 1),
               run.mats.begin());
+}
+
+void read_load_sets(corvane_run &run, std::FILE *f, const std::string &name)
+{
+    token_reader rd{f, name, std::string()};
+    int sets;
+    READ_INT(rd, sets, "number of load sets");
+    check_count(rd, sets, INT_MAX / 16, "number of load sets");
+    if (sets < 1) rd.fail("number of load sets = %d: at least one is needed", sets);
+    run.set_nedge.assign(sets, 0);
+    run.set_nodes.assign(sets, {});
+    run.set_vals.assign(sets, {});
+    for (int s = 0; s < sets; ++s) {
+        char where[48];
+        std::snprintf(where, sizeof where, "load set %d, ", s);
+        read_faces(rd, run, run.set_nedge[s], run.set_nodes[s], run.set_vals[s], where);
+    }
+    run.n_cases = sets;
+    run.case_mode = 1;
 }
 
 void alloc_work(corvane_run &run)

@@ -32,6 +32,11 @@ void read_case_header(corvane_run &run, std::FILE *f, const std::string &name);
 // Makes case c's materials the current ones (more than one case only).
 void read_case_materials(corvane_run &run, int c);
 
+// Reads the load-set file (--load-sets): the number of sets, then per set the loaded faces as
+// the model file gives them (nedge, then per face its four nodes with three tractions each);
+// every case of the run takes one set on the model's mesh and materials. Throws input_error.
+void read_load_sets(corvane_run &run, std::FILE *f, const std::string &name);
+
 // Creates the working arrays from the counts.
 void alloc_work(corvane_run &run);
 

@@ -100,6 +100,8 @@ static const char help_text[] =
     "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
     "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
     "  --material-stresses  also write base.mst: nodal stresses averaged per material\n"
+    "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
+    "                       files base_p00.pin, .out, ... (the matrix and its set-up reused)\n"
     "  --version            print the version\n"
     "  --help               print this list\n";
 
@@ -129,6 +131,15 @@ static int long_option(corvane_run &run, const char *arg)
     }
     if (name == "equilibrium" && !value) {
         run.equilibrium_mode = 1;
+        return -1;
+    }
+    if (name == "load-sets") {
+        if (!value || !*value) {
+            std::fprintf(stderr, "corvane: option %s: give the load-set file (--load-sets=FILE)\n",
+                         arg);
+            return status_bad_input;
+        }
+        run.load_set_file = value;
         return -1;
     }
     if (name == "material-stresses" && !value) {
@@ -271,6 +282,10 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
         std::fprintf(stderr,
                      "corvane: -P %d %d: increments and sub-increments must be at least 1\n",
                      run.n_inc, run.n_sub);
+        return status_bad_input;
+    }
+    if (!run.load_set_file.empty() && !run.case_file.empty()) {
+        std::fprintf(stderr, "corvane: --load-sets and -M exclude each other\n");
         return status_bad_input;
     }
     if (!set_units(run, run.unit_code)) {

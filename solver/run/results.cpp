@@ -213,9 +213,7 @@ void write_results(corvane_run &run, int c)
     if (!run.writes_files) return; // another MPI rank writes
     std::string out_name = run.result_file;
     if (run.case_mode) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, "%02d.pin", c);
-        const std::string copy_name = run.base_name + suffix;
+        const std::string copy_name = case_base(run, c) + ".pin";
         atomic_file copy;
         if (!copy.open(copy_name)) {
             std::fprintf(stderr, "%s", open_failed);
@@ -224,8 +222,7 @@ void write_results(corvane_run &run, int c)
         }
         write_model_copy(run, copy.stream());
         if (!commit_checked(copy, copy_name)) run.write_failed = 1;
-        std::snprintf(suffix, sizeof suffix, "%02d.out", c);
-        out_name = run.base_name + suffix;
+        out_name = case_base(run, c) + ".out";
     }
     atomic_file out;
     if (!out.open(out_name)) {
@@ -236,4 +233,11 @@ void write_results(corvane_run &run, int c)
     write_result_blocks(run, out.stream());
     if (!commit_checked(out, out_name)) run.write_failed = 1;
     write_step_points(run);
+}
+
+std::string case_base(const corvane_run &run, int c)
+{
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, run.load_set_file.empty() ? "%02d" : "_p%02d", c);
+    return run.base_name + suffix;
 }

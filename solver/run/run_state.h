@@ -68,10 +68,14 @@ struct corvane_run : corvane_model {
     double f_spring = 1.0; // joint stiffnesses, dowel support modulus
     double f_weight = 1.0; // unit weights
 
-    // case file
-    int case_mode = 0;             // 1 when the case file was opened
+    // case file, or load sets (--load-sets): each case writes its own files named case_base(c)
+    int case_mode = 0;             // 1 when the case file was opened or load sets were read
     int n_cases = 1;               // analysis cases
     std::vector<double> case_mats; // n_cases*nm*12 when the file gives more than one case
+    std::string load_set_file;     // --load-sets: one case per set of loaded faces, same mesh
+    std::vector<int> set_nedge;    // per set: its loaded faces
+    std::vector<std::vector<int>> set_nodes;   // per set: 4 nodes per face
+    std::vector<std::vector<double>> set_vals; // per set: 12 tractions per face (converted)
 
     // driver state
     double acm_load = 0.0;      // accumulated load factor of the first phase
@@ -91,3 +95,7 @@ struct corvane_run : corvane_model {
     std::vector<double> ddisp;       // displacement correction of one iteration
     std::vector<double> k_ddisp;     // matrix times ddisp
 };
+
+// The base of case c's own files: base + "%02d" for a case file, base + "_p%02d" for load sets
+// (so base00.pin, or base_p00.pin, with its .out, .dwo, .dwi and .mst).
+std::string case_base(const corvane_run &run, int c);

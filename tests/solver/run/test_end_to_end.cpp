@@ -255,3 +255,55 @@ TEST(EndToEnd, ElementErrorsEndTheRunWithoutResults)
     EXPECT_NE(r.out.err.find("no results written for case 0"), std::string::npos);
     EXPECT_FALSE(fs::exists(r.dir.file("m.out")));
 }
+
+// Load sets on one mesh: a case per set with its own files; the slab model's load doubled in the
+// second set doubles every displacement (a linear model), the model copy holds each set's faces.
+TEST(EndToEnd, LoadSetsAreCasesOfOneMesh)
+{
+    slab_layout slab;
+    slab.nx = slab.ny = 6;
+    slab.i1 = slab.j1 = 2;
+    int np = 0;
+    const std::string text = slab_model(slab, &np);
+    scratch_dir dir;
+    write_text(dir.file("m.pin"), text);
+    // the model's own face block, and the same faces with twice the tractions
+    std::istringstream in(text);
+    std::vector<std::string> tokens;
+    for (std::string t; in >> t;) tokens.push_back(t);
+    const int nm = std::stoi(tokens[1]), ne = std::stoi(tokens[2]), nb = std::stoi(tokens[3]);
+    std::size_t at = 5 + 12 * nm + 6 * np + 9 * ne + 4 * nb;
+    const int nedge = std::stoi(tokens[at]);
+    std::ostringstream sets;
+    sets << "2\n";
+    for (const double scale : {1.0, 2.0}) {
+        sets << nedge << "\n";
+        for (int f = 0; f < 4 * nedge; ++f) {
+            const std::size_t r = at + 1 + 4 * f;
+            sets << tokens[r] << " " << std::stod(tokens[r + 1]) * scale << " "
+                 << std::stod(tokens[r + 2]) * scale << " " << std::stod(tokens[r + 3]) * scale
+                 << "\n";
+        }
+    }
+    write_text(dir.file("sets.txt"), sets.str());
+    const run_output plain = run_corvane({"-F", dir.file("m")});
+    ASSERT_EQ(plain.status, status_ok) << plain.err;
+    const std::vector<double> u = read_result_file(dir.file("m.out"), np).disp;
+    const run_output out =
+        run_corvane({"-F", dir.file("m"), "--load-sets=" + dir.file("sets.txt")});
+    ASSERT_EQ(out.status, status_ok) << out.err;
+    const std::vector<double> u0 = read_result_file(dir.file("m_p00.out"), np).disp;
+    const std::vector<double> u1 = read_result_file(dir.file("m_p01.out"), np).disp;
+    expect_arrays_close(u.size(), u, u0, 1e-5, 1e-5);
+    std::vector<double> twice(u.size());
+    for (std::size_t k = 0; k < u.size(); ++k) twice[k] = 2 * u[k];
+    expect_arrays_close(u.size(), twice, u1, 1e-5, 1e-5);
+    EXPECT_NE(read_text(dir.file("m_p01.pin")).find(" 2 "), std::string::npos);
+    // a load set file of no sets, or with a case file: refused before anything runs
+    write_text(dir.file("none.txt"), "0\n");
+    EXPECT_EQ(run_corvane({"-F", dir.file("m"), "--load-sets=" + dir.file("none.txt")}).status,
+              status_bad_input);
+    EXPECT_EQ(
+        run_corvane({"-F", dir.file("m"), "-M", "x", "--load-sets=" + dir.file("sets.txt")}).status,
+        status_bad_input);
+}
