@@ -1,5 +1,5 @@
 #!/bin/bash
-# The specified Jacobi-scaled CG against --solver=amg (PETSc GAMG) on 1 and 2 MPI ranks:
+# The row-slot Jacobi-scaled CG (the default solver) against --solver=amg (PETSc GAMG) on 1 and 2 MPI ranks:
 # layered blocks of about 20k, 77k and 200k nodes (bin/corvane_bench model) and the example
 # pavement with its dowels. Per run: wall and CPU time, solver iterations, peak memory (all
 # ranks) and the time per iteration against the memory-bandwidth bound of one product with
@@ -89,7 +89,7 @@ set ylabel "wall time (s)"
 set logscale xy
 set key top left
 set grid
-plot "< grep '^cg-1' $data" using 2:3 with linespoints lw 2 title "specified CG (Jacobi)", \
+plot "< grep '^cg-1' $data" using 2:3 with linespoints lw 2 title "row-slot CG (Jacobi)", \
      "< grep '^amg-1' $data" using 2:3 with linespoints lw 2 title "--solver=amg, 1 rank", \
      "< grep '^amg-2' $data" using 2:3 with linespoints lw 2 title "--solver=amg, 2 ranks"
 PLOT

@@ -2,7 +2,7 @@
 // first picture drawn in the main window, and 200 000 lines put in the data form's list and
 // shown (against the item widget the list replaced). Run offscreen or on a display:
 //   QT_QPA_PLATFORM=offscreen bin/viewer_screen_bench [n] [nz] [dir]
-#include "Main.h"
+#include "Post3DForm.h"
 #include "fem3d.h"
 #include "line_list.h"
 #include "message_box.h"

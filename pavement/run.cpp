@@ -159,9 +159,9 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 
 std::string automatic_solver(const chain_tools &t, long long nodes)
 {
-    if (t.direct && nodes <= 25000) return "direct";
+    if (t.direct && nodes <= 60000) return "direct";
     if (t.amg) return "amg";
-    if (t.direct && nodes <= 80000) return "direct";
+    if (t.direct && nodes <= 120000) return "direct";
     return "cg";
 }
 
@@ -319,14 +319,20 @@ int run_description(const description &d, const run_settings &s, const chain_too
                             "joints halved and twice the elements through the slab (" +
                             std::to_string(fine.x.size()) + " x " + std::to_string(fine.y.size()) +
                             " grid lines, in " + vdir + ")";
+        const double governing =
+            std::fmax(rf.max_tension_bottom(), rf.max_tension_top()); // NaN-safe: fmax
         for (const char *key : checked_keys) {
             const report_quantity *q = find_quantity(key);
             const double a = q->value(r), b = q->value(rf);
             if (std::isnan(a) && std::isnan(b)) continue;
             r.mesh_check.push_back({key, a, b});
-            if (!s.quiet && b != 0 && !std::isnan(a))
-                std::printf("pavement: mesh check: %s changes by %.2f %%\n", key,
-                            100.0 * (a - b) / std::fabs(b));
+            if (s.quiet || b == 0 || std::isnan(a)) continue;
+            std::printf("pavement: mesh check: %s changes by %.2f %%", key,
+                        100.0 * (a - b) / std::fabs(b));
+            if (q->kind == quantity_kind::stress &&
+                std::string(key).find("slab") != std::string::npos)
+                std::printf(" (%.2f %% of the largest slab tension)", 100.0 * (a - b) / governing);
+            std::printf("\n");
         }
     }
 

@@ -16,7 +16,7 @@ struct chain_tools {
 };
 
 // The solver for a model of this many nodes when the description leaves it to pavement: the
-// factorization for small models (up to 25 000 nodes), AMG for larger ones, else what is built.
+// factorization up to 60 000 nodes, AMG for larger models, else what is built.
 std::string automatic_solver(const chain_tools &t, long long nodes);
 
 // Finds the programs; false with why when tarnel or corvane is missing.

@@ -138,17 +138,29 @@ table inputs_table(const report_data &r, const units &un)
 table mesh_check_table(const report_data &r, const units &un)
 {
     table t{"Mesh check",
-            r.mesh_check_note,
-            {"quantity", "this mesh", "refined mesh", "unit", "change (%)"},
+            r.mesh_check_note + ". A small tension can change by much of itself and little of "
+                                "the governing one: the last column relates each stress's change "
+                                "to the largest slab tension.",
+            {"quantity", "this mesh", "refined mesh", "unit", "change (%)",
+             "change of the largest slab tension (%)"},
             {}};
+    double governing = 0.0; // the largest slab tension on the refined mesh
+    for (const report_data::mesh_check_row &m : r.mesh_check)
+        if (m.key == "max_tension_slab_bottom" || m.key == "max_tension_slab_top")
+            governing = std::fmax(governing, m.refined);
     for (const report_data::mesh_check_row &m : r.mesh_check) {
         const report_quantity *q = find_quantity(m.key.c_str());
         const quantity_kind kind = q ? q->kind : quantity_kind::none;
-        const double change = m.refined != 0 && !std::isnan(m.value) && !std::isnan(m.refined)
+        const bool known = !std::isnan(m.value) && !std::isnan(m.refined);
+        const double change = known && m.refined != 0
                                   ? 100.0 * (m.value - m.refined) / std::fabs(m.refined)
                                   : std::nan("");
+        const bool slab = m.key == "max_tension_slab_bottom" || m.key == "max_tension_slab_top";
+        const double of_governing = known && slab && governing > 0
+                                        ? 100.0 * (m.value - m.refined) / governing
+                                        : std::nan("");
         t.rows.push_back({txt(m.key), num(un.v(m.value, kind)), num(un.v(m.refined, kind)),
-                          txt(un.u(kind)), num(change, "%.2f")});
+                          txt(un.u(kind)), num(change, "%.2f"), num(of_governing, "%.2f")});
     }
     return t;
 }

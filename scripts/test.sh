@@ -46,7 +46,8 @@ fi
 echo "== Debian package (Release build, cpack, unpacked --version check)"
 bash scripts/package.sh
 
-echo "== formatting (clang-format --dry-run -Werror)"
+echo "== formatting (clang-format --dry-run -Werror) and wording"
 bash scripts/check_format.sh
+bash scripts/check_wording.sh
 
 echo "all tests passed"

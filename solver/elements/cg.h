@@ -17,11 +17,12 @@ struct cg_report {
     int outcome = cg_converged;
 };
 
-// Solves A x = b over the free equations (fixed[i] == 0); fixed entries of x
-// keep their value. Returns 1 when max|r| / max|b| fell below 1e-5, 0
-// otherwise (not converged, or a guarded breakdown, reported on standard
-// output). On return A and b hold their input values again. report, when
-// given, receives the iteration count and the outcome.
+// Solves A x = b over the free equations (fixed[i] == 0) by CG on the Jacobi-
+// scaled system S A S y = S b, x = S y, S = diag(1 / sqrt(a_ii)); fixed entries of
+// x keep their value. Returns 1 when max_i |r_i / s_i| / max_i |b_i / s_i| (the
+// scaled residual, s_i = sqrt(a_ii)) fell below 1e-5, 0 otherwise (not
+// converged, or a guarded breakdown, reported on standard output). On return A and b hold their
+// input values again. report, when given, receives the iteration count and the outcome.
 int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed,
              cg_report *report = nullptr);
 

@@ -132,7 +132,7 @@ static void print_iteration_line(const corvane_run &run, bool first, int i, int 
         std::printf("\n**** Increment No. [%3d] -- Iteration No. [%3d] ****\n", i, j);
 }
 
-// The specified iterations of one increment on the running residual resid
+// The default iterations of one increment on the running residual resid
 // (which already holds the increment's load). first: the first phase, with the
 // residual scaling and the divergence bound.
 static iteration_end iterate_running(corvane_run &run, int i, bool first)

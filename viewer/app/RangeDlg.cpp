@@ -168,7 +168,7 @@ void TRangeDlg0::reject()
 
 void TRangeDlg0::show_material()
 {
-    Edit1->setText(QString::fromStdString(range_material_name(display.current_material)));
+    Edit1->setText(QString::fromStdString(material_name(display.current_material)));
     UpDown1->position = display.current_material;
     UpDown1->update();
     MatValue->setText(QString::fromStdString(material_value_text(model, display.current_material)));

@@ -94,14 +94,7 @@ void ensure_application()
 
 bool write_graph_picture(FEMg3D &model, display_settings &ds, const picture_options &p)
 {
-    // The main window after Open.
-    model.resize_surface(p.width, p.height);
-    ds.material_count = model.n_materials;
-    model.get_range(ds.saved_range_box);
-    model.fit_to_range = false;
-    model.range_inside = true;
-    ds.current_material = -1;
-    model.set_sel_material(-1);
+    settle_after_open(model, ds, p.width, p.height); // the main window after Open
 
     try {
         apply_dialogs(model, ds, p);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "canvas.h"
-#include "grph.h"
+#include "view.h"
 
 // The model's canvas operations with the semantics of the viewer's drawing: pen and brush as
 // set, rectangles and polygons outlined and filled, arcs, text with the top-left corner at

@@ -66,7 +66,7 @@ void apply_fatigue(FEMg3D &model, fatigue_values &copy, const fatigue_fields &f,
 
 // ---- Range dialog -----------------------------------------------------------------------
 
-std::string range_material_name(int m)
+std::string material_name(int m)
 {
     static const char *const names[13] = {
         "All", "No.1", "No.2", "No.3", "No.4", "No.5", "No.6",
@@ -227,4 +227,15 @@ void apply_view(FEMg3D &model, view_values &copy, const view_fields &f)
     model.build_view_matrix();
     model.build_faces();
     model.fit_to_box();
+}
+
+void settle_after_open(FEMg3D &model, display_settings &ds, int w, int h)
+{
+    model.resize_surface(w, h);
+    ds.material_count = model.n_materials;
+    model.get_range(ds.saved_range_box);
+    model.fit_to_range = false;
+    model.range_inside = true;
+    ds.current_material = -1;
+    model.set_sel_material(-1);
 }

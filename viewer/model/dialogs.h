@@ -37,7 +37,7 @@ void apply_fatigue(FEMg3D &model, fatigue_values &copy, const fatigue_fields &f,
 
 // Name of material m in the material box: "All" for -1, "No.1" ... "No.12" ("N.8" for 7);
 // materials above 11, which have no name of their own, show as "No.<m+1>".
-std::string range_material_name(int m);
+std::string material_name(int m);
 
 // Text under the up-down control: "All Materials are selected" for -1, otherwise
 // "MatValue = %12.5e (%d)" of the modulus in MPa (solid: E * 0.098, joint: E * 9.8) and the kind.
@@ -95,3 +95,8 @@ void view_preset(view_values &v, int button);
 // OK: the copy takes the seven fields, the model takes the copy, then the view matrix, the
 // face lists and the window (always fitted to the selection box).
 void apply_view(FEMg3D &model, view_values &copy, const view_fields &f);
+
+// The main window's state after a result set is opened (and ostrine-batch's before a picture):
+// the drawing surface of w x h pixels, the material count and saved range box of the set, the
+// range dialog's defaults (inside, no fit) and every material selected.
+void settle_after_open(FEMg3D &model, display_settings &ds, int w, int h);

@@ -6,8 +6,8 @@
 
 #include "canvas.h"
 #include "display.h"
-#include "grph.h"
 #include "records.h"
+#include "view.h"
 
 // Result component numbering of contours: 0-5 Sx..Sxy, 6-11 Ex..Exy, 12-14 S1..S3, 15 FI.
 constexpr int n_components = 16;
@@ -101,6 +101,8 @@ class FEMg3D : public t_grph
     int load_result_set_binary(const char *pin, const char *out, const char *dwi, const char *dwo,
                                const char *dyn);
     void free_result_set();
+
+    // --- derived results (results.cpp)
     void compute_fatigue(float a, float b, float sa, float r);
     // Reads the per-material stress file of the loaded model (1), or returns -1 with
     // load_error set (the rest of the set stays loaded).
@@ -118,7 +120,7 @@ class FEMg3D : public t_grph
     // a kind that is not a number or lies beyond the int range.
     int material_kind(int m) const;
 
-    // --- view fitting (view.cpp)
+    // --- view fitting (faces.cpp)
     void fit_to_model();
     void fit_to_box();
     // Fit to the projected box given in extent order (x max, x min, y max, ...).

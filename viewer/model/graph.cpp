@@ -98,7 +98,7 @@ void draw_graph(FEMg3D &model, display_settings &ds, canvas &cv, int graph_type,
         if (image || !ds.overlay_draw) model.draw_mesh(cv, true);
         model.draw_principal(cv, ds.principal_choice);
     }
-    if (ds.legend) { // Option > Legend (off by default): the specified pictures are unchanged
+    if (ds.legend) { // Option > Legend (off by default): without it the pictures are unchanged
         const bool contour =
             (graph_type >= 2 && graph_type <= 13) || (graph_type >= 16 && graph_type <= 19);
         if (contour) draw_legend(model, ds, cv, width, height);

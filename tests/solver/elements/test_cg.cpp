@@ -29,7 +29,8 @@ static row_slot_matrix from_dense(int n, const std::vector<double> &k)
 
 TEST(Cg, TridiagonalSystemMatchesExactSolution)
 {
-    // K = tridiag(-1, 4 + 0.1 i, -1) (condition number about 2) with x_exact = i + 1
+    // K = tridiag(-1, 4 + 0.1 i, -1) (eigenvalues within 2 and 8.9 by Gershgorin: condition number
+    // at most about 4.5) with x_exact = i + 1
     const int n = 30;
     std::vector<double> k(n * n, 0.0), xe(n), b(n, 0.0), x(n, 0.0);
     for (int i = 0; i < n; ++i) {

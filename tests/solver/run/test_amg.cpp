@@ -1,4 +1,4 @@
-// --solver=amg (PETSc): the specified solver's displacements on models with known answers.
+// --solver=amg (PETSc): the row-slot CG's displacements on models with known answers.
 #include "run_helpers.h"
 #include "test_util.h"
 
@@ -75,7 +75,7 @@ TEST(AmgSolver, ModelsWithoutEquilibriumStillEndWithStatus4)
     EXPECT_EQ(status, status_not_in_equilibrium);
 }
 
-TEST(AmgSolver, DoweledSlabsGiveTheDisplacementsOfTheSpecifiedSolver)
+TEST(AmgSolver, DoweledSlabsGiveTheDisplacementsOfTheRowSlotSolver)
 {
     // two slabs joined by dowels across a transverse joint, on foundation springs
     const std::string data = std::string(TEST_DATA_DIR) + "/golden/slabs/";

@@ -4,8 +4,8 @@
 //
 // The status texts must fit their panels as painted with the panels' own font at the default
 // window size, and the progress window must show its lines while a load runs.
-#include "Main.h"
 #include "MsgForm.h"
+#include "Post3DForm.h"
 #include "fem3d.h"
 #include "message_box.h"
 

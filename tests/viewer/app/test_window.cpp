@@ -17,9 +17,9 @@
 #include "DataForm.h"
 #include "DowelList.h"
 #include "Fatigue.h"
-#include "Main.h"
 #include "MakeBmps.h"
 #include "MsgForm.h"
+#include "Post3DForm.h"
 #include "RangeDlg.h"
 #include "ScaleDlg.h"
 #include "ViewDlg0.h"
@@ -124,18 +124,6 @@ class WindowTest : public testing::Test
 } // namespace
 
 // --- command line ------------------------------------------------------------------------------
-
-TEST(CommandLine, SplitsAtSingleSpacesSkippingEmptyTokens)
-{
-    EXPECT_EQ(split_command_line("-F  base -U 2"),
-              (std::vector<std::string>{"-F", "base", "-U", "2"}));
-    // A trailing space does not lose the last token.
-    EXPECT_EQ(split_command_line("-F base "), (std::vector<std::string>{"-F", "base"}));
-    EXPECT_TRUE(split_command_line("").empty());
-    std::string many;
-    for (int i = 0; i < 60; ++i) many += "t ";
-    EXPECT_EQ(split_command_line(many).size(), 50u);
-}
 
 TEST(CommandLine, ReadsBaseAndUnitInEitherCase)
 {

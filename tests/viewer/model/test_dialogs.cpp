@@ -90,10 +90,11 @@ TEST(RangeDialog, UpDownCyclesAndChangesTheModelAtOnce)
         EXPECT_EQ(range_up_down(m, d, false), expected);
         EXPECT_EQ(m.sel_material, expected);
     }
-    EXPECT_EQ(range_material_name(-1), "All");
-    EXPECT_EQ(range_material_name(7), "N.8");
-    EXPECT_EQ(range_material_name(11), "No.12");
-    EXPECT_EQ(range_material_name(12), "No.13");
+    EXPECT_EQ(material_name(-1), "All");
+    EXPECT_EQ(material_name(0), "No.1");
+    EXPECT_EQ(material_name(7), "N.8");
+    EXPECT_EQ(material_name(11), "No.12");
+    EXPECT_EQ(material_name(12), "No.13");
 }
 
 TEST(RangeDialog, MaterialTextIgnoresTheDisplayUnits)

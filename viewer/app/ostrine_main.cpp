@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Main.h"
+#include "Post3DForm.h"
 #include "fem3d.h"
 #include "message_box.h"
 #include "pavement_version.h"

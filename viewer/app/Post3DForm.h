@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "dialogs.h"
 #include "display.h"
 #include "graph.h"
 
@@ -28,13 +29,6 @@ class TFatigueDlg;
 
 // ---------------------------------------------------------------------------------------------
 // Plain logic of the main window, kept free of widgets so it can be tested on its own.
-
-// The command line text split at single spaces into at most 50 tokens, empty tokens skipped.
-std::vector<std::string> split_command_line(const std::string &text);
-
-// Material name of current_material (-1 "All", 0 "No.1", ... 7 "N.8", ... 11 "No.12"); indices
-// beyond the table are named "No.<index + 1>" in the same pattern.
-std::string material_name(int current_material);
 
 // The window caption and the four status panel texts.
 std::string caption_text(const std::string &base_name);
@@ -132,7 +126,7 @@ class TPost3DForm : public QMainWindow
     void None1Click();
     void Frame1Click();
     void Filled1Click();
-    // Option > Legend (beyond the specified menu): contour legend and axis triad, off by default.
+    // Option > Legend: contour legend and axis triad, off by default.
     void Legend1Click();
     // Option > Per-material averaging: contours from each material's own nodal means (the
     // per-material stress file BASE.mst written by corvane --material-stresses).

@@ -1,5 +1,5 @@
 // Main window of ostrine: command line, menus and their handlers, status bar, opening and redraw.
-#include "Main.h"
+#include "Post3DForm.h"
 #include "material_stress_format.h"
 
 #include <QAction>
@@ -35,36 +35,6 @@
 
 // ---------------------------------------------------------------------------------------------
 // Plain logic
-
-std::vector<std::string> split_command_line(const std::string &text)
-{
-    // Single spaces separate tokens; quotes mean nothing. The last token is taken also when the
-    // line ends in a space.
-    std::vector<std::string> tokens;
-    std::string token;
-    for (std::size_t i = 0; i <= text.size() && tokens.size() < 50; ++i) {
-        if (i == text.size() || text[i] == ' ') {
-            if (!token.empty()) tokens.push_back(token);
-            token.clear();
-        } else {
-            token += text[i];
-        }
-    }
-    return tokens;
-}
-
-// Indexed by current_material + 1.
-static const char *const material_names[13] = {
-    "All", "No.1", "No.2", "No.3", "No.4",
-    // "N.8" (not "No.8") is the fixed table entry as users know it
-    "No.5", "No.6", "No.7", "N.8", "No.9", "No.10", "No.11", "No.12"};
-
-std::string material_name(int current_material)
-{
-    if (current_material < 0) return material_names[0];
-    if (current_material < 12) return material_names[current_material + 1];
-    return "No." + std::to_string(static_cast<long long>(current_material) + 1);
-}
 
 std::string caption_text(const std::string &base_name)
 {
@@ -183,7 +153,7 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     view = new picture_view(picture, this);
     setCentralWidget(view);
     build_menu();
-    // The four panels are at least their specified widths and as wide as their texts; the last
+    // The four panels are at least their fixed widths and as wide as their texts; the last
     // one takes the rest of the bar (fit_status_panels).
     for (int i = 0; i < 4; ++i) {
         panel[i] = new QLabel(this);
@@ -385,7 +355,7 @@ void TPost3DForm::refresh_status()
 
 void TPost3DForm::fit_status_panels()
 {
-    // Every panel shows its whole text: each is as wide as its text (and at least its specified
+    // Every panel shows its whole text: each is as wide as its text (and at least its fixed
     // width); when the four do not fit in the bar, their font shrinks until they do (to 6 pt).
     const int padding = 12;
     const int available = std::max(1, statusBar()->width() - 28); // margins and size grip
@@ -493,14 +463,8 @@ bool TPost3DForm::load_current_files()
 {
     if (!load_files()) return false;
     const QSize s = surface_size();
-    model.resize_surface(s.width(), s.height());
     result_set_open = 1;
-    settings.material_count = model.n_materials;
-    model.get_range(settings.saved_range_box);
-    model.fit_to_range = false;
-    model.range_inside = true;
-    settings.current_material = -1;
-    model.set_sel_material(-1);
+    settle_after_open(model, settings, s.width(), s.height());
     if (settings.per_material) load_material_values();
     refresh_status();
     return true;

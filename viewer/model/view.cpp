@@ -1,5 +1,5 @@
 // View of t_grph: view matrix, perspective projection, window fitting and canvas primitives.
-#include "grph.h"
+#include "view.h"
 
 #include <cmath>
 
