@@ -48,7 +48,9 @@ elements_through_slab = 1
     // p = 400 kN / 4 m2 = 0.1 MPa; w = p / k = 0.1 / 50 m = 2 mm
     const std::string csv = read_text(dir.path() / "out/s_report.csv");
     EXPECT_NEAR(summary_value(csv, "max_deflection"), 2.0, 0.01 * 2.0) << csv;
-    // the report tells what was analysed
+    // the report tells what was analysed: the load on the faces tarnel wrote is the 400 kN
+    // asked for, and the foundation as entered
+    EXPECT_NE(csv.find("400 kN on "), std::string::npos) << csv;
     EXPECT_NE(csv.find("dense liquid k 50 MPa/m"), std::string::npos);
 }
 

@@ -473,6 +473,14 @@ TEST(Report, DamagedSetsAreRefusedWithNothingWritten)
     EXPECT_EQ(ok.status, 0) << ok.err;
     for (const char *made : {"r.html", "r_S3.png", "r_joints.svg"})
         EXPECT_TRUE(fs::exists(dir.path() / made)) << made;
+    // the values at a point: the nearest node (the report's lengths, m), its displacements and
+    // each material's own stresses there (the slab's and the base's at the slab bottom)
+    const run_result at =
+        run_command("'" OSTRINE_BATCH "' -F jpcp -U 1 --at=4.5,1.8,-0.25", dir.path());
+    EXPECT_EQ(at.status, 0) << at.err;
+    EXPECT_NE(at.out.find("at (4.5, 1.8, -0.25) m"), std::string::npos) << at.out;
+    EXPECT_NE(at.out.find("material 0 ("), std::string::npos) << at.out;
+    EXPECT_NE(at.out.find("material 2 ("), std::string::npos) << at.out;
     // f'c without a unit, and one outside paving strengths
     EXPECT_EQ(run_command("'" OSTRINE_BATCH "' -F jpcp --report x.md --fc 300", dir.path()).status,
               2);
