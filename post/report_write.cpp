@@ -1,6 +1,7 @@
 // Writing the engineering report: its tables as Markdown, HTML or CSV, and the plot of the
 // deflections along the joints.
 #include "quantities.h"
+#include "tables.h"
 #include "report.h"
 #include "svg_plot.h"
 #include "units.h"
@@ -14,44 +15,6 @@
 
 namespace
 {
-
-// One cell: a text, or a number written with fmt (NaN: "-").
-struct cell {
-    std::string text;
-    double value = 0;
-    bool number = false;
-    const char *fmt = "%.4g";
-};
-
-cell txt(const std::string &s)
-{
-    return cell{s};
-}
-
-cell num(double v, const char *fmt = "%.4g")
-{
-    cell c;
-    c.value = v;
-    c.number = true;
-    c.fmt = fmt;
-    return c;
-}
-
-struct table {
-    std::string title;
-    std::string note; // a sentence under the title (formulas, conventions)
-    std::vector<std::string> head;
-    std::vector<std::vector<cell>> rows;
-};
-
-std::string cell_text(const cell &c, bool csv)
-{
-    if (!c.number) return c.text;
-    if (std::isnan(c.value)) return csv ? "" : "-";
-    char b[64];
-    std::snprintf(b, sizeof b, csv ? "%.6g" : c.fmt, c.value);
-    return b;
-}
 
 // Report-unit helpers.
 struct units {
@@ -395,112 +358,6 @@ table case_table(const std::vector<report_case> &cases, const units &un)
     return t;
 }
 
-std::string html_escape(const std::string &s)
-{
-    std::string o;
-    for (char c : s) {
-        if (c == '<')
-            o += "&lt;";
-        else if (c == '>')
-            o += "&gt;";
-        else if (c == '&')
-            o += "&amp;";
-        else if (c == '"')
-            o += "&quot;";
-        else
-            o += c;
-    }
-    return o;
-}
-
-std::string md_escape(const std::string &s)
-{
-    std::string o;
-    for (char c : s) {
-        if (c == '|') o += '\\';
-        if (c == '\n')
-            o += ' ';
-        else
-            o += c;
-    }
-    return o;
-}
-
-std::string csv_cell(const std::string &s)
-{
-    if (s.find_first_of(",\"\n") == std::string::npos) return s;
-    std::string o = "\"";
-    for (char c : s) o += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return o + "\"";
-}
-
-bool ends_with(const std::string &s, const char *tail)
-{
-    const std::string t(tail);
-    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
-enum class format { md, html, csv };
-
-void write_table(std::FILE *f, const table &t, format fm)
-{
-    const std::size_t width = t.head.size();
-    if (fm == format::csv) {
-        std::fprintf(f, "%s\n", csv_cell(t.title).c_str());
-        for (std::size_t k = 0; k < width; ++k)
-            std::fprintf(f, "%s%s", k ? "," : "", csv_cell(t.head[k]).c_str());
-        std::fputs("\n", f);
-        for (const auto &row : t.rows) {
-            for (std::size_t k = 0; k < width; ++k)
-                std::fprintf(f, "%s%s", k ? "," : "",
-                             k < row.size() ? csv_cell(cell_text(row[k], true)).c_str() : "");
-            std::fputs("\n", f);
-        }
-        std::fputs("\n", f);
-    } else if (fm == format::md) {
-        std::fprintf(f, "## %s\n\n", md_escape(t.title).c_str());
-        if (!t.note.empty()) std::fprintf(f, "%s\n\n", md_escape(t.note).c_str());
-        std::fputs("|", f);
-        for (const std::string &h : t.head) std::fprintf(f, " %s |", md_escape(h).c_str());
-        std::fputs("\n|", f);
-        for (std::size_t k = 0; k < width; ++k) std::fputs("---|", f);
-        std::fputs("\n", f);
-        for (const auto &row : t.rows) {
-            std::fputs("|", f);
-            for (std::size_t k = 0; k < width; ++k)
-                std::fprintf(f, " %s |",
-                             k < row.size() ? md_escape(cell_text(row[k], false)).c_str() : "");
-            std::fputs("\n", f);
-        }
-        std::fputs("\n", f);
-    } else {
-        std::fprintf(f, "<h2>%s</h2>\n", html_escape(t.title).c_str());
-        if (!t.note.empty()) std::fprintf(f, "<p>%s</p>\n", html_escape(t.note).c_str());
-        std::fputs("<table>\n<tr>", f);
-        for (const std::string &h : t.head) std::fprintf(f, "<th>%s</th>", html_escape(h).c_str());
-        std::fputs("</tr>\n", f);
-        for (const auto &row : t.rows) {
-            std::fputs("<tr>", f);
-            for (std::size_t k = 0; k < width; ++k)
-                std::fprintf(f, "<td>%s</td>",
-                             k < row.size() ? html_escape(cell_text(row[k], false)).c_str() : "");
-            std::fputs("</tr>\n", f);
-        }
-        std::fputs("</table>\n", f);
-    }
-}
-
-void write_figure(std::FILE *f, format fm, const std::string &title, const std::string &file)
-{
-    if (file.empty() || fm == format::csv) return;
-    if (fm == format::md)
-        std::fprintf(f, "## %s\n\n![%s](%s)\n\n", md_escape(title).c_str(),
-                     md_escape(title).c_str(), file.c_str());
-    else
-        std::fprintf(f, "<h2>%s</h2>\n<img src=\"%s\" alt=\"%s\">\n", html_escape(title).c_str(),
-                     html_escape(file).c_str(), html_escape(title).c_str());
-}
-
 } // namespace
 
 bool write_joint_plot(const report_data &r, const std::string &path)
@@ -531,14 +388,8 @@ bool write_joint_plot(const report_data &r, const std::string &path)
 bool write_report(const report_data &r, const std::vector<report_case> &cases,
                   const report_figures &figures, const std::string &path, std::string &why)
 {
-    format fm;
-    if (ends_with(path, ".md"))
-        fm = format::md;
-    else if (ends_with(path, ".html") || ends_with(path, ".htm"))
-        fm = format::html;
-    else if (ends_with(path, ".csv"))
-        fm = format::csv;
-    else {
+    report_format fm;
+    if (!format_of(path, fm)) {
         why = "the report's name must end in .html, .md or .csv";
         return false;
     }
@@ -563,36 +414,14 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
         return false;
     }
     std::FILE *f = out.stream();
-    const std::string title = "Pavement analysis report: " + r.set_name;
-    if (fm == format::md) std::fprintf(f, "# %s\n\n", md_escape(title).c_str());
-    if (fm == format::html)
-        std::fprintf(f,
-                     "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%s</title>\n"
-                     "<style>body{font-family:sans-serif;max-width:75em}table{border-collapse:"
-                     "collapse;margin-bottom:1em}td,th{border:1px solid #999;padding:2px 6px;"
-                     "text-align:right}.warn{color:#a00}</style></head><body>\n<h1>%s</h1>\n",
-                     html_escape(title).c_str(), html_escape(title).c_str());
-    if (fm != format::csv) {
-        std::string details;
-        if (!cases.empty())
-            details = "The sections after the case table are those of case " + r.set_name + ".";
-        for (const std::string &w : r.warnings) {
-            if (fm == format::md)
-                std::fprintf(f, "**Warning:** %s\n\n", md_escape(w).c_str());
-            else
-                std::fprintf(f, "<p class=\"warn\"><b>Warning:</b> %s</p>\n",
-                             html_escape(w).c_str());
-        }
-        if (!details.empty()) {
-            if (fm == format::md)
-                std::fprintf(f, "%s\n\n", md_escape(details).c_str());
-            else
-                std::fprintf(f, "<p>%s</p>\n", html_escape(details).c_str());
-        }
-    }
+    write_document_start(f, fm, "Pavement analysis report: " + r.set_name);
+    for (const std::string &w : r.warnings) write_paragraph(f, fm, w, true);
+    if (!cases.empty())
+        write_paragraph(f, fm,
+                        "The sections after the case table are those of case " + r.set_name + ".");
     for (std::size_t i = 0; i < tables.size(); ++i) {
         write_table(f, tables[i], fm);
-        if (fm == format::csv && i == 0 && !r.warnings.empty()) {
+        if (fm == report_format::csv && i == 0 && !r.warnings.empty()) {
             table w{"Warnings", "", {"warning"}, {}};
             for (const std::string &s : r.warnings) w.rows.push_back({txt(s)});
             write_table(f, w, fm);
@@ -602,7 +431,7 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
     }
     write_figure(f, fm, "Largest principal stress S3 at the slab bottom (slab elements only)",
                  figures.s3_picture);
-    if (fm == format::html) std::fputs("</body></html>\n", f);
+    write_document_end(f, fm);
     if (!out.commit()) {
         why = "write error (disk full or device error)";
         return false;
