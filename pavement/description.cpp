@@ -307,6 +307,112 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
     }
 }
 
+// The design check's tables: [design], [[traffic]], [wander], [[climate]].
+void read_design(reader &r, const toml::table &root, description &d, const unit_scale &u)
+{
+    design_spec &g = d.design;
+    if (const toml::table *t = r.table(root, "", "design")) {
+        g.present = true;
+        r.unknown_keys(*t, "design",
+                       {"life", "transfer", "mr", "crack_limit", "c1", "c2", "c4", "c5", "curve"});
+        g.life = r.number(*t, "design", "life", false, g.life, sign::positive);
+        const std::string kind = r.text(*t, "design", "transfer", "pca", {"pca", "me", "user"});
+        g.transfer.kind = kind == "me"     ? transfer_function::me
+                          : kind == "user" ? transfer_function::user
+                                           : transfer_function::pca;
+        g.mr = r.number(*t, "design", "mr", false, 0, sign::positive) * u.stress;
+        g.crack_limit = r.number(*t, "design", "crack_limit", false, g.crack_limit, sign::positive);
+        g.transfer.c1 = r.number(*t, "design", "c1", false, g.transfer.c1, sign::positive);
+        g.transfer.c2 = r.number(*t, "design", "c2", false, g.transfer.c2, sign::positive);
+        g.transfer.c4 = r.number(*t, "design", "c4", false, g.transfer.c4, sign::positive);
+        g.transfer.c5 = r.number(*t, "design", "c5", false, g.transfer.c5);
+        if (const toml::node *c = t->get("curve")) {
+            const toml::array *a = c->as_array();
+            double last = -1;
+            for (std::size_t k = 0; a && k < a->size(); ++k) {
+                const toml::array *row = a->get(k)->as_array();
+                const bool ok =
+                    row && row->size() == 2 && row->get(0)->is_number() && row->get(1)->is_number();
+                const double sr = ok ? *row->get(0)->value<double>() : 0;
+                const double n = ok ? *row->get(1)->value<double>() : 0;
+                if (!ok || !(sr > last) || !(n > 0)) {
+                    r.error(a->get(k)->source(), "design.curve[" + std::to_string(k) + "]",
+                            "must be [SR, N] with SR ascending and N positive");
+                    continue;
+                }
+                g.transfer.curve.push_back({sr, n});
+                last = sr;
+            }
+            if (!a) r.error(c->source(), "design.curve", "must be an array of [SR, N]");
+        }
+        if (g.transfer.kind == transfer_function::user && g.transfer.curve.size() < 2)
+            r.error(t->source(), "design.curve",
+                    "a user transfer function needs two points or more");
+    }
+    if (const toml::node *n = root.get("traffic")) {
+        g.present = true;
+        const toml::array *a = n->as_array();
+        if (!a || !a->is_array_of_tables()) {
+            r.error(n->source(), "traffic", "must be an array of tables ([[traffic]])");
+        } else {
+            for (std::size_t i = 0; i < a->size(); ++i) {
+                const toml::table &t = *a->get(i)->as_table();
+                const std::string path = "traffic[" + std::to_string(i) + "]";
+                r.unknown_keys(t, path, {"axle", "load", "repetitions", "tyre_pressure"});
+                traffic_row row;
+                row.line = static_cast<int>(t.source().begin.line);
+                row.axle =
+                    r.text(t, path, "axle", "", {"single", "single-dual", "tandem", "tridem"});
+                if (!t.get("axle")) r.error(t.source(), path + ".axle", "missing (required)");
+                row.load = r.number(t, path, "load", true, 0, sign::positive) * u.force;
+                row.repetitions = r.number(t, path, "repetitions", true, 0, sign::non_negative);
+                row.pressure = r.number(t, path, "tyre_pressure", false, row.pressure / u.stress,
+                                        sign::positive) *
+                               u.stress;
+                g.traffic.push_back(row);
+            }
+        }
+    }
+    if (const toml::table *t = r.table(root, "", "wander")) {
+        g.present = true;
+        r.unknown_keys(*t, "wander", {"mean", "sd", "positions"});
+        g.wander_mean =
+            r.number(*t, "wander", "mean", false, g.wander_mean / u.length, sign::non_negative) *
+            u.length;
+        g.wander_sd =
+            r.number(*t, "wander", "sd", false, g.wander_sd / u.length, sign::non_negative) *
+            u.length;
+        const double p = r.number(*t, "wander", "positions", false, 5, sign::positive);
+        g.wander_points = static_cast<int>(p);
+        if (p != std::floor(p) || p > 15)
+            r.error(t->get("positions")->source(), "wander.positions",
+                    "must be a whole number from 1 to 15");
+    }
+    if (const toml::node *n = root.get("climate")) {
+        g.present = true;
+        const toml::array *a = n->as_array();
+        if (!a || !a->is_array_of_tables()) {
+            r.error(n->source(), "climate", "must be an array of tables ([[climate]])");
+        } else {
+            double sum = 0;
+            for (std::size_t i = 0; i < a->size(); ++i) {
+                const toml::table &t = *a->get(i)->as_table();
+                const std::string path = "climate[" + std::to_string(i) + "]";
+                r.unknown_keys(t, path, {"difference", "share"});
+                climate_row row;
+                row.difference = r.number(t, path, "difference", true, 0);
+                row.share = r.number(t, path, "share", true, 0, sign::positive);
+                sum += row.share;
+                g.climate.push_back(row);
+            }
+            if (!a->empty() && std::fabs(sum - 1.0) > 1e-6)
+                r.error(n->source(), "climate",
+                        "the shares sum to " + std::to_string(sum) + ", not 1");
+        }
+    }
+    if (g.climate.empty()) g.climate.push_back({0.0, 1.0});
+}
+
 // Where a key is in the description (its line), or the start when it is not there.
 toml::source_region where(const toml::table &root, const char *path)
 {
@@ -455,7 +561,8 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     reader r(name, errors);
     r.unknown_keys(root, "",
                    {"title", "units", "slabs", "layers", "foundation", "interface", "joints",
-                    "loads", "temperature", "mesh", "analysis", "report"});
+                    "loads", "temperature", "mesh", "analysis", "report", "design", "traffic",
+                    "wander", "climate"});
     d.title = r.text(root, "", "title", "");
     d.kgf_cm = r.text(root, "", "units", "SI", {"SI", "kgf-cm"}) == "kgf-cm";
     const unit_scale u = scale_of(d.kgf_cm);
@@ -554,6 +661,7 @@ bool parse_description(const std::string &text, const std::string &name, descrip
         d.fc = r.number(*p, "report", "fc", false, 0, sign::positive) * u.stress;
         d.mr = r.number(*p, "report", "mr", false, 0, sign::positive) * u.stress;
     }
+    read_design(r, root, d, u);
     if (errors.empty()) check_whole(r, root, d);
     return errors.empty();
 }

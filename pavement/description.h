@@ -3,6 +3,8 @@
 // SI: m, MPa, kN, MPa/m for moduli of support and spring stiffnesses, t/m3, degrees C.
 #pragma once
 
+#include "fatigue.h"
+
 #include <string>
 #include <vector>
 
@@ -45,6 +47,34 @@ struct load_group {
     int line = 0;              // where the group is in the description
 };
 
+// One row of traffic: an axle group's load and its repetitions per year.
+struct traffic_row {
+    std::string axle;       // a template: single, single-dual, tandem, tridem
+    double load = 0;        // kN for the group
+    double repetitions = 0; // per year
+    double pressure = 0.7;  // MPa
+    int line = 0;
+};
+
+// A temperature state and its share of the time.
+struct climate_row {
+    double difference = 0; // C, top minus bottom of the slab
+    double share = 1;
+};
+
+// The fatigue design check: traffic over the design life, wander, climate, transfer function.
+struct design_spec {
+    bool present = false; // [design], [[traffic]], [wander] or [[climate]] given
+    double life = 20;     // years
+    transfer_function transfer;
+    double mr = 0;             // MPa (0: [report] mr)
+    double crack_limit = 0.15; // the mechanistic-empirical check: cracked slabs allowed
+    std::vector<traffic_row> traffic;
+    std::vector<climate_row> climate;            // none given: one state, no gradient, all the time
+    double wander_mean = 0.45, wander_sd = 0.25; // outer tyre edge from the slab edge, m
+    int wander_points = 5;
+};
+
 struct description {
     std::string file; // where it was read from
     std::string title;
@@ -75,6 +105,7 @@ struct description {
     std::string element = "incompatible", solver = "auto";
     // report
     double fc = 0, mr = 0; // MPa, 0: not given
+    design_spec design;
 
     double total_length() const; // slabs and joints along x
     double total_width() const;

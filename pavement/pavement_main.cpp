@@ -5,6 +5,7 @@
 //   pavement run model.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]
 //   pavement sweep model.toml --dx=a:b:s --dy=a:b:s [-j N] [--out=DIR]
 #include "description.h"
+#include "design.h"
 #include "model.h"
 #include "pavement_version.h"
 #include "run.h"
@@ -23,11 +24,15 @@ const char usage[] =
     "usage: pavement check FILE.toml\n"
     "       pavement run FILE.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]\n"
     "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
+    "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR]\n"
     "  check           read the description, say what it holds and how large the model is\n"
     "  run             mesh (tarnel), analyse (corvane), write the report, pictures and VTK\n"
     "                  into DIR (default pavement_NAME); the report's path is printed last\n"
     "  sweep           move every load group by the offsets dx, dy (m, start:stop:step) and\n"
     "                  find the position of the largest slab tension (sweep.csv, sweep.svg)\n"
+    "  design          the fatigue check over the traffic, wander and climate: damage by\n"
+    "                  Miner's sum bottom-up and top-down, the damage report\n"
+    "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
     "  --out=DIR       directory of every file written\n"
     "  --verify-mesh   run again with the sizes near loads and joints halved and twice the\n"
     "                  elements through the slab, and report how much the figures change\n"
@@ -131,11 +136,12 @@ int main(int argc, char **argv)
         std::fputs(usage, stdout);
         return pavement_ok;
     }
-    if (command != "check" && command != "run" && command != "sweep")
-        return usage_error("unknown command '" + command + "' (check, run or sweep)");
+    if (command != "check" && command != "run" && command != "sweep" && command != "design")
+        return usage_error("unknown command '" + command + "' (check, run, sweep or design)");
     std::string file;
     run_settings s;
-    sweep_range dx, dy;
+    sweep_range dx, dy, thickness;
+    bool thickness_given = false;
     int jobs = 2;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -154,6 +160,10 @@ int main(int argc, char **argv)
         } else if (const char *v = value("--dx=")) {
             if (command != "sweep" || !parse_range(v, dx))
                 return usage_error("--dx takes start:stop:step (m) in a sweep");
+        } else if (const char *v = value("--thickness=")) {
+            if (command != "design" || !parse_range(v, thickness) || !(thickness.start > 0))
+                return usage_error("--thickness takes start:stop:step (m, positive) in a design");
+            thickness_given = true;
         } else if (const char *v = value("--dy=")) {
             if (command != "sweep" || !parse_range(v, dy))
                 return usage_error("--dy takes start:stop:step (m) in a sweep");
@@ -192,5 +202,8 @@ int main(int argc, char **argv)
         return pavement_failed;
     }
     if (command == "run") return run_description(d, s, tools);
+    if (command == "design")
+        return design_description(d, thickness_given ? thickness.values() : std::vector<double>{},
+                                  jobs, s, tools);
     return sweep_description(d, dx, dy, jobs, s, tools);
 }

@@ -26,6 +26,8 @@ namespace fs = std::filesystem;
 namespace
 {
 
+} // namespace
+
 // Runs argv in directory dir with standard output and error into log; the exit status, or
 // 128 + the signal that ended it, or -1 when it could not be started.
 int run_program(const std::vector<std::string> &argv, const std::string &dir,
@@ -54,6 +56,9 @@ int run_program(const std::vector<std::string> &argv, const std::string &dir,
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
+namespace
+{
+
 bool executable(const std::string &p)
 {
     return !p.empty() && access(p.c_str(), X_OK) == 0;
@@ -77,12 +82,17 @@ std::string find_program(const std::string &beside, const char *name)
     return std::string();
 }
 
+} // namespace
+
 bool write_file(const std::string &name, const std::string &text)
 {
     atomic_file out;
     return out.open(name) &&
            std::fwrite(text.data(), 1, text.size(), out.stream()) == text.size() && out.commit();
 }
+
+namespace
+{
 
 void say(bool quiet, const char *fmt, const std::string &a = "", const std::string &b = "")
 {
@@ -202,9 +212,9 @@ bool find_tools(const char *argv0, chain_tools &t, std::string &why)
 
 int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
             const std::string &dir, const std::string &base, bool quiet, generated_model &g,
-            std::string &why)
+            std::string &why, const std::vector<wheel> *grid_only)
 {
-    if (!build_model(d, refine, g, why)) return pavement_bad_input;
+    if (!build_model(d, refine, g, why, grid_only)) return pavement_bad_input;
     std::error_code ec;
     fs::create_directories(dir, ec);
     const std::string stem = dir + "/" + base;
@@ -410,40 +420,41 @@ bool face_block(const std::string &pin, std::string &block, long long &np, long 
     return ok;
 }
 
-// Every position meshed on the grid of all of them (so the meshes are one), the loaded faces of
-// each taken from its model file, and one corvane run with a load set per position.
-bool sweep_on_one_mesh(std::vector<position> &all, const std::vector<wheel> &every,
-                       const std::string &dir, const std::string &base, const chain_tools &tools,
-                       bool quiet, std::string &why)
+} // namespace
+
+int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
+                        const std::string &dir, const std::string &base, const chain_tools &tools,
+                        bool quiet, std::string &why,
+                        const std::vector<std::pair<double, double>> *body)
 {
     const std::string mesh = dir + "/mesh";
     std::error_code ec;
     fs::create_directories(mesh, ec);
-    std::string sets = std::to_string(all.size()) + "\n";
+    std::string sets = std::to_string(ds.size()) + "\n";
     generated_model first;
     long long np0 = -1, ne0 = -1;
-    for (std::size_t i = 0; i < all.size(); ++i) {
+    for (std::size_t i = 0; i < ds.size(); ++i) {
         generated_model g;
-        if (!build_model(all[i].d, {}, g, why, &every)) return false;
+        if (!build_model(ds[i], {}, g, why, &every)) return pavement_bad_input;
         char name[32];
         std::snprintf(name, sizeof name, "p%03zu", i);
         const std::string stem = mesh + "/" + name;
         if (!write_file(stem + ".txt", g.layer_text)) {
             why = stem + ".txt: cannot be written";
-            return false;
+            return pavement_failed;
         }
         std::vector<std::string> cmd = {tools.tarnel, "-I", std::string(name) + ".txt", "-O",
                                         std::string(name) + ".pin"};
         cmd.insert(cmd.end(), g.tarnel_args.begin(), g.tarnel_args.end());
         if (run_program(cmd, mesh, stem + "_tarnel.log") != 0) {
             why = "tarnel failed on " + stem + ".txt (see " + stem + "_tarnel.log)";
-            return false;
+            return pavement_failed;
         }
         std::string block;
         long long np = 0, ne = 0;
         if (!face_block(stem + ".pin", block, np, ne)) {
             why = stem + ".pin: cannot be read back";
-            return false;
+            return pavement_failed;
         }
         if (i == 0) {
             first = g;
@@ -452,9 +463,12 @@ bool sweep_on_one_mesh(std::vector<position> &all, const std::vector<wheel> &eve
             fs::copy_file(stem + ".pin", dir + "/" + base + ".pin",
                           fs::copy_options::overwrite_existing, ec);
         } else if (np != np0 || ne != ne0) {
-            why = "the positions did not make one mesh";
-            return false;
+            why = "the load sets did not make one mesh";
+            return pavement_failed;
         }
+        if (body)
+            sets += "body " + std::to_string((*body)[i].first) + " " +
+                    std::to_string((*body)[i].second) + "\n";
         sets += block;
     }
     const std::string stem = dir + "/" + base;
@@ -462,39 +476,36 @@ bool sweep_on_one_mesh(std::vector<position> &all, const std::vector<wheel> &eve
     if (!write_file(stem + "_sets.txt", sets) ||
         (!first.dowel_text.empty() && !write_file(stem + ".dwi", first.dowel_text))) {
         why = stem + ": cannot write the load sets or the dowels";
-        return false;
+        return pavement_failed;
     }
     if (!quiet)
-        std::printf("pavement: %zu positions on one mesh of %lld nodes: one analysis with a "
-                    "load set per position\n",
-                    all.size(), np0);
+        std::printf("pavement: %zu load sets on one mesh of %lld nodes: one analysis\n", ds.size(),
+                    np0);
     std::vector<std::string> solve = {tools.corvane, "-F", base,
                                       "--load-sets=" + base + "_sets.txt"};
     solve.insert(solve.end(), first.corvane_args.begin(), first.corvane_args.end());
     // one factorization serves every load set: the factorization wherever it fits
-    if (all[0].d.solver == "auto")
+    if (ds[0].solver == "auto")
         solve.push_back("--solver=" + std::string(tools.direct && np0 <= 120000
                                                       ? "direct"
                                                       : automatic_solver(tools, np0)));
     const int cs = run_program(solve, dir, stem + "_corvane.log");
     if (cs != 0 && cs != 4) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
-        return false;
+        return pavement_failed;
     }
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, "_p%02zu", i);
-        report_data r;
-        position &p = all[i];
-        p.status = cs == 4 ? pavement_not_converged : pavement_ok;
-        if (!report_of_set(stem + suffix, p.d, r, p.why))
-            p.status = pavement_failed;
-        else
-            key_figures(r, p.figures);
-    }
-    return true;
+    return cs == 4 ? pavement_not_converged : pavement_ok;
 }
 
+std::string load_set_base(const std::string &dir, const std::string &base, int set)
+{
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "_p%02d", set);
+    return dir + "/" + base + suffix;
+}
+
+namespace
+{
 } // namespace
 
 std::vector<double> sweep_range::values() const
@@ -554,9 +565,21 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                           build_model(d, {}, shared, why, &every) &&
                           shared.estimated_nodes <= 3 * single.estimated_nodes;
     if (one_mesh) {
-        if (!sweep_on_one_mesh(all, every, dir, base, tools, s.quiet, why)) {
+        std::vector<description> ds;
+        for (const position &p : all) ds.push_back(p.d);
+        const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why);
+        if (st != pavement_ok && st != pavement_not_converged) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_failed;
+        }
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            report_data r;
+            position &p = all[i];
+            p.status = st;
+            if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why))
+                p.status = pavement_failed;
+            else
+                key_figures(r, p.figures);
         }
     } else {
         std::atomic<std::size_t> next{0};

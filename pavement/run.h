@@ -39,9 +39,27 @@ struct run_settings {
 
 // One analysis of description d (refined as asked) in directory dir with base name base:
 // writes the files, runs tarnel and corvane. Returns a pavement_status; why says what failed.
+// grid_only: wheels that shape the grid without load (so that analyses share a mesh).
 int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
             const std::string &dir, const std::string &base, bool quiet, generated_model &g,
-            std::string &why);
+            std::string &why, const std::vector<wheel> *grid_only = nullptr);
+
+// Descriptions that differ only in their loads, meshed on one grid (refined under every wheel
+// of `every`) and solved as the load sets of one corvane run in dir; the results of set k are
+// load_set_base(dir, base, k). Returns a pavement_status.
+// body, when given: per set the factors of the self weight and of the temperature profile.
+int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
+                        const std::string &dir, const std::string &base, const chain_tools &tools,
+                        bool quiet, std::string &why,
+                        const std::vector<std::pair<double, double>> *body = nullptr);
+std::string load_set_base(const std::string &dir, const std::string &base, int set);
+
+// Runs argv in directory dir, standard output and error into log: the exit status, 128 + the
+// signal that ended it, or -1 when it could not be started.
+int run_program(const std::vector<std::string> &argv, const std::string &dir,
+                const std::string &log);
+// Writes text to name under a temporary name renamed when complete.
+bool write_file(const std::string &name, const std::string &text);
 
 // pavement run: analyse, report (HTML and CSV), pictures, VTK; returns the exit status.
 int run_description(const description &d, const run_settings &s, const chain_tools &tools);

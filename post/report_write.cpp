@@ -1,9 +1,9 @@
 // Writing the engineering report: its tables as Markdown, HTML or CSV, and the plot of the
 // deflections along the joints.
 #include "quantities.h"
-#include "tables.h"
 #include "report.h"
 #include "svg_plot.h"
+#include "tables.h"
 #include "units.h"
 
 #include "atomic_output.h"

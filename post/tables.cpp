@@ -76,7 +76,6 @@ cell num(double v, const char *fmt)
     return c;
 }
 
-
 std::string cell_text(const cell &c, bool csv)
 {
     if (!c.number) return c.text;
@@ -175,4 +174,3 @@ void write_figure(std::FILE *f, report_format fm, const std::string &title, cons
         std::fprintf(f, "<h2>%s</h2>\n<img src=\"%s\" alt=\"%s\">\n", html_escape(title).c_str(),
                      html_escape(file).c_str(), html_escape(title).c_str());
 }
-

@@ -399,6 +399,18 @@ static int run_case(corvane_run &run, int c)
         run.nedge = run.set_nedge[c];
         run.face_nodes = run.set_nodes[c];
         run.face_vals = run.set_vals[c];
+        // its self weight and temperature: the solids' unit weight (entry 2) and temperature
+        // profile (entries 5 to 7) times the set's factors, for the loads and the recovery alike
+        if (run.model_mats.empty()) run.model_mats = run.mats;
+        run.mats = run.model_mats;
+        const double g = run.set_body[2 * c], t = run.set_body[2 * c + 1];
+        if (g != 1.0 || t != 1.0)
+            for (int m = 0; m < run.nm; ++m) {
+                double *mat = &run.mats[12 * m];
+                if (material_type(mat) != 0) continue;
+                mat[2] *= g;
+                for (int k = 5; k <= 7; ++k) mat[k] *= t;
+            }
     }
     vec_zero(run.resid.data(), run.nn);
     std::fill(run.gp_stress.begin(), run.gp_stress.end(), 0.0);

@@ -431,9 +431,19 @@ void read_load_sets(corvane_run &run, std::FILE *f, const std::string &name)
     run.set_nedge.assign(sets, 0);
     run.set_nodes.assign(sets, {});
     run.set_vals.assign(sets, {});
+    run.set_body.assign(2 * static_cast<std::size_t>(sets), 1.0);
     for (int s = 0; s < sets; ++s) {
         char where[48];
         std::snprintf(where, sizeof where, "load set %d, ", s);
+        // an optional "body g t": the set's self weight and temperature profile are the
+        // model's times g and t (1 and 1 without it)
+        const long at = std::ftell(rd.f);
+        if (rd.next() && rd.tok == "body") {
+            READ_REAL(rd, run.set_body[2 * s], "%sself-weight factor", where);
+            READ_REAL(rd, run.set_body[2 * s + 1], "%stemperature factor", where);
+        } else if (at >= 0) {
+            std::fseek(rd.f, at, SEEK_SET);
+        }
         read_faces(rd, run, run.set_nedge[s], run.set_nodes[s], run.set_vals[s], where);
     }
     run.n_cases = sets;

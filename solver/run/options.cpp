@@ -101,7 +101,8 @@ static const char help_text[] =
     "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
     "  --material-stresses  also write base.mst: nodal stresses averaged per material\n"
     "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
-    "                       files base_p00.pin, .out, ... (the matrix and its set-up reused)\n"
+    "                       files base_p00.pin, .out, ... (the matrix and its set-up reused);\n"
+    "                       a set may start \"body g t\": self weight times g, temperature t\n"
     "  --version            print the version\n"
     "  --help               print this list\n";
 

@@ -76,6 +76,8 @@ struct corvane_run : corvane_model {
     std::vector<int> set_nedge;    // per set: its loaded faces
     std::vector<std::vector<int>> set_nodes;   // per set: 4 nodes per face
     std::vector<std::vector<double>> set_vals; // per set: 12 tractions per face (converted)
+    std::vector<double> set_body;   // per set: factors of the self weight and the temperature
+    std::vector<double> model_mats; // the model's materials, which a set's factors scale
 
     // driver state
     double acm_load = 0.0;      // accumulated load factor of the first phase

@@ -85,6 +85,15 @@ TEST(Description, BadDescriptionsNameFileLineAndKey)
         {with_line(2, "[slabs"), "m.toml:2: not TOML"},
         {with_line(29, "load = true"), "m.toml:29: loads[0].load: must be a number, not a boolean"},
         {with_line(30, ""), "loads[0].tyre_pressure: missing (required)"},
+        {std::string(good) + "[[climate]]\ndifference = 8\nshare = 0.5\n[[climate]]\n"
+                             "difference = -6\nshare = 0.4\n",
+         "m.toml:32: climate: the shares sum to 0.9"},
+        {std::string(good) + "[[traffic]]\nload = 80\nrepetitions = 1000\n",
+         "m.toml:32: traffic[0].axle: missing (required)"},
+        {std::string(good) + "[design]\ntransfer = \"user\"\n",
+         "design.curve: a user transfer function needs two points or more"},
+        {std::string(good) + "[design]\ncurve = [[0.5, 1e6], [0.4, 1e7]]\n",
+         "design.curve[1]: must be [SR, N] with SR ascending"},
     };
     for (const auto &r : rows) {
         description d;

@@ -1,0 +1,731 @@
+// The fatigue design check of a pavement description: placements over the wander, stresses of
+// every axle load and temperature state, Miner's sum, the damage report.
+#include "design.h"
+
+#include "atomic_output.h"
+#include "axles.h"
+#include "model.h"
+#include "report.h"
+#include "result_set.h"
+#include "svg_plot.h"
+#include "tables.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const double mpa_per_kgf_cm2 = 0.098; // the suite's factor
+const double joint_clearance = 0.05;  // m between a top-down group's tyres and the joint
+
+// The extent of a group's footprints placed with its reference point at the origin.
+void group_extent(const std::vector<wheel> &w, double &length, double &width)
+{
+    double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+    for (const wheel &t : w) {
+        x0 = std::min(x0, t.x - t.length / 2);
+        x1 = std::max(x1, t.x + t.length / 2);
+        y0 = std::min(y0, t.y - t.width / 2);
+        y1 = std::max(y1, t.y + t.width / 2);
+    }
+    length = x1 - x0;
+    width = y1 - y0;
+}
+
+// The axle types of the traffic in their order of first appearance.
+std::vector<std::string> axle_types(const design_spec &g)
+{
+    std::vector<std::string> types;
+    for (const traffic_row &t : g.traffic)
+        if (std::find(types.begin(), types.end(), t.axle) == types.end()) types.push_back(t.axle);
+    return types;
+}
+
+// A description with only the given wheels as its loads and the temperature difference dt.
+description loaded(const description &d, const std::vector<wheel> &wheels, double dt)
+{
+    description l = d;
+    l.loads.clear();
+    if (!wheels.empty()) {
+        load_group g;
+        for (const wheel &w : wheels) g.load += w.load;
+        g.wheels = wheels;
+        l.loads.push_back(g);
+    }
+    l.temperature_difference = dt;
+    l.quadratic = false;
+    l.temperature_mid = 0;
+    return l;
+}
+
+// The in-plane stresses (Sx, Sy, Sxy, kgf/cm2) of the slab's own elements at the nodes of its
+// top face (top) or bottom face, in node order.
+std::vector<double> face_stresses(const result_set &rs, bool top, double thickness_cm)
+{
+    double ztop = -1e300;
+    for (int n = 0; n < rs.np; ++n) ztop = std::max(ztop, rs.coords[3 * n + 2]);
+    const double face = top ? ztop : ztop - thickness_cm;
+    const double tol = 1e-6 * (1.0 + std::fabs(face));
+    std::vector<double> out;
+    for (int n = 0; n < rs.np; ++n) {
+        if (std::fabs(rs.coords[3 * n + 2] - face) > tol) continue;
+        for (std::int64_t r = rs.mst.start[n]; r < rs.mst.start[n + 1]; ++r) {
+            // the slab is the material of the elements at the top (tarnel numbers it 0)
+            if (rs.mst.material[r] != 0 || rs.mst.count[r] == 0) continue;
+            const double *s = &rs.mst.stress[6 * r];
+            out.insert(out.end(), {s[0], s[1], s[5]});
+        }
+    }
+    return out;
+}
+
+// The largest in-plane principal stress of a + f_t t + f_p p over the face (kgf/cm2): the
+// self weight's field, the unit gradient's and a load's, each alone.
+double largest_combined(const std::vector<double> &a, const std::vector<double> *t, double ft,
+                        const std::vector<double> *p, double fp)
+{
+    double best = -1e300;
+    for (std::size_t k = 0; k + 2 < a.size(); k += 3) {
+        double s[3];
+        for (int c = 0; c < 3; ++c) {
+            s[c] = a[k + c];
+            if (t) s[c] += ft * (*t)[k + c];
+            if (p) s[c] += fp * (*p)[k + c];
+        }
+        const double mean = 0.5 * (s[0] + s[1]), half = 0.5 * (s[0] - s[1]);
+        best = std::max(best, mean + std::sqrt(half * half + s[2] * s[2]));
+    }
+    return best;
+}
+
+bool read_face(const std::string &base, double thickness_cm, std::vector<double> faces[2],
+               std::string &why)
+{
+    read_request req;
+    req.units = file_units::kgf_cm;
+    result_set rs;
+    std::string note;
+    if (!read_result_set(base, req, rs, why, note)) return false;
+    faces[0] = face_stresses(rs, false, thickness_cm); // bottom
+    faces[1] = face_stresses(rs, true, thickness_cm);  // top
+    if (faces[0].empty() || faces[1].empty()) {
+        why = base + ": no slab face found";
+        return false;
+    }
+    return true;
+}
+
+std::string fmt(const char *format, double v)
+{
+    char b[64];
+    std::snprintf(b, sizeof b, format, v);
+    return b;
+}
+
+} // namespace
+
+std::vector<placement> design_placements(const description &d)
+{
+    std::vector<placement> out;
+    const design_spec &g = d.design;
+    const auto wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points);
+    const double l0 = d.lengths.front(), width = d.total_width();
+    for (const std::string &axle : axle_types(g)) {
+        double reps = 0, weighted = 0, plain = 0, pressure = 0;
+        int rows = 0;
+        for (const traffic_row &t : g.traffic)
+            if (t.axle == axle) {
+                reps += t.repetitions;
+                weighted += t.repetitions * t.load;
+                plain += t.load;
+                if (rows++ == 0) pressure = t.pressure;
+            }
+        // the footprints of the type's mean load (repetitions weighted), scaled for the others
+        const double reference = reps > 0 ? weighted / reps : plain / rows;
+        const double origin[2] = {0, 0};
+        const std::vector<wheel> shape = template_wheels(axle, reference, pressure, origin);
+        double glen, gwid;
+        group_extent(shape, glen, gwid);
+        for (std::size_t w = 0; w < wander.size(); ++w) {
+            const double offset = wander[w].first;
+            if (offset + gwid > width) continue; // the group would leave the slabs
+            for (const int mode : {0, 1}) {
+                placement p;
+                p.mode = mode;
+                p.axle = axle;
+                p.offset = offset;
+                p.weight = wander[w].second;
+                p.reference = reference;
+                std::vector<double> fronts;
+                if (mode == 0) {
+                    fronts = {l0 / 2 + glen / 2}; // the group centred on the first slab
+                } else {
+                    // one group with its front at the far joint, one with its rear at the near
+                    // end (one group when the slab is too short for two)
+                    fronts = {l0 - joint_clearance};
+                    if (joint_clearance + glen < l0 - joint_clearance - glen)
+                        fronts.push_back(joint_clearance + glen);
+                }
+                for (const double x : fronts) {
+                    const double pos[2] = {x, offset};
+                    for (const wheel &t : template_wheels(axle, reference, pressure, pos))
+                        p.wheels.push_back(t);
+                }
+                out.push_back(p);
+            }
+        }
+    }
+    return out;
+}
+
+void sum_damage(const design_spec &g, double mr, design_result &r)
+{
+    r.damage[0] = r.damage[1] = 0.0;
+    for (damage_term &t : r.terms) {
+        t.ratio = t.stress / mr;
+        t.allowable = allowable_repetitions(g.transfer, t.ratio);
+        t.damage = std::isinf(t.allowable) ? 0.0 : t.repetitions / t.allowable;
+        r.damage[t.mode] += t.damage;
+    }
+    for (int m = 0; m < 2; ++m) r.cracking[m] = cracked_fraction(g.transfer, r.damage[m]);
+}
+
+bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
+                    int jobs, bool quiet, design_result &out, std::string &why)
+{
+    const design_spec &g = d.design;
+    out = design_result{};
+    out.thickness = d.thickness;
+    out.wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points);
+    const double mr = g.mr > 0 ? g.mr : d.mr;
+    if (!(mr > 0)) {
+        why = d.file + ": the design check needs the modulus of rupture ([design] mr)";
+        return false;
+    }
+    if (g.traffic.empty()) {
+        why = d.file + ": the design check needs traffic ([[traffic]] rows)";
+        return false;
+    }
+    const std::vector<placement> places = design_placements(d);
+    if (places.empty()) {
+        why = d.file + ": no axle group fits on the slabs at any wander position";
+        return false;
+    }
+    generated_model probe;
+    if (!build_model(loaded(d, {}, 0), {}, probe, why)) return false;
+    const std::string base = fs::path(d.file).stem().string();
+    const double h_cm = d.thickness * 100.0;
+    // every combination: mode, traffic row, wander position (its placement), climate state
+    struct combo {
+        int place, traffic, climate;
+    };
+    std::vector<combo> combos;
+    for (std::size_t p = 0; p < places.size(); ++p)
+        for (std::size_t t = 0; t < g.traffic.size(); ++t)
+            if (g.traffic[t].axle == places[p].axle)
+                for (std::size_t c = 0; c < g.climate.size(); ++c)
+                    combos.push_back(
+                        {static_cast<int>(p), static_cast<int>(t), static_cast<int>(c)});
+    std::vector<double> stress(combos.size(), std::nan("")); // MPa
+
+    if (!probe.nonlinear) {
+        // linear: on each mesh the self weight, a unit gradient and the placements at their
+        // reference loads as load sets of one analysis (each alone: "body g t"); every
+        // combination superposed. Placements of one mode and axle type share a mesh when it
+        // stays within 1.3 times one placement's nodes; the meshes are analysed jobs at a time.
+        out.superposed = true;
+        std::vector<std::vector<int>> groups;
+        std::map<std::pair<int, std::string>, std::vector<int>> by_kind;
+        for (std::size_t p = 0; p < places.size(); ++p)
+            by_kind[{places[p].mode, places[p].axle}].push_back(static_cast<int>(p));
+        for (const auto &[kind, members] : by_kind) {
+            std::vector<wheel> every;
+            for (int p : members)
+                every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
+            generated_model one, all;
+            const bool share =
+                members.size() > 1 &&
+                build_model(loaded(d, places[members[0]].wheels, 1.0), {}, one, why) &&
+                build_model(loaded(d, {}, 1.0), {}, all, why, &every) &&
+                10 * all.estimated_nodes <= 13 * one.estimated_nodes;
+            if (share)
+                groups.push_back(members);
+            else
+                for (int p : members) groups.push_back({p});
+        }
+        out.analyses = static_cast<int>(groups.size());
+        std::atomic<std::size_t> next{0}, done{0};
+        std::atomic<bool> failed{false};
+        std::mutex lock;
+        auto worker = [&]() {
+            for (std::size_t gi = next++; gi < groups.size() && !failed; gi = next++) {
+                const std::vector<int> &members = groups[gi];
+                std::vector<wheel> every;
+                std::vector<description> sets = {loaded(d, {}, 1.0), loaded(d, {}, 1.0)};
+                std::vector<std::pair<double, double>> body = {{1, 0}, {0, 1}};
+                for (int p : members) {
+                    every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
+                    sets.push_back(loaded(d, places[p].wheels, 1.0));
+                    body.push_back({0, 0});
+                }
+                const std::string mesh_dir = dir + "/mesh" + std::to_string(gi);
+                std::string whyg;
+                const int st =
+                    analyse_on_one_mesh(sets, every, mesh_dir, base, tools, true, whyg, &body);
+                std::vector<double> weight[2], gradient[2];
+                bool ok = (st == pavement_ok || st == pavement_not_converged) &&
+                          read_face(load_set_base(mesh_dir, base, 0), h_cm, weight, whyg) &&
+                          read_face(load_set_base(mesh_dir, base, 1), h_cm, gradient, whyg);
+                for (std::size_t m = 0; ok && m < members.size(); ++m) {
+                    const int p = members[m];
+                    std::vector<double> placed[2];
+                    ok = read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), h_cm,
+                                   placed, whyg);
+                    const int mode = places[p].mode;
+                    for (std::size_t k = 0; ok && k < combos.size(); ++k) {
+                        if (combos[k].place != p) continue;
+                        const double scale =
+                            g.traffic[combos[k].traffic].load / places[p].reference;
+                        const double dt = g.climate[combos[k].climate].difference;
+                        stress[k] =
+                            mpa_per_kgf_cm2 * largest_combined(weight[mode], &gradient[mode], dt,
+                                                               &placed[mode], scale);
+                    }
+                }
+                std::lock_guard<std::mutex> guard(lock);
+                if (!ok) {
+                    why = whyg;
+                    failed = true;
+                    continue;
+                }
+                if (st != pavement_ok) out.in_equilibrium = false;
+                const std::size_t n = ++done;
+                if (!quiet) {
+                    std::printf("pavement: analysis %zu of %zu done (%zu placement(s) on one "
+                                "mesh)\n",
+                                n, groups.size(), members.size());
+                    std::fflush(stdout);
+                }
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
+        for (std::thread &t : pool) t.join();
+        if (failed) return false;
+    } else {
+        // a support that lets go: every combination analysed with its own load and gradient
+        out.analyses = static_cast<int>(combos.size());
+        if (!quiet)
+            std::printf("pavement: the model has a support that lets go in tension: %zu "
+                        "analyses, one per combination, %d at a time\n",
+                        combos.size(), jobs);
+        std::atomic<std::size_t> next{0}, done{0};
+        std::atomic<bool> failed{false};
+        std::mutex lock;
+        auto worker = [&]() {
+            for (std::size_t k = next++; k < combos.size() && !failed; k = next++) {
+                const placement &p = places[combos[k].place];
+                const traffic_row &t = g.traffic[combos[k].traffic];
+                // the footprints of this load: the placement's groups at load t.load
+                std::vector<wheel> wheels = p.wheels;
+                for (wheel &w : wheels) {
+                    const double f = t.load / p.reference;
+                    w.load *= f;
+                    w.length *= std::sqrt(f);
+                    w.width *= std::sqrt(f);
+                }
+                char name[32];
+                std::snprintf(name, sizeof name, "state%05zu", k);
+                generated_model gk;
+                std::string whyk;
+                const int st = analyse(loaded(d, wheels, g.climate[combos[k].climate].difference),
+                                       {}, tools, dir + "/" + name, base, true, gk, whyk);
+                report_data r;
+                if ((st != pavement_ok && st != pavement_not_converged) ||
+                    !report_of_set(dir + "/" + name + "/" + base, d, r, whyk)) {
+                    std::lock_guard<std::mutex> guard(lock);
+                    why = whyk;
+                    failed = true;
+                    continue;
+                }
+                stress[k] =
+                    mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
+                std::lock_guard<std::mutex> guard(lock);
+                if (st != pavement_ok) out.in_equilibrium = false;
+                const std::size_t n = ++done;
+                if (!quiet) {
+                    const int bar = static_cast<int>(40 * n / combos.size());
+                    std::printf("\rpavement: [%s%s] %zu of %zu analyses",
+                                std::string(bar, '#').c_str(), std::string(40 - bar, ' ').c_str(),
+                                n, combos.size());
+                    std::fflush(stdout);
+                }
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
+        for (std::thread &t : pool) t.join();
+        if (!quiet) std::printf("\n");
+        if (failed) return false;
+    }
+
+    for (std::size_t k = 0; k < combos.size(); ++k) {
+        const placement &p = places[combos[k].place];
+        damage_term t;
+        t.mode = p.mode;
+        t.traffic = combos[k].traffic;
+        t.climate = combos[k].climate;
+        for (std::size_t w = 0; w < out.wander.size(); ++w)
+            if (std::fabs(out.wander[w].first - p.offset) < 1e-12) t.wander = static_cast<int>(w);
+        t.stress = stress[k];
+        t.repetitions = g.traffic[combos[k].traffic].repetitions * g.life * p.weight *
+                        g.climate[combos[k].climate].share;
+        out.terms.push_back(t);
+    }
+    sum_damage(g, mr, out);
+    return true;
+}
+
+namespace
+{
+
+const char *const mode_names[2] = {"bottom-up", "top-down"};
+
+std::string transfer_text(const transfer_function &t)
+{
+    switch (t.kind) {
+    case transfer_function::pca:
+        return "PCA (1984): log10 N = 11.737 - 12.077 SR for SR > 0.55; N = (4.2577 / (SR - "
+               "0.4325))^3.268 for 0.45 <= SR <= 0.55; unlimited below 0.45";
+    case transfer_function::me:
+        return "mechanistic-empirical: log10 N = C1 (MR / sigma)^C2 with C1 = " + fmt("%g", t.c1) +
+               ", C2 = " + fmt("%g", t.c2) +
+               "; slabs cracked CRK = 1 / (1 + C4 DI^C5) with C4 = " + fmt("%g", t.c4) +
+               ", C5 = " + fmt("%g", t.c5) + "; total cracking BU + TD - BU TD";
+    case transfer_function::user:
+        return "the description's curve of SR and N (log10 N interpolated linearly in SR)";
+    }
+    return "";
+}
+
+// The check's verdict for one result.
+std::string verdict(const description &d, const design_result &r, bool &passes)
+{
+    const design_spec &g = d.design;
+    if (g.transfer.kind == transfer_function::me) {
+        const double total = total_cracking(r.cracking[0], r.cracking[1]);
+        passes = total <= g.crack_limit;
+        return std::string(passes ? "PASSES" : "FAILS") + ": slabs cracked " +
+               fmt("%.1f", 100 * total) + " % (bottom-up " + fmt("%.1f", 100 * r.cracking[0]) +
+               " %, top-down " + fmt("%.1f", 100 * r.cracking[1]) + " %) against the limit " +
+               fmt("%.1f", 100 * g.crack_limit) + " %";
+    }
+    passes = r.damage[0] <= 1.0 && r.damage[1] <= 1.0;
+    return std::string(passes ? "PASSES" : "FAILS") + ": Miner's sum bottom-up " +
+           fmt("%.4g", r.damage[0]) + ", top-down " + fmt("%.4g", r.damage[1]) + " against 1";
+}
+
+} // namespace
+
+bool write_design_report(const description &d, const std::vector<design_result> &results,
+                         const std::string &path, std::string &why)
+{
+    report_format fm;
+    if (!format_of(path, fm)) {
+        why = "the report's name must end in .html, .md or .csv";
+        return false;
+    }
+    const design_spec &g = d.design;
+    const design_result &r = results.front();
+    const double mr = g.mr > 0 ? g.mr : d.mr;
+    const std::size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
+    const std::string stem = path.substr(0, dot);
+    auto relative = [&slash](const std::string &name) {
+        return slash == std::string::npos ? name : name.substr(slash + 1);
+    };
+    std::vector<std::string> written;
+    struct remover {
+        std::vector<std::string> &names;
+        bool keep = false;
+        ~remover()
+        {
+            if (!keep)
+                for (const std::string &n : names) std::remove(n.c_str());
+        }
+    } cleanup{written};
+
+    std::vector<table> tables;
+    {
+        table t{"Design check", "", {"item", "value"}, {}};
+        bool passes = false;
+        t.rows.push_back({txt("verdict"), txt(verdict(d, r, passes))});
+        t.rows.push_back({txt("slab thickness (m)"), num(r.thickness)});
+        t.rows.push_back({txt("design life (years)"), num(g.life)});
+        t.rows.push_back({txt("modulus of rupture MR (MPa)"), num(mr)});
+        t.rows.push_back({txt("transfer function"), txt(transfer_text(g.transfer))});
+        t.rows.push_back({txt("damage bottom-up (Miner's sum)"), num(r.damage[0])});
+        t.rows.push_back({txt("damage top-down (Miner's sum)"), num(r.damage[1])});
+        if (g.transfer.kind == transfer_function::me) {
+            t.rows.push_back({txt("slabs cracked bottom-up"), num(r.cracking[0], "%.4f")});
+            t.rows.push_back({txt("slabs cracked top-down"), num(r.cracking[1], "%.4f")});
+            t.rows.push_back({txt("slabs cracked in all"),
+                              num(total_cracking(r.cracking[0], r.cracking[1]), "%.4f")});
+        }
+        t.rows.push_back(
+            {txt("stresses"), txt(std::to_string(r.analyses) +
+                                  (r.superposed ? " analyses: on each mesh the self weight, "
+                                                  "a unit gradient and the placements as load "
+                                                  "sets, each combination superposed (a "
+                                                  "linear model)"
+                                                : " analyses, one per combination (a "
+                                                  "support that lets go in tension)"))});
+        if (!r.in_equilibrium)
+            t.rows.push_back({txt("equilibrium"), txt("NOT reached in some analyses")});
+        tables.push_back(t);
+    }
+    {
+        table t{"Traffic",
+                "",
+                {"axle", "load (kN)", "repetitions per year", "tyre pressure (MPa)",
+                 "damage bottom-up", "damage top-down"},
+                {}};
+        for (std::size_t k = 0; k < g.traffic.size(); ++k) {
+            double dm[2] = {0, 0};
+            for (const damage_term &e : r.terms)
+                if (e.traffic == static_cast<int>(k)) dm[e.mode] += e.damage;
+            const traffic_row &tr = g.traffic[k];
+            t.rows.push_back({txt(tr.axle), num(tr.load), num(tr.repetitions), num(tr.pressure),
+                              num(dm[0]), num(dm[1])});
+        }
+        tables.push_back(t);
+    }
+    {
+        table t{"Wheel wander",
+                "Offsets of the outer tyre edge from the slab's longitudinal edge, the normal "
+                "distribution of mean " +
+                    fmt("%g", g.wander_mean) + " m and standard deviation " +
+                    fmt("%g", g.wander_sd) +
+                    " m at discrete points, weights summing to 1 (points off the slab left out).",
+                {"offset (m)", "weight"},
+                {}};
+        for (const auto &w : r.wander) t.rows.push_back({num(w.first), num(w.second, "%.4f")});
+        tables.push_back(t);
+    }
+    {
+        table t{
+            "Temperature states",
+            "",
+            {"difference top - bottom (C)", "share of time", "damage bottom-up", "damage top-down"},
+            {}};
+        for (std::size_t c = 0; c < g.climate.size(); ++c) {
+            double dm[2] = {0, 0};
+            for (const damage_term &e : r.terms)
+                if (e.climate == static_cast<int>(c)) dm[e.mode] += e.damage;
+            t.rows.push_back(
+                {num(g.climate[c].difference), num(g.climate[c].share), num(dm[0]), num(dm[1])});
+        }
+        tables.push_back(t);
+    }
+    for (int m = 0; m < 2; ++m) {
+        table t{std::string("Governing combinations, ") + mode_names[m],
+                m == 0 ? "The axle group centred on the first slab's length at its longitudinal "
+                         "edge; the slab bottom's largest tension (in its plane)."
+                       : "The axle group at both ends of the first slab (its front at the far "
+                         "joint, a second group's rear at the near end); the slab top's largest "
+                         "tension.",
+                {"axle", "load (kN)", "offset (m)", "temperature (C)", "stress (MPa)", "SR",
+                 "repetitions n", "allowable N", "n / N"},
+                {}};
+        std::vector<const damage_term *> sorted;
+        for (const damage_term &e : r.terms)
+            if (e.mode == m) sorted.push_back(&e);
+        std::stable_sort(
+            sorted.begin(), sorted.end(), [](const damage_term *a, const damage_term *b) {
+                return a->damage > b->damage || (a->damage == b->damage && a->stress > b->stress);
+            });
+        for (std::size_t k = 0; k < sorted.size() && k < 10; ++k) {
+            const damage_term &e = *sorted[k];
+            t.rows.push_back({txt(g.traffic[e.traffic].axle), num(g.traffic[e.traffic].load),
+                              num(r.wander[e.wander].first), num(g.climate[e.climate].difference),
+                              num(e.stress), num(e.ratio, "%.3f"), num(e.repetitions),
+                              num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
+                              num(e.damage)});
+        }
+        tables.push_back(t);
+    }
+    if (results.size() > 1) {
+        table t{"Slab thickness",
+                "",
+                {"thickness (m)", "damage bottom-up", "damage top-down", "slabs cracked (ME)",
+                 "verdict"},
+                {}};
+        for (const design_result &x : results) {
+            bool passes = false;
+            const std::string v = verdict(d, x, passes);
+            t.rows.push_back({num(x.thickness), num(x.damage[0]), num(x.damage[1]),
+                              num(g.transfer.kind == transfer_function::me
+                                      ? total_cracking(x.cracking[0], x.cracking[1])
+                                      : std::nan(""),
+                                  "%.4f"),
+                              txt(passes ? "passes" : "fails")});
+        }
+        tables.push_back(t);
+    }
+
+    // plots: damage by axle load, by temperature state, against time, against thickness
+    std::vector<std::pair<std::string, std::string>> figures; // title, file
+    if (fm != report_format::csv) {
+        auto emit = [&](svg_plot &plot, const std::string &suffix, const std::string &title) {
+            const std::string file = stem + suffix;
+            if (!write_svg_plot(plot, file)) return false;
+            written.push_back(file);
+            figures.push_back({title, relative(file)});
+            return true;
+        };
+        svg_plot by_load;
+        by_load.title = "Damage by axle load";
+        by_load.x_label = "axle group load (kN)";
+        by_load.y_label = "damage n / N over the design life";
+        for (const std::string &axle : axle_types(g))
+            for (int m = 0; m < 2; ++m) {
+                svg_series s{axle + ", " + mode_names[m], {}, {}, m == 1, true};
+                std::map<double, double> per_load;
+                for (const damage_term &e : r.terms)
+                    if (e.mode == m && g.traffic[e.traffic].axle == axle)
+                        per_load[g.traffic[e.traffic].load] += e.damage;
+                for (const auto &[load, dmg] : per_load) {
+                    s.x.push_back(load);
+                    s.y.push_back(dmg);
+                }
+                by_load.series.push_back(s);
+            }
+        svg_plot by_temp;
+        by_temp.title = "Damage by temperature state";
+        by_temp.x_label = "temperature difference top - bottom (C)";
+        by_temp.y_label = "damage n / N over the design life";
+        for (int m = 0; m < 2; ++m) {
+            svg_series s{mode_names[m], {}, {}, m == 1, true};
+            std::map<double, double> per;
+            for (const damage_term &e : r.terms)
+                if (e.mode == m) per[g.climate[e.climate].difference] += e.damage;
+            for (const auto &[dt, dmg] : per) {
+                s.x.push_back(dt);
+                s.y.push_back(dmg);
+            }
+            by_temp.series.push_back(s);
+        }
+        svg_plot in_time;
+        const bool me = g.transfer.kind == transfer_function::me;
+        in_time.title = me ? "Slabs cracked against time" : "Damage against time";
+        in_time.x_label = "years";
+        in_time.y_label = me ? "slabs cracked (%)" : "Miner's sum";
+        for (int m = 0; m < 3; ++m) {
+            if (!me && m == 2) break;
+            svg_series s{m < 2 ? mode_names[m] : "in all", {}, {}, m == 1, false};
+            for (int k = 0; k <= 40; ++k) {
+                const double year = g.life * k / 40.0, f = k / 40.0;
+                double v;
+                if (!me)
+                    v = r.damage[m] * f;
+                else if (m < 2)
+                    v = 100 * cracked_fraction(g.transfer, r.damage[m] * f);
+                else
+                    v = 100 * total_cracking(cracked_fraction(g.transfer, r.damage[0] * f),
+                                             cracked_fraction(g.transfer, r.damage[1] * f));
+                s.x.push_back(year);
+                s.y.push_back(v);
+            }
+            in_time.series.push_back(s);
+        }
+        if (!emit(by_load, "_by_load.svg", "Damage by axle load") ||
+            !emit(by_temp, "_by_temperature.svg", "Damage by temperature state") ||
+            !emit(in_time, "_in_time.svg", in_time.title)) {
+            why = "cannot write the plots beside the report";
+            return false;
+        }
+        if (results.size() > 1) {
+            svg_plot by_h;
+            by_h.title =
+                me ? "Slabs cracked against slab thickness" : "Damage against slab thickness";
+            by_h.x_label = "slab thickness (m)";
+            by_h.y_label = me ? "slabs cracked (%)" : "Miner's sum";
+            by_h.log_y = !me;
+            for (int m = 0; m < (me ? 1 : 2); ++m) {
+                svg_series s{me ? "in all" : mode_names[m], {}, {}, m == 1, true};
+                for (const design_result &x : results) {
+                    s.x.push_back(x.thickness);
+                    s.y.push_back(me ? 100 * total_cracking(x.cracking[0], x.cracking[1])
+                                     : x.damage[m]);
+                }
+                by_h.series.push_back(s);
+            }
+            if (!emit(by_h, "_by_thickness.svg", by_h.title)) {
+                why = "cannot write the plots beside the report";
+                return false;
+            }
+        }
+    }
+    atomic_file out;
+    if (!out.open(path)) {
+        why = "cannot create the file";
+        return false;
+    }
+    std::FILE *f = out.stream();
+    write_document_start(f, fm, "Fatigue design check: " + fs::path(d.file).stem().string());
+    for (const table &t : tables) write_table(f, t, fm);
+    for (const auto &[title, file] : figures) write_figure(f, fm, title, file);
+    write_document_end(f, fm);
+    if (!out.commit()) {
+        why = "write error (disk full or device error)";
+        return false;
+    }
+    cleanup.keep = true;
+    return true;
+}
+
+int design_description(const description &d, const std::vector<double> &thicknesses, int jobs,
+                       const run_settings &s, const chain_tools &tools)
+{
+    const std::string base = fs::path(d.file).stem().string();
+    const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_design" : s.out_dir;
+    std::vector<double> hs = thicknesses;
+    if (hs.empty()) hs.push_back(d.thickness);
+    std::vector<design_result> results;
+    int status = pavement_ok;
+    for (double h : hs) {
+        description dh = d;
+        dh.thickness = h;
+        const std::string sub = hs.size() > 1 ? dir + "/h" + fmt("%.4f", h) : dir;
+        if (!s.quiet && hs.size() > 1) std::printf("pavement: slab thickness %.4g m\n", h);
+        design_result r;
+        std::string why;
+        if (!compute_design(dh, tools, sub, jobs, s.quiet, r, why)) {
+            std::fprintf(stderr, "pavement: %s\n", why.c_str());
+            return pavement_failed;
+        }
+        if (!r.in_equilibrium) status = pavement_not_converged;
+        bool passes = false;
+        std::printf("pavement: h = %.4g m: %d analyses%s; %s\n", h, r.analyses,
+                    r.superposed ? " (superposed)" : "", verdict(d, r, passes).c_str());
+        results.push_back(r);
+    }
+    std::string why;
+    for (const char *ext : {"_design.csv", "_design.html"})
+        if (!write_design_report(d, results, dir + "/" + base + ext, why)) {
+            std::fprintf(stderr, "pavement: %s/%s%s: %s\n", dir.c_str(), base.c_str(), ext,
+                         why.c_str());
+            return pavement_failed;
+        }
+    std::printf("pavement: report %s/%s_design.html\n", dir.c_str(), base.c_str());
+    return status;
+}

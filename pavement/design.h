@@ -1,0 +1,65 @@
+// The fatigue design check of a pavement description: the critical placements of each axle
+// group (bottom-up at the mid-slab edge, top-down at both transverse joints) over the wheel
+// wander, the slab stresses for every axle load and temperature state (by superposition on one
+// mesh when the model is linear, by an analysis per state otherwise), Miner's sum of the
+// damage, and the damage report.
+#pragma once
+
+#include "description.h"
+#include "run.h"
+
+#include <string>
+#include <vector>
+
+// A placement of one axle group on the first slab, at its reference load.
+struct placement {
+    int mode = 0;              // 0 bottom-up, 1 top-down
+    std::string axle;          // template
+    double offset = 0;         // outer tyre edge from the slab edge (m)
+    double weight = 1;         // its share of the wander
+    double reference = 0;      // kN: the load the wheels below carry (per group)
+    std::vector<wheel> wheels; // one group (bottom-up) or two (top-down, one at each joint)
+};
+
+// The placements of description d's design check (its traffic's axle types over the wander).
+std::vector<placement> design_placements(const description &d);
+
+// One combination of the damage sum.
+struct damage_term {
+    int mode = 0;           // 0 bottom-up, 1 top-down
+    int traffic = 0;        // row of d.design.traffic
+    int wander = 0;         // index into the wander positions
+    int climate = 0;        // row of d.design.climate
+    double stress = 0;      // MPa: the largest slab tension of the mode's face
+    double ratio = 0;       // stress / MR
+    double repetitions = 0; // n over the design life
+    double allowable = 0;   // N (infinity: unlimited)
+    double damage = 0;      // n / N
+};
+
+struct design_result {
+    double thickness = 0; // m
+    std::vector<damage_term> terms;
+    double damage[2] = {0, 0};   // Miner's sum, bottom-up and top-down
+    double cracking[2] = {0, 0}; // mechanistic-empirical: fraction of slabs cracked
+    int analyses = 0;            // corvane runs made
+    bool superposed = false;     // stresses from unit loads and a unit gradient on one mesh
+    bool in_equilibrium = true;
+    std::vector<std::pair<double, double>> wander; // offsets and weights
+};
+
+// Fills each term's stress ratio, allowable repetitions and damage n / N from its stress and
+// repetitions, and the sums and cracking of both modes (Miner's rule).
+void sum_damage(const design_spec &g, double mr, design_result &r);
+
+// The stresses of every combination and their damage; false with why.
+bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
+                    int jobs, bool quiet, design_result &out, std::string &why);
+
+// Writes the damage report (HTML, Markdown or CSV by the name) with its plots beside it.
+bool write_design_report(const description &d, const std::vector<design_result> &results,
+                         const std::string &path, std::string &why);
+
+// pavement design: the check (and, with thicknesses, one per slab thickness); exit status.
+int design_description(const description &d, const std::vector<double> &thicknesses, int jobs,
+                       const run_settings &s, const chain_tools &tools);

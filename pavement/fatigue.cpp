@@ -1,0 +1,64 @@
+// Fatigue of the slab concrete: transfer functions, cracking, wander positions.
+#include "fatigue.h"
+
+#include <cmath>
+#include <limits>
+
+double allowable_repetitions(const transfer_function &t, double sr)
+{
+    const double unlimited = std::numeric_limits<double>::infinity();
+    switch (t.kind) {
+    case transfer_function::pca:
+        if (sr > 0.55) return std::pow(10.0, 11.737 - 12.077 * sr);
+        if (sr >= 0.45) return std::pow(4.2577 / (sr - 0.4325), 3.268);
+        return unlimited;
+    case transfer_function::me:
+        if (!(sr > 0.0)) return unlimited;
+        return std::pow(10.0, t.c1 * std::pow(1.0 / sr, t.c2));
+    case transfer_function::user: {
+        const auto &c = t.curve;
+        if (c.empty()) return unlimited;
+        if (sr <= c.front().first) return c.front().second >= 1e12 ? unlimited : c.front().second;
+        if (sr >= c.back().first) return c.back().second;
+        for (std::size_t k = 1; k < c.size(); ++k)
+            if (sr <= c[k].first) {
+                const double f = (sr - c[k - 1].first) / (c[k].first - c[k - 1].first);
+                const double a = std::log10(c[k - 1].second), b = std::log10(c[k].second);
+                return std::pow(10.0, a + f * (b - a));
+            }
+        return c.back().second;
+    }
+    }
+    return unlimited;
+}
+
+double cracked_fraction(const transfer_function &t, double di)
+{
+    if (!(di > 0.0)) return 0.0;
+    return 1.0 / (1.0 + t.c4 * std::pow(di, t.c5));
+}
+
+double total_cracking(double bu, double td)
+{
+    return bu + td - bu * td;
+}
+
+std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions)
+{
+    std::vector<std::pair<double, double>> w;
+    if (positions <= 1 || !(sd > 0.0)) {
+        if (mean >= 0.0) w.push_back({mean, 1.0});
+        return w;
+    }
+    double sum = 0.0;
+    for (int k = 0; k < positions; ++k) {
+        const double z = -2.0 + 4.0 * k / (positions - 1);
+        const double offset = mean + z * sd;
+        if (offset < 0.0) continue; // off the slab
+        const double weight = std::exp(-0.5 * z * z);
+        w.push_back({offset, weight});
+        sum += weight;
+    }
+    for (auto &p : w) p.second /= sum;
+    return w;
+}

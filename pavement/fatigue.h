@@ -1,0 +1,36 @@
+// Fatigue of the slab concrete: the transfer functions from the stress ratio to the allowable
+// repetitions, Miner's sum, the mechanistic-empirical cracking, and the lateral wander of the
+// wheels. Pure functions, no files.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// The transfer function of a design check and its constants.
+struct transfer_function {
+    enum kind_t { pca, me, user } kind = pca;
+    // mechanistic-empirical: log10 N = c1 (MR / sigma)^c2, cracking = 1 / (1 + c4 DI^c5)
+    double c1 = 2.0, c2 = 1.22, c4 = 1.0, c5 = -1.98;
+    std::vector<std::pair<double, double>> curve; // user: (SR, N), SR ascending
+};
+
+// Allowable repetitions at the stress ratio sr = sigma / MR; +infinity when unlimited.
+//   PCA (1984): log10 N = 11.737 - 12.077 SR for SR > 0.55; N = (4.2577 / (SR - 0.4325))^3.268
+//     for 0.45 <= SR <= 0.55; unlimited below 0.45.
+//   ME: log10 N = c1 (1 / SR)^c2 (unlimited for SR <= 0).
+//   user: log10 N interpolated linearly in SR between the curve's points; below the first
+//     point unlimited when its N is 1e12 or more, else that N; above the last point its N.
+double allowable_repetitions(const transfer_function &t, double sr);
+
+// Percent of slabs cracked (as a fraction) for the damage di: 1 / (1 + c4 di^c5), 0 for di 0.
+double cracked_fraction(const transfer_function &t, double di);
+
+// Bottom-up and top-down cracking combined: bu + td - bu td.
+double total_cracking(double bu, double td);
+
+// Discrete lateral positions of the wheels: offsets of the outer tyre edge from the slab edge
+// (m) with their weights, sum 1. `positions` points at mean + z sd for z evenly spaced over
+// [-2, 2] (one point: the mean), weighted by the normal density; points with a negative offset
+// (off the slab) are left out and the weights of the others scaled to sum 1.
+std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions);

@@ -1,0 +1,160 @@
+// The fatigue design check: transfer functions against published values, Miner's sum by hand,
+// the wander's weights, and the superposed stresses against a direct analysis.
+#include "design.h"
+#include "fatigue.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace test_support;
+
+// The PCA (1984) fatigue relation against the table of the PCA / IRC worked example (its
+// stress ratios are rounded to three digits: 3 % on N), the guide's function and cracking.
+TEST(Fatigue, TransferFunctionsAgainstPublishedValues)
+{
+    transfer_function pca;
+    const struct {
+        double sr, n;
+    } table[] = {{0.656, 6513}, {0.567, 77933}, {0.545, 143689}, {0.523, 290566}, {0.458, 18.9e6}};
+    for (const auto &row : table)
+        EXPECT_NEAR(allowable_repetitions(pca, row.sr), row.n, 0.03 * row.n) << row.sr;
+    EXPECT_TRUE(std::isinf(allowable_repetitions(pca, 0.449)));
+    // the two branches meet at SR 0.55 within the formula's own rounding
+    EXPECT_NEAR(allowable_repetitions(pca, 0.5501), allowable_repetitions(pca, 0.55), 0.1 * 2e4);
+
+    transfer_function me;
+    me.kind = transfer_function::me;
+    // log10 N = 2.0 (1 / 0.5)^1.22 = 4.659: N = 4.56e4
+    EXPECT_NEAR(allowable_repetitions(me, 0.5), 4.56e4, 0.01 * 4.56e4);
+    EXPECT_NEAR(cracked_fraction(me, 1.0), 0.5, 1e-12); // DI 1: half the slabs cracked
+    EXPECT_NEAR(cracked_fraction(me, 0.1), 1 / (1 + std::pow(0.1, -1.98)), 1e-12);
+    EXPECT_EQ(cracked_fraction(me, 0.0), 0.0);
+    EXPECT_NEAR(total_cracking(0.2, 0.1), 0.28, 1e-12);
+
+    transfer_function user;
+    user.kind = transfer_function::user;
+    user.curve = {{0.4, 1e12}, {0.6, 1e6}, {0.8, 1e3}};
+    EXPECT_TRUE(std::isinf(allowable_repetitions(user, 0.3)));
+    EXPECT_NEAR(allowable_repetitions(user, 0.5), 1e9, 1e-6 * 1e9); // halfway in log10 N
+    EXPECT_NEAR(allowable_repetitions(user, 0.7), std::pow(10.0, 4.5), 1e-6 * 3.2e4);
+    EXPECT_NEAR(allowable_repetitions(user, 0.9), 1e3, 1e-9);
+}
+
+// Miner's sum by hand: SR 0.6 and 0.5 with n = 1000 and 10000, PCA: N = 10^(11.737 - 7.2462) =
+// 30 963 and (4.2577 / 0.0675)^3.268 = 7.62e5, D = 0.0323 + 0.0131 = 0.0454; SR 0.4 adds nothing.
+TEST(Fatigue, MinersSumByHand)
+{
+    design_spec g;
+    design_result r;
+    const double mr = 5.0;
+    r.terms = {{0, 0, 0, 0, 3.0, 0, 1000, 0, 0},
+               {0, 0, 0, 0, 2.5, 0, 10000, 0, 0},
+               {0, 0, 0, 0, 2.0, 0, 1e9, 0, 0},
+               {1, 0, 0, 0, 3.0, 0, 500, 0, 0}};
+    sum_damage(g, mr, r);
+    EXPECT_NEAR(r.terms[0].allowable, 30963, 0.001 * 30963);
+    EXPECT_NEAR(r.terms[1].allowable, 7.62e5, 0.005 * 7.62e5);
+    EXPECT_EQ(r.terms[2].damage, 0.0);
+    EXPECT_NEAR(r.damage[0], 1000 / 30963.0 + 10000 / 7.62e5, 0.005 * 0.0454);
+    EXPECT_NEAR(r.damage[1], 500 / 30963.0, 0.001 * 0.016);
+}
+
+// The wander: points at mean + z sd, z evenly over [-2, 2], weights of the normal density
+// summing to 1, the point off the slab (a negative offset) left out.
+TEST(Fatigue, WanderPositionsAndWeights)
+{
+    const auto w = wander_positions(0.45, 0.25, 5);
+    ASSERT_EQ(w.size(), 4u); // 0.45 - 0.5 < 0 is off the slab
+    const double e0 = 1.0, e1 = std::exp(-0.5), e2 = std::exp(-2.0), sum = e0 + 2 * e1 + e2;
+    EXPECT_NEAR(w[0].first, 0.20, 1e-12);
+    EXPECT_NEAR(w[1].second, e0 / sum, 1e-12);
+    EXPECT_NEAR(w[3].second, e2 / sum, 1e-12);
+    double total = 0;
+    for (const auto &p : w) total += p.second;
+    EXPECT_NEAR(total, 1.0, 1e-12);
+    EXPECT_EQ(wander_positions(0.3, 0.25, 1).size(), 1u);
+}
+
+// A linear model: each combination's stress superposed from the self weight, the unit gradient
+// and the placement at its reference load equals the largest slab tension of a direct analysis
+// of that load (scaled, on the same footprints) and that gradient.
+TEST(Fatigue, SuperpositionMatchesADirectAnalysis)
+{
+    scratch_dir dir("pavement_design");
+    const std::string common = R"([slabs]
+lengths = [3.0]
+widths = [3.0]
+thickness = 0.2
+E = 30000
+density = 2.4
+[foundation]
+k = 80
+[mesh]
+size = 0.3
+size_near_loads = 0.1
+elements_through_slab = 2
+)";
+    write_text(dir.file("d.toml"), common + R"([design]
+mr = 4.5
+[[traffic]]
+axle = "single"
+load = 60
+repetitions = 1000
+[[traffic]]
+axle = "single"
+load = 100
+repetitions = 1000
+[wander]
+mean = 0.3
+positions = 1
+[[climate]]
+difference = 12
+share = 1
+)");
+    description d;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(read_description(dir.file("d.toml"), d, errors)) << errors.front();
+    chain_tools tools;
+    std::string why;
+    ASSERT_TRUE(find_tools(PAVEMENT, tools, why)) << why;
+    design_result r;
+    ASSERT_TRUE(compute_design(d, tools, dir.file("design"), 1, true, r, why)) << why;
+    EXPECT_TRUE(r.superposed);
+    // the bottom-up term of the 100 kN row: its placement (reference load 80 kN, the mean)
+    const std::vector<placement> places = design_placements(d);
+    const placement *bu = nullptr;
+    for (const placement &p : places)
+        if (p.mode == 0) bu = &p;
+    ASSERT_NE(bu, nullptr);
+    EXPECT_NEAR(bu->reference, 80, 1e-9);
+    const damage_term *term = nullptr;
+    for (const damage_term &t : r.terms)
+        if (t.mode == 0 && t.traffic == 1) term = &t;
+    ASSERT_NE(term, nullptr);
+    // the direct analysis: the placement's tyres carrying 100 kN in all, the gradient 12 C
+    std::string wheels;
+    for (const wheel &w : bu->wheels)
+        wheels += (wheels.empty() ? "" : ", ") + std::string("[") + std::to_string(w.x) + ", " +
+                  std::to_string(w.y) + ", " + std::to_string(w.length) + ", " +
+                  std::to_string(w.width) + "]";
+    write_text(dir.file("direct.toml"), common + "[[loads]]\nwheels = [" + wheels +
+                                            "]\nload = 100\n[temperature]\ndifference = 12\n");
+    // on the design's mesh: the bottom-up placements of this axle share one grid, refined under
+    // their tyres, which the direct model is given too
+    description direct;
+    ASSERT_TRUE(read_description(dir.file("direct.toml"), direct, errors)) << errors.front();
+    std::vector<wheel> every;
+    for (const placement &p : places)
+        if (p.mode == 0) every.insert(every.end(), p.wheels.begin(), p.wheels.end());
+    generated_model g;
+    ASSERT_EQ(analyse(direct, {}, tools, dir.file("direct"), "direct", true, g, why, &every),
+              pavement_ok)
+        << why;
+    report_data rd;
+    ASSERT_TRUE(report_of_set(dir.file("direct") + "/direct", direct, rd, why)) << why;
+    const double expected = rd.max_tension_bottom() * 0.098; // kgf/cm2 to MPa
+    EXPECT_NEAR(term->stress, expected, 1e-4 * expected);
+    EXPECT_NEAR(term->ratio, expected / 4.5, 1e-4);
+}
