@@ -469,6 +469,11 @@ bool read_material_stress_header(const std::string &name, run_record &run)
     return true;
 }
 
+file_units units_of_slab_modulus(double modulus_as_written)
+{
+    return modulus_as_written >= 1.0e5 ? file_units::kgf_cm : file_units::si;
+}
+
 int result_set::material_kind(int m) const
 {
     if (m < 0 || m >= nm) return -1;
@@ -514,7 +519,7 @@ bool read_result_set(const std::string &base, const read_request &request, resul
                          std::to_string(rs.mst.run.units) + ")";
         } else {
             const double e = slab_modulus_raw(rs);
-            rs.units = e >= 1.0e5 ? file_units::kgf_cm : file_units::si;
+            rs.units = units_of_slab_modulus(e);
             char b[200];
             std::snprintf(b, sizeof b,
                           "assumed from the slab's modulus %.6g (concrete: about 3e5 in kgf/cm2, "

@@ -42,6 +42,10 @@ bool read_material_stress_file(const std::string &name, int np, int nm, const do
 // The run record of a per-material stress file's first line; false when there is none.
 bool read_material_stress_header(const std::string &name, run_record &run);
 
+// The units a set's files are written in, judged by the modulus of its slab as the files hold
+// it (concrete: about 3e5 in kgf/cm2, 3e4 in MPa): kgf-cm from 1e5 up, else SI.
+file_units units_of_slab_modulus(double modulus_as_written);
+
 // Everything held in the canonical units kgf and cm, whatever the files' units.
 struct result_set {
     std::string base; // base name the files were formed from

@@ -1,8 +1,10 @@
 #!/bin/bash
 # The viewer's screen tests on a real X server: Xvfb with a window manager (openbox), as a user
 # sees the windows. Usage: screen_tests.sh test_viewer_screen [result-set-base]
+# The grabs the tests keep (progress window, lists, plan view with the key) are written to
+# $SCREEN_SHOTS (default: a screen_shots folder beside the test program).
 set -euo pipefail
-test_bin=$1
+test_bin=$(realpath "$1")
 set_base=${2:-}
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -15,4 +17,7 @@ if command -v openbox >/dev/null; then
     wm=$!
     sleep 1
 fi
+shots=${SCREEN_SHOTS:-$(dirname "$test_bin")/screen_shots}
+mkdir -p "$shots"
+cd "$shots"
 DISPLAY=$display QT_QPA_PLATFORM=xcb SCREEN_SET=$set_base "$test_bin"

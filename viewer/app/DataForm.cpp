@@ -27,6 +27,7 @@ TDataForm::TDataForm(FEMg3D &model_, const display_settings &settings_, const re
       show_message(std::move(show_message_))
 {
     setWindowTitle(QStringLiteral("Numerical Data Form"));
+    close_on_escape(this);
     const listing_fields initial;
 
     auto *keys = new QGridLayout;

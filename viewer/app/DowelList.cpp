@@ -21,6 +21,7 @@ TDowelList1::TDowelList1(FEMg3D &model_, const display_settings &settings_,
       show_message(std::move(show_message_))
 {
     setWindowTitle(QStringLiteral("Dowel Stresses"));
+    close_on_escape(this);
     ListBox1 = new line_list(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     Button1 = new QPushButton(QStringLiteral("Show"), this);

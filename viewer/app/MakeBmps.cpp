@@ -1,5 +1,6 @@
 // "Make bmp files" window: the off-screen image of Make Bmp and Animation, shown as drawn.
 #include "MakeBmps.h"
+#include "form_util.h"
 
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -7,6 +8,7 @@
 TmakeBmpsForm::TmakeBmpsForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Make bmp files"));
+    close_on_escape(this);
     view = new QLabel(this);
     view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);

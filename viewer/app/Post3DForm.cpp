@@ -5,15 +5,22 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <climits>
@@ -23,6 +30,7 @@
 #include "DataForm.h"
 #include "DowelList.h"
 #include "Fatigue.h"
+#include "HelpForm.h"
 #include "MakeBmps.h"
 #include "MsgForm.h"
 #include "RangeDlg.h"
@@ -30,8 +38,12 @@
 #include "ViewDlg0.h"
 #include "fem3d.h"
 #include "graph.h"
+#include "legend.h"
 #include "message_box.h"
+#include "navigate.h"
+#include "pavement_version.h"
 #include "qt_canvas.h"
+#include "result_set.h"
 
 // ---------------------------------------------------------------------------------------------
 // Plain logic
@@ -63,6 +75,12 @@ std::string display_panel_text(bool overlay_draw)
 {
     // "Claer" is the fixed text as users know it: kept
     return overlay_draw ? "Display state = [Overlay mode] ;" : "Display state = [Claer mode] ;";
+}
+
+std::string input_units_text(bool si_input, units_source source)
+{
+    return std::string("Files: ") + (si_input ? "SI" : "kgf-cm") +
+           (source == units_source::assumed ? " (assumed)" : "");
 }
 
 int frame_number(double t)
@@ -114,12 +132,17 @@ animation_plan plan_animation(float dt, float interval, float end)
 // ---------------------------------------------------------------------------------------------
 // Drawing surfaces
 
-// The client area below the menu: paints the window's picture and white around it. It never
-// draws the model itself.
+// The client area below the menu: paints the window's picture and white around it, and passes
+// the mouse to the window (drag to turn, shift- or middle-drag to move, wheel to zoom, double
+// click to fit). It never draws the model itself.
 class picture_view : public QWidget
 {
   public:
-    picture_view(const QImage &image, QWidget *parent) : QWidget(parent), image(image) {}
+    picture_view(const QImage &image, TPost3DForm *form, QWidget *parent)
+        : QWidget(parent), image(image), form(form)
+    {
+        setObjectName(QStringLiteral("picture"));
+    }
 
   protected:
     void paintEvent(QPaintEvent *) override
@@ -128,13 +151,111 @@ class picture_view : public QWidget
         p.fillRect(rect(), Qt::white);
         p.drawImage(0, 0, image);
     }
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        last = e->position().toPoint();
+        pan = e->button() == Qt::MiddleButton || (e->modifiers() & Qt::ShiftModifier);
+        dragging = e->button() == Qt::LeftButton || e->button() == Qt::MiddleButton;
+        if (dragging) setCursor(pan ? Qt::SizeAllCursor : Qt::ClosedHandCursor);
+    }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        if (!dragging) return;
+        const QPoint p = e->position().toPoint(), d = p - last;
+        last = p;
+        if (!d.isNull()) form->view_drag(d.x(), d.y(), pan);
+    }
+    void mouseReleaseEvent(QMouseEvent *) override
+    {
+        dragging = false;
+        unsetCursor();
+    }
+    void mouseDoubleClickEvent(QMouseEvent *e) override
+    {
+        if (e->button() == Qt::LeftButton) form->view_fit();
+    }
+    void wheelEvent(QWheelEvent *e) override
+    {
+        const double steps = e->angleDelta().y() / 120.0; // one notch: 15 degrees, 120 units
+        if (steps != 0.0) form->view_wheel(steps, e->position().toPoint());
+        e->accept();
+    }
 
   private:
     const QImage &image;
+    TPost3DForm *form;
+    QPoint last;
+    bool dragging = false, pan = false;
 };
 
 namespace
 {
+
+struct menu_item_help {
+    const char *name; // the item's handler name without "Click"
+    const char *tip;  // the status tip
+    const char *keys; // the shortcut, or nullptr
+};
+const menu_item_help menu_help[] = {
+    {"Open1", "Open a result set: BASE.pin with BASE.out, .dwi, .dwo and .dyn", "Ctrl+O"},
+    {"Animation1", "A picture of every output time of a dynamic run (BASEnnnnnnnn.bmp)", nullptr},
+    {"Export1", "Write the mesh and the nodal results as a VTK file", "Ctrl+E"},
+    {"MakeBmp1", "Save the current graph as BASE<graph name>.bmp", "Ctrl+S"},
+    {"Exit1", "End the program", "Ctrl+Q"},
+    {"Mesh1", "The mesh in its material colours", "Ctrl+M"},
+    {"Displacement1", "The deformed shape, magnified as Option > Scale says", "Ctrl+D"},
+    {"Sx1", "Contours of the normal stress along x", nullptr},
+    {"Sy1", "Contours of the normal stress along y", nullptr},
+    {"Sz1", "Contours of the normal stress along z", nullptr},
+    {"Syz1", "Contours of the shear stress in the y-z plane", nullptr},
+    {"Szx1", "Contours of the shear stress in the z-x plane", nullptr},
+    {"Sxy1", "Contours of the shear stress in the x-y plane", nullptr},
+    {"Ex1", "Contours of the normal strain along x", nullptr},
+    {"Ey1", "Contours of the normal strain along y", nullptr},
+    {"Ez1", "Contours of the normal strain along z", nullptr},
+    {"Eyz1", "Contours of the shear strain in the y-z plane", nullptr},
+    {"Ezx1", "Contours of the shear strain in the z-x plane", nullptr},
+    {"Exy1", "Contours of the shear strain in the x-y plane", nullptr},
+    {"S11", "Contours of the smallest principal stress", nullptr},
+    {"S21", "Contours of the middle principal stress", nullptr},
+    {"S31", "Contours of the largest principal stress (tension is positive)", nullptr},
+    {"FI1", "Contours of the fatigue index (Option > Fatigue sets its constants)", nullptr},
+    {"Max1", "Bars of the largest principal stress at each solid's centre", nullptr},
+    {"Middle1", "Bars of the middle principal stress at each solid's centre", nullptr},
+    {"Minimum1", "Bars of the smallest principal stress at each solid's centre", nullptr},
+    {"All1", "Bars of all three principal stresses at each solid's centre", nullptr},
+    {"Bending1", "The bending stress along each dowel bar", nullptr},
+    {"Shear1", "The shear stress along each dowel bar", nullptr},
+    {"List", "List nodal results on planes or along a line, and save them", "Ctrl+L"},
+    {"Dowel1", "List the stresses along each dowel bar, and save them", nullptr},
+    {"Range", "Choose the material and the box of elements drawn", "Ctrl+R"},
+    {"View1", "Eye position, projection distance and light; plan and side views", nullptr},
+    {"Scale1", "Displacement magnification, contour range and bands, bar scales", nullptr},
+    {"Allelements1", "Draw the faces inside the model as well", nullptr},
+    {"kgfcm1", "Show lengths in cm and stresses in kgf/cm2", nullptr},
+    {"SI1", "Show lengths in m and stresses in MPa", nullptr},
+    {"Binary1", "Read the binary form of the result files at the next Open", nullptr},
+    {"Fatigue1", "The fatigue index: its constants, the flexural strength, the repetitions",
+     nullptr},
+    {"Wire1", "Element edges over the faces", nullptr},
+    {"Black1", "Element edges in black", nullptr},
+    {"Gray1", "Element edges in grey", nullptr},
+    {"NoWIre1", "No element edges over the faces", nullptr},
+    {"SmoothCnt1", "Contours shaded smoothly instead of in bands", nullptr},
+    {"SIInputdata1",
+     "Checked: the result files hold SI values (m, MPa); else kgf-cm. For the next "
+     "Open",
+     nullptr},
+    {"OverlayDraw1", "Draw the next graph over the current picture", nullptr},
+    {"Legend1", "A key beside the picture: colours, values, scales and the axes", "Ctrl+K"},
+    {"PerMaterial1", "Contours from each material's own nodal means (BASE.mst)", nullptr},
+    {"Wheels1", "The wheel prints (the loaded faces)", nullptr},
+    {"None1", "Do not draw the wheel prints", nullptr},
+    {"Frame1", "Draw the wheel prints", nullptr},
+    {"Filled1", "Draw the wheel prints", nullptr},
+    {"Guide1", "The menus, the mouse, the units and the keys on one page", "F1"},
+    {"About1", "The program and its version", nullptr},
+};
 
 QByteArray file_name(const std::string &name)
 {
@@ -150,7 +271,7 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     : QMainWindow(parent), model(m), unit_mode(options.unit_mode)
 {
     files.base_name = options.base_name;
-    view = new picture_view(picture, this);
+    view = new picture_view(picture, this, this);
     setCentralWidget(view);
     build_menu();
     // The four panels are at least their fixed widths and as wide as their texts; the last
@@ -160,6 +281,18 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
         panel[i]->setMinimumWidth(status_panel_width[i]);
         statusBar()->addWidget(panel[i], i == 3 ? 1 : 0);
     }
+    // the result files' units as the window reads them, at the right end of the bar
+    input_panel = new QLabel(this);
+    input_panel->setObjectName(QStringLiteral("input_units"));
+    input_panel->setToolTip(
+        QStringLiteral("Units of the result files as read: -U 1 (kgf-cm) or -U 2 (SI) states them; "
+                       "Option > SI Input data sets them for the next Open"));
+    statusBar()->addPermanentWidget(input_panel);
+    input_units = unit_mode != 0 ? units_source::option : units_source::assumed;
+    redraw_timer = new QTimer(this);
+    redraw_timer->setSingleShot(true);
+    redraw_timer->setInterval(15);
+    connect(redraw_timer, &QTimer::timeout, this, &TPost3DForm::redraw_view);
     panel_font_size = panel[0]->font().pointSizeF();
     open_file_dialog = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
@@ -314,9 +447,23 @@ void TPost3DForm::build_menu()
     add_item(option, "PerMaterial1", "Per-material averaging", &TPost3DForm::PerMaterial1Click,
              true);
     QMenu *wheels = option->addMenu(QStringLiteral("W&heels"));
+    items.emplace_back("Wheels1", wheels->menuAction());
     add_item(wheels, "None1", "None", &TPost3DForm::None1Click, true);
     add_item(wheels, "Frame1", "Frame", &TPost3DForm::Frame1Click, true);
     add_item(wheels, "Filled1", "Filled", &TPost3DForm::Filled1Click, true);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add_item(help, "Guide1", "&Guide", &TPost3DForm::Guide1Click);
+    add_item(help, "About1", "&About ostrine", &TPost3DForm::About1Click);
+
+    // what each command does, shown in the status bar while the menu item is under the mouse,
+    // and the keys of the frequent ones
+    for (const menu_item_help &h : menu_help) {
+        QAction *a = item(h.name);
+        if (!a) continue;
+        a->setStatusTip(QString::fromLatin1(h.tip));
+        if (h.keys) a->setShortcut(QKeySequence(QString::fromLatin1(h.keys)));
+    }
 }
 
 QAction *TPost3DForm::item(const char *name) const
@@ -350,6 +497,8 @@ void TPost3DForm::refresh_status()
     panel[1]->setText(QString::fromStdString(graph_panel_text(graph_type)));
     panel[2]->setText(QString::fromStdString(unit_panel_text(settings.unit_text_si)));
     panel[3]->setText(QString::fromStdString(display_panel_text(settings.overlay_draw)));
+    input_panel->setText(
+        QString::fromStdString(input_units_text(settings.in_stress_factor != 1.0f, input_units)));
     fit_status_panels();
 }
 
@@ -358,7 +507,13 @@ void TPost3DForm::fit_status_panels()
     // Every panel shows its whole text: each is as wide as its text (and at least its fixed
     // width); when the four do not fit in the bar, their font shrinks until they do (to 6 pt).
     const int padding = 12;
-    const int available = std::max(1, statusBar()->width() - 28); // margins and size grip
+    // margins and size grip, and the input-units panel at the right end
+    const int available = std::max(
+        1, statusBar()->width() - 28 -
+               (input_panel
+                    ? QFontMetrics(input_panel->font()).horizontalAdvance(input_panel->text()) +
+                          padding
+                    : 0));
     QFont font = panel[0]->font();
     double size = panel_font_size;
     for (;; size -= 0.5) {
@@ -382,6 +537,8 @@ void TPost3DForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     if (panel[0]) fit_status_panels();
+    // the picture follows the window (not in overlay mode, whose pictures would be lost)
+    if (!settings.overlay_draw) schedule_redraw();
 }
 
 void TPost3DForm::announce_written(const std::string &path)
@@ -420,11 +577,45 @@ void TPost3DForm::initForm()
 {
     if (files.base_name.empty()) return;
     form_result_names(files, files.base_name);
+    if (unit_mode == 0) {
+        // the units as corvane read the files, when it recorded them beside the set
+        run_record run;
+        if (read_material_stress_header(material_stress_name(files.base_name), run) &&
+            (run.units == 1 || run.units == 2)) {
+            item("SIInputdata1")->setChecked(run.units == 2);
+            set_input_factors(settings, run.units == 2);
+            input_units = units_source::recorded;
+        }
+    }
     if (load_current_files()) {
+        if (unit_mode == 0 && input_units == units_source::assumed) settle_start_units();
         graph_type = 0;
         redraw_graph();
     }
     view->update();
+}
+
+void TPost3DForm::settle_start_units()
+{
+    const bool si = item("SIInputdata1")->isChecked();
+    const int looks = guess_file_units(model, settings.in_stress_factor);
+    if (looks != 0 && (looks == 2) != si) {
+        // the slab's modulus says the other units: ask, as File > Open does
+        const int answer =
+            message_box(this, QStringLiteral(" Is the data file written in SI uint?"),
+                        QStringLiteral("Data unit confirmation "), mb_yes_no | mb_icon_question);
+        item("SIInputdata1")->setChecked(answer == id_yes);
+        set_input_factors(settings, answer == id_yes);
+        input_units = units_source::answer;
+        if ((answer == id_yes) != si && !load_current_files()) return;
+    }
+    refresh_status();
+    if (input_units == units_source::assumed)
+        statusBar()->showMessage(
+            QStringLiteral("The result files' units were not given: read as ") +
+                (si ? QStringLiteral("SI (m, MPa)") : QStringLiteral("kgf-cm")) +
+                QStringLiteral(". Start with -U 1 (kgf-cm) or -U 2 (SI) to state them."),
+            15000);
 }
 
 bool TPost3DForm::load_files()
@@ -464,7 +655,8 @@ bool TPost3DForm::load_current_files()
     if (!load_files()) return false;
     const QSize s = surface_size();
     result_set_open = 1;
-    settle_after_open(model, settings, s.width(), s.height());
+    // the model fits the area left of the key when the legend is on
+    settle_after_open(model, settings, model_area_width(settings, s.width()), s.height());
     if (settings.per_material) load_material_values();
     refresh_status();
     return true;
@@ -484,6 +676,7 @@ void TPost3DForm::Open1Click()
             message_box(this, QStringLiteral(" Is the data file written in SI uint?"),
                         QStringLiteral("Data unit confirmation "), mb_yes_no | mb_icon_question);
         item("SIInputdata1")->setChecked(answer == id_yes);
+        input_units = units_source::answer;
     }
     set_input_factors(settings, item("SIInputdata1")->isChecked());
     const std::string chosen = path.toStdString();
@@ -619,6 +812,98 @@ void TPost3DForm::Legend1Click()
 {
     settings.legend = !settings.legend;
     item("Legend1")->setChecked(settings.legend);
+    if (!result_set_open) return;
+    // the model is fitted again to the area the key leaves (or gives back), and redrawn
+    const QSize s = surface_size();
+    model.resize_surface(model_area_width(settings, s.width()), s.height());
+    model.fit_to_box();
+    schedule_redraw();
+}
+
+void TPost3DForm::Guide1Click()
+{
+    if (!HelpForm) HelpForm = new THelpForm(this);
+    show_form(HelpForm, this);
+}
+
+void TPost3DForm::About1Click()
+{
+    message_box(this,
+                QStringLiteral("ostrine ") + QStringLiteral(PAVEMENT_VERSION) +
+                    QStringLiteral("\n\nThe results viewer of the pavement analysis suite: meshes, "
+                                   "deformed shapes, stress contours, principal stresses and dowel "
+                                   "stresses of the result sets that tarnel and corvane write.\n\n"
+                                   "Help > Guide (F1) explains the menus and the mouse."),
+                QStringLiteral("About ostrine"), mb_ok | mb_icon_information);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse on the picture
+
+QWidget *TPost3DForm::picture_widget() const
+{
+    return view;
+}
+
+void TPost3DForm::view_drag(int dx, int dy, bool pan)
+{
+    if (!result_set_open) return;
+    if (pan) {
+        pan_view(model, dx, dy);
+    } else {
+        orbit_view(model, -orbit_radians_per_pixel * static_cast<float>(dx),
+                   orbit_radians_per_pixel * static_cast<float>(dy));
+        faces_stale = true;
+    }
+    schedule_redraw();
+}
+
+void TPost3DForm::view_wheel(double steps, QPoint at)
+{
+    if (!result_set_open) return;
+    zoom_view(model, static_cast<float>(std::pow(1.15, steps)), at.x(), at.y());
+    faces_stale = true;
+    schedule_redraw();
+}
+
+void TPost3DForm::view_fit()
+{
+    if (!result_set_open) return;
+    const QSize s = surface_size();
+    model.resize_surface(model_area_width(settings, s.width()), s.height());
+    fit_view(model);
+    schedule_redraw();
+}
+
+bool TPost3DForm::redraw_pending() const
+{
+    return redraw_timer && redraw_timer->isActive();
+}
+
+void TPost3DForm::schedule_redraw()
+{
+    if (redraw_timer && result_set_open && graph_type >= 0) redraw_timer->start();
+}
+
+void TPost3DForm::redraw_view()
+{
+    if (!result_set_open || graph_type < 0) return;
+    if (faces_stale) {
+        // projected again; the progress window stays closed for a turn of the view
+        progress_sink *progress = model.progress;
+        model.progress = nullptr;
+        model.build_faces();
+        model.progress = progress;
+        faces_stale = false;
+    }
+    const bool overlay = settings.overlay_draw;
+    settings.overlay_draw = false;
+    picture = QImage(surface_size(), QImage::Format_RGB32);
+    draw_onto(picture, false);
+    settings.overlay_draw = overlay;
+    refresh_status();
+    view->update();
+    if (ViewOpDlg && ViewOpDlg->isVisible()) ViewOpDlg->FormShow();
 }
 
 void TPost3DForm::PerMaterial1Click()
@@ -768,37 +1053,29 @@ void TPost3DForm::All1Click()
 // ---------------------------------------------------------------------------------------------
 // Data and Option menus
 
-// The forms are modeless; showing one refills its fields from the model and the settings.
-static void show_form(QWidget *form)
-{
-    form->show();
-    form->raise();
-    form->activateWindow();
-}
-
 void TPost3DForm::ListClick()
 {
-    show_form(DataForm);
+    show_form(DataForm, this);
 }
 void TPost3DForm::Dowel1Click()
 {
-    show_form(DowelList1);
+    show_form(DowelList1, this);
 }
 void TPost3DForm::RangeClick()
 {
-    show_form(RangeDlg0);
+    show_form(RangeDlg0, this);
 }
 void TPost3DForm::View1Click()
 {
-    show_form(ViewOpDlg);
+    show_form(ViewOpDlg, this);
 }
 void TPost3DForm::Scale1Click()
 {
-    show_form(ScaleDlg0);
+    show_form(ScaleDlg0, this);
 }
 void TPost3DForm::Fatigue1Click()
 {
-    show_form(FatigueDlg);
+    show_form(FatigueDlg, this);
 }
 
 void TPost3DForm::Allelements1Click()
@@ -866,6 +1143,7 @@ void TPost3DForm::SIInputdata1Click()
     QAction *a = item("SIInputdata1");
     a->setChecked(!a->isChecked());
     set_input_factors(settings, a->isChecked());
+    if (unit_mode == 0) input_units = units_source::menu;
     refresh_status();
 }
 

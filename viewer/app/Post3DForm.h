@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -26,6 +27,8 @@ class TDataForm;
 class TDowelList1;
 class TScaleDlg0;
 class TFatigueDlg;
+class THelpForm;
+class QTimer;
 
 // ---------------------------------------------------------------------------------------------
 // Plain logic of the main window, kept free of widgets so it can be tested on its own.
@@ -36,6 +39,18 @@ std::string material_panel_text(int current_material);
 std::string graph_panel_text(int graph_type);
 std::string unit_panel_text(bool unit_text_si);
 std::string display_panel_text(bool overlay_draw);
+
+// Where the window's belief about the result files' units comes from.
+enum class units_source {
+    option,   // -U 1 or -U 2 on the command line
+    answer,   // the user answered the unit question
+    recorded, // as corvane read them, recorded in the per-material stress file
+    menu,     // Option > SI Input data was set before the load
+    assumed,  // nothing said so: the default, which the slab's modulus does not contradict
+};
+// Text of the input-units panel: "Files: SI" or "Files: kgf-cm", with " (assumed)" when nothing
+// stated them.
+std::string input_units_text(bool si_input, units_source source);
 
 // Status panel widths in pixels.
 constexpr int status_panel_width[4] = {115, 220, 290, 50};
@@ -131,6 +146,23 @@ class TPost3DForm : public QMainWindow
     // Option > Per-material averaging: contours from each material's own nodal means (the
     // per-material stress file BASE.mst written by corvane --material-stresses).
     void PerMaterial1Click();
+    // --- Help menu
+    // Help > Guide: the menus, the mouse, the units and the keys in one page.
+    void Guide1Click();
+    // Help > About: the program, its version and the suite it belongs to.
+    void About1Click();
+
+    // --- the mouse on the picture (the same view values as the View dialog)
+    // A drag of (dx, dy) pixels: turns the view, or moves the picture when pan is true.
+    void view_drag(int dx, int dy, bool pan);
+    // A turn of the wheel by steps (positive away from the user: nearer) at pixel at.
+    void view_wheel(double steps, QPoint at);
+    // A double click: the whole range box in the picture.
+    void view_fit();
+    // True while a redraw asked by the mouse, a resize or the legend is still to come.
+    bool redraw_pending() const;
+    // What the input-units panel says and why.
+    units_source input_units = units_source::assumed;
 
     // --- operations used by the other windows
     void refresh_status();
@@ -163,6 +195,7 @@ class TPost3DForm : public QMainWindow
     TScaleDlg0 *ScaleDlg0 = nullptr;
     TFatigueDlg *FatigueDlg = nullptr;
     TmakeBmpsForm *makeBmpsForm = nullptr;
+    THelpForm *HelpForm = nullptr; // Help > Guide, made when first asked
 
     // The window's picture: graph commands draw into it, repaints show it.
     QImage picture;
@@ -175,6 +208,10 @@ class TPost3DForm : public QMainWindow
     QString status_text(int panel) const;
     // The status panels 0..3 themselves (tests measure what they paint).
     QLabel *status_panel(int i) const { return i >= 0 && i < 4 ? panel[i] : nullptr; }
+    // The panel of the input files' units, after the four.
+    QLabel *input_units_panel() const { return input_panel; }
+    // The picture's widget (tests send it the mouse).
+    QWidget *picture_widget() const;
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -203,6 +240,19 @@ class TPost3DForm : public QMainWindow
     bool save_bitmap(const QImage &img, const std::string &name);
     void set_wheel_item(int mode);
     void wheel_click(const char *name, int mode);
+    // Asks for a fresh picture of the current graph soon: the mouse, a resize and the legend
+    // change the view, and several changes in a row make one redraw.
+    void schedule_redraw();
+    // The fresh picture: the faces projected again when the view turned, never drawn over the
+    // earlier picture (it no longer matches); the View dialog shows the new values.
+    void redraw_view();
+    // Start with -F and no -U: the units recorded beside the set, else those assumed, checked
+    // against the slab's modulus; the unit question when the modulus says otherwise.
+    void settle_start_units();
+
+    QLabel *input_panel = nullptr;
+    QTimer *redraw_timer = nullptr;
+    bool faces_stale = false; // the view turned or zoomed since the faces were projected
 
     picture_view *view = nullptr;
     QLabel *panel[4] = {};

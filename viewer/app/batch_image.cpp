@@ -12,6 +12,7 @@
 #include "dialogs.h"
 #include "field_text.h"
 #include "graph.h"
+#include "legend.h"
 #include "qt_canvas.h"
 
 namespace
@@ -94,7 +95,8 @@ void ensure_application()
 
 bool write_graph_picture(FEMg3D &model, display_settings &ds, const picture_options &p)
 {
-    settle_after_open(model, ds, p.width, p.height); // the main window after Open
+    ds.legend = p.legend; // the model is fitted to the area the key leaves
+    settle_after_open(model, ds, model_area_width(ds, p.width), p.height); // as after Open
 
     try {
         apply_dialogs(model, ds, p);
@@ -107,7 +109,6 @@ bool write_graph_picture(FEMg3D &model, display_settings &ds, const picture_opti
     ds.wire_black = p.wire == 1;
     ds.wheel_mode = p.wheel_mode;
     ds.principal_choice = p.principal_choice;
-    ds.legend = p.legend;
     if (p.all_faces) model.show_all_faces = true;
 
     ensure_application();

@@ -34,3 +34,11 @@ std::string field_text(const QLineEdit *edit);
 
 // A one-line text field named name (the form's field name) showing text.
 QLineEdit *make_field(QWidget *parent, const char *name, const QString &text = QString());
+
+// Shows a modeless window of the main window owner above it: where it was when last hidden, else
+// beside the owner (to its right when the screen has room, else over its upper left part),
+// always whole on the owner's screen.
+void show_form(QWidget *form, QWidget *owner);
+
+// Esc closes (hides) the window w, as it does the dialogs.
+void close_on_escape(QWidget *w);

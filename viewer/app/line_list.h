@@ -14,12 +14,15 @@ class line_list_model : public QAbstractListModel
     using QAbstractListModel::QAbstractListModel;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    void set_lines(std::vector<std::string> lines, int row_width);
+    // Replaces every line; row_width and row_height are one row's size in pixels (the widest
+    // line and the font's line height), which stands for every row.
+    void set_lines(std::vector<std::string> lines, int row_width, int row_height);
     const std::vector<std::string> &lines() const { return lines_; }
 
   private:
     std::vector<std::string> lines_;
-    int row_width_ = 0; // pixels of the widest line (fixed-pitch font)
+    int row_width_ = 0;  // pixels of the widest line (fixed-pitch font)
+    int row_height_ = 0; // pixels of one row: the font's line height and a little space
 };
 
 // The list boxes of the data forms: set_lines replaces every line at once; scrolling and
@@ -34,6 +37,13 @@ class line_list : public QListView
     // Text of row i (tests).
     std::string line(int i) const;
 
+  protected:
+    // A new font (the data form sets 9 points) changes every row's height.
+    void changeEvent(QEvent *event) override;
+
   private:
+    int row_height() const;
+    int row_width(const std::vector<std::string> &lines) const;
+
     line_list_model *model_;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -317,21 +318,35 @@ int main(int argc, char **argv)
         units = rs.units;
         if (!opt.report_file.empty() && !build_or_say(rs, note, opt, report))
             return batch_exit_failed;
-    } else if (units == file_units::unknown) {
+    }
+    const bool units_unknown = units == file_units::unknown;
+    set_units(ds, units_unknown ? file_units::si : units);
+
+    auto loaded = std::make_unique<FEMg3D>();
+    loaded->settings = &ds;
+    const bool viewer_outputs = !opt.vtk_file.empty() || !opt.list_file.empty() ||
+                                !opt.dowels_file.empty() || !opt.picture.image_file.empty() ||
+                                !opt.report_file.empty();
+    if (viewer_outputs && !load_set(*loaded, opt, opt.base)) return batch_exit_failed;
+    if (units_unknown && viewer_outputs && guess_file_units(*loaded, ds.in_stress_factor) == 1) {
+        // The slab's modulus is one of kgf/cm2: reading such files as SI would show every
+        // stress about ten times too large. Read them as kgf-cm and say so.
+        std::fprintf(stderr,
+                     "ostrine-batch: %s: the files' units were not given (-U) nor recorded by "
+                     "corvane: the slab's modulus is in kgf/cm2, read as kgf-cm values (give "
+                     "-U 2 for SI files)\n",
+                     opt.base.c_str());
+        set_units(ds, file_units::kgf_cm);
+        loaded = std::make_unique<FEMg3D>();
+        loaded->settings = &ds;
+        if (!load_set(*loaded, opt, opt.base)) return batch_exit_failed;
+    } else if (units_unknown) {
         std::fprintf(stderr,
                      "ostrine-batch: %s: the files' units were not given (-U) nor recorded by "
                      "corvane: read as SI values (give -U 1 for kgf-cm files)\n",
                      opt.base.c_str());
-        units = file_units::si;
     }
-    set_units(ds, units);
-
-    FEMg3D model;
-    model.settings = &ds;
-    const bool viewer_outputs = !opt.vtk_file.empty() || !opt.list_file.empty() ||
-                                !opt.dowels_file.empty() || !opt.picture.image_file.empty() ||
-                                !opt.report_file.empty();
-    if (viewer_outputs && !load_set(model, opt, opt.base)) return batch_exit_failed;
+    FEMg3D &model = *loaded;
 
     int status = batch_exit_ok;
     if (!opt.at.empty()) {

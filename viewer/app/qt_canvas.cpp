@@ -120,6 +120,16 @@ void qt_canvas::polygon(const int *xy, int n)
     paint.drawPolygon(p);
 }
 
+int qt_canvas::text_width(const char *text)
+{
+    return QFontMetrics(paint.font()).horizontalAdvance(QString::fromLatin1(text));
+}
+
+int qt_canvas::text_height()
+{
+    return QFontMetrics(paint.font()).height();
+}
+
 // Each line of the text (split at newlines) below the previous one, on the brush colour unless
 // the brush is clear.
 void qt_canvas::text_out(int x, int y, const char *text)

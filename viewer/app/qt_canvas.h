@@ -31,6 +31,8 @@ class qt_canvas : public canvas
     void rectangle(int x1, int y1, int x2, int y2) override;
     void polygon(const int *xy, int n) override;
     void text_out(int x, int y, const char *text) override;
+    int text_width(const char *text) override;
+    int text_height() override;
 
     QPainter &painter() { return paint; }
 

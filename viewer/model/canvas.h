@@ -2,6 +2,8 @@
 // sink.
 #pragma once
 
+#include <cstring>
+
 // The only raster surface the model draws on. Colours are 24-bit values with red in the
 // low byte and blue in the high byte (0x0000FF red, 0x7F0000 dark blue). Coordinates are pixels,
 // rows growing downward.
@@ -25,6 +27,10 @@ class canvas
     // Closed polygon through n points xy = x0, y0, x1, y1, ...; outlined and filled.
     virtual void polygon(const int *xy, int n) = 0;
     virtual void text_out(int x, int y, const char *text) = 0;
+    // Size in pixels of one line of text as text_out draws it (for laying out keys); surfaces
+    // without a font answer for a 12-pixel sans face.
+    virtual int text_width(const char *text) { return 7 * static_cast<int>(std::strlen(text)); }
+    virtual int text_height() { return 14; }
 };
 
 // Surface of the smooth contour mode: triangles whose colours are interpolated across them,

@@ -171,7 +171,7 @@ void FEMg3D::draw_contour(canvas &cv, int c)
     // Fewer than one division is taken as one band.
     const int divisions = contour_divisions > 0 ? contour_divisions : 1;
     const float dv = (hi - lo) / static_cast<float>(divisions);
-    last_contour = {true, c, lo, hi, divisions};
+    last_contour = {true, c, lo, hi, divisions, vmin, vmax};
 
     for (int i = n_faces - 1; i >= 0; i--) {
         const t_face &fc = def_faces[i];

@@ -57,8 +57,9 @@ class FEMg3D : public t_grph
     struct contour_bands {
         bool valid = false;
         int component = 0;
-        float lo = 0, hi = 0;
+        float lo = 0, hi = 0; // the colour scale's range
         int divisions = 1;
+        float data_min = 0, data_max = 0; // the extremes the circles mark (red min, blue max)
     } last_contour;
     int principal_skip = 1;
 
@@ -189,3 +190,8 @@ class FEMg3D : public t_grph
     void finish_faces();
     bool read_dyn(const char *dyn);
 };
+
+// The units the loaded set's files look written in, judged by the stiffest solid that reaches
+// the top of the model (the slab) as the files hold it: 1 kgf-cm, 2 SI, 0 when no solid reaches
+// the top. in_stress_factor: the factor the set was read with.
+int guess_file_units(const FEMg3D &m, float in_stress_factor);

@@ -67,8 +67,10 @@ void draw_graph(FEMg3D &model, display_settings &ds, canvas &cv, int graph_type,
                 int height, graph_target target)
 {
     const bool image = target == graph_target::image;
+    // with the key, the model is fitted to the area left of its panel
+    const int area = model_area_width(ds, width);
     if (image || !ds.overlay_draw) {
-        model.resize_surface(width, height);
+        model.resize_surface(area, height);
         fill_white(cv, width, height);
     }
     if (image)
@@ -98,10 +100,6 @@ void draw_graph(FEMg3D &model, display_settings &ds, canvas &cv, int graph_type,
         if (image || !ds.overlay_draw) model.draw_mesh(cv, true);
         model.draw_principal(cv, ds.principal_choice);
     }
-    if (ds.legend) { // Option > Legend (off by default): without it the pictures are unchanged
-        const bool contour =
-            (graph_type >= 2 && graph_type <= 13) || (graph_type >= 16 && graph_type <= 19);
-        if (contour) draw_legend(model, ds, cv, width, height);
-        draw_axis_triad(model, cv, height);
-    }
+    // Option > Legend (off by default): without it the pictures are unchanged
+    if (ds.legend) draw_key(model, ds, cv, graph_type, width, height);
 }

@@ -3,9 +3,28 @@
 #include "fem3d.h"
 #include "result_set.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
+
+int guess_file_units(const FEMg3D &m, float in_stress_factor)
+{
+    const int nn = std::min(m.n_nodes, static_cast<int>(m.nodes.size()));
+    if (nn <= 0 || !(in_stress_factor > 0)) return 0;
+    const float top = m.extent[4]; // z max
+    double e_max = 0.0;
+    for (int e = 0; e < m.n_elements; ++e) {
+        const t_elem &el = m.elements[e];
+        if (m.material_kind(el.material) != 0) continue;
+        for (int k = 0; k < 8; ++k)
+            if (el.node[k] >= 0 && el.node[k] < nn &&
+                std::fabs(m.nodes[el.node[k]].coord[2] - top) <= 1e-6f * (1 + std::fabs(top)))
+                e_max = std::fmax(e_max, m.materials[el.material].value[0]);
+    }
+    if (!(e_max > 0)) return 0;
+    return units_of_slab_modulus(e_max / in_stress_factor) == file_units::kgf_cm ? 1 : 2;
+}
 
 void FEMg3D::compute_fatigue(float a, float b, float sa, float r)
 {

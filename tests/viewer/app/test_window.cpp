@@ -4,12 +4,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "DataForm.h"
 #include "DowelList.h"
 #include "Fatigue.h"
+#include "HelpForm.h"
 #include "MakeBmps.h"
 #include "MsgForm.h"
 #include "Post3DForm.h"
@@ -26,6 +31,7 @@
 #include "fem3d.h"
 #include "graph.h"
 #include "message_box.h"
+#include "pavement_version.h"
 #include "qt_canvas.h"
 
 namespace fs = std::filesystem;
@@ -272,6 +278,45 @@ TEST_F(WindowTest, WindowsAreCreatedInOrderAndReachableFromTheMenu)
     w.item("Fatigue1")->trigger();
     EXPECT_TRUE(w.FatigueDlg->isVisible());
     EXPECT_TRUE(messages.empty());
+}
+
+// Every command of the menus says what it does in the status bar; no two share a key; Help >
+// Guide (F1) opens the guide, which names every top menu, and Help > About gives the version.
+TEST_F(WindowTest, EveryCommandHasATipKeysAreUniqueAndHelpAnswers)
+{
+    TPost3DForm &w = make_form();
+    std::vector<std::string> keys, menus;
+    std::function<void(QMenu *)> walk = [&](QMenu *menu) {
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            if (a->menu()) {
+                walk(a->menu());
+                continue;
+            }
+            EXPECT_FALSE(a->statusTip().isEmpty()) << a->text().toStdString();
+            if (!a->shortcut().isEmpty()) keys.push_back(a->shortcut().toString().toStdString());
+        }
+    };
+    for (QAction *top : w.menuBar()->actions()) {
+        menus.push_back(top->text().remove(QLatin1Char('&')).toStdString());
+        if (top->menu()) walk(top->menu());
+    }
+    std::vector<std::string> sorted = keys;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+    for (const char *k : {"Ctrl+O", "Ctrl+S", "Ctrl+Q", "F1"})
+        EXPECT_NE(std::find(keys.begin(), keys.end(), k), keys.end()) << k;
+
+    ASSERT_NE(w.item("Guide1"), nullptr);
+    w.item("Guide1")->trigger();
+    auto *guide = w.findChild<THelpForm *>();
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    const QString html = THelpForm::guide_html();
+    for (const std::string &m : menus) EXPECT_TRUE(html.contains(QString::fromStdString(m))) << m;
+    w.item("About1")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find(PAVEMENT_VERSION), std::string::npos) << messages[0].text;
 }
 
 TEST_F(WindowTest, ExitClosesTheWindow)

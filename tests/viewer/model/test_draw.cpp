@@ -763,7 +763,7 @@ TEST(ContourTriangle, SmoothModeSendsCornerColours)
     m.smooth = nullptr;
 }
 
-TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
+TEST(Legend, ContourKeyBandsBoundsExtremesAndUnitsOnlyWhenAsked)
 {
     FEMg3D m;
     one_face_model(m);
@@ -774,6 +774,9 @@ TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
     for (int i = 0; i < 6; i++) ds.saved_range_box[i] = box[i];
     set_output_units(ds, false); // kgf-cm: stresses as stored
     m.settings = &ds;
+    m.build_view_matrix(); // the default view and a window of one pixel per unit, for the triad
+    m.win_xmax = 640 - 184;
+    m.win_ymax = 400;
     auto texts = [](const line_canvas &cv) {
         std::vector<std::string> t;
         for (const std::string &l : cv.lines)
@@ -790,17 +793,25 @@ TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
     draw_graph(m, ds, cv, 2, 640, 400, graph_target::window);
     const std::vector<std::string> t = texts(cv);
     auto has = [&](const std::string &s) { return std::find(t.begin(), t.end(), s) != t.end(); };
+    // the heading and the units on lines of their own
     EXPECT_TRUE(has("Sx (kgf/cm2)"));
     EXPECT_TRUE(has("kgf-cm units, 20 bands"));
-    // the symmetric range is 1.0001 times the larger extreme: the top and bottom bounds
-    EXPECT_TRUE(has("  3.000e+01")) << cv.lines.size();
-    EXPECT_TRUE(has(" -3.000e+01"));
-    // 21 bounds of 20 bands (the texts of 11 characters)
-    EXPECT_EQ(std::count_if(t.begin(), t.end(),
-                            [](const std::string &x) { return x.size() == 11 && x[8] == '+'; }) +
-                  std::count_if(t.begin(), t.end(),
-                                [](const std::string &x) { return x.size() == 11 && x[8] == '-'; }),
-              21);
+    // the symmetric range is 1.0001 times the larger extreme, 20 bands of 3.0003: bounds to
+    // the step's two digits, the middle one 0 whatever float sums leave there
+    EXPECT_TRUE(has("30.0")) << cv.lines.size();
+    EXPECT_TRUE(has("-30.0"));
+    EXPECT_TRUE(has("0.0"));
+    auto is_bound = [](const std::string &x) {
+        const std::size_t dot = x.find('.');
+        return dot != std::string::npos && dot + 2 == x.size() &&
+               x.find_first_not_of("-0123456789.") == std::string::npos;
+    };
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), is_bound), 21);
+    for (const std::string &x : t) EXPECT_EQ(x.find("e-0"), std::string::npos) << x;
+    // the extremes the circles mark, and what the circles are
+    EXPECT_TRUE(has("max 30.00"));
+    EXPECT_TRUE(has("min 0.00"));
+    EXPECT_TRUE(has("circled in the picture"));
     // each box is coloured as the contour colours its band: by the level above it
     const float lo = -30.003f, hi = 30.003f, dv = (hi - lo) / 20.0f;
     char top[32], bottom[32];
@@ -808,22 +819,33 @@ TEST(Legend, ContourBandsBoundsComponentAndUnitsOnlyWhenAsked)
     std::snprintf(bottom, sizeof bottom, "brush %06X 0", m.value_colour(lo + dv, lo, hi, 1.0f));
     EXPECT_GE(cv.count(top), 1);
     EXPECT_GE(cv.count(bottom), 1);
+    // the key's texts all lie in the panel at the right: x from 640 - 184
+    for (const std::string &l : cv.lines) {
+        if (l.rfind("text ", 0) == 0 && l.find("Contour line") == std::string::npos) {
+            EXPECT_GE(std::stoi(l.substr(5)), 640 - 184) << l;
+        }
+    }
     // the axis triad: at least the two axes that are not along the line of sight
     int axes = 0;
     for (const char *a : {"x", "y", "z"}) axes += has(a) ? 1 : 0;
     EXPECT_GE(axes, 2);
 
-    // SI units: MPa, bounds times 0.098
+    // SI units: MPa, bounds times 0.098 (30.003 x 0.0980665 = 2.942)
     set_output_units(ds, true);
     line_canvas si;
     draw_graph(m, ds, si, 2, 640, 400, graph_target::window);
     const std::vector<std::string> ts = texts(si);
     EXPECT_NE(std::find(ts.begin(), ts.end(), "Sx (MPa)"), ts.end());
-    EXPECT_NE(std::find(ts.begin(), ts.end(), "  2.940e+00"), ts.end());
-    // a mesh picture gets the triad, no legend
+    EXPECT_NE(std::find(ts.begin(), ts.end(), "2.94"), ts.end());
+    // a mesh picture gets its own key: the material's colour, name and modulus
+    // (300 000 kgf/cm2 times the viewer's 0.098 = 29 400 MPa), no contour bands
     line_canvas mesh;
     draw_graph(m, ds, mesh, 0, 640, 400, graph_target::window);
-    for (const std::string &s : texts(mesh)) EXPECT_EQ(s.find("units,"), std::string::npos);
+    const std::vector<std::string> tm = texts(mesh);
+    for (const std::string &x : tm) EXPECT_EQ(x.find("units,"), std::string::npos) << x;
+    EXPECT_NE(std::find_if(tm.begin(), tm.end(),
+                           [](const std::string &x) { return x.find(" 29400") != x.npos; }),
+              tm.end());
 }
 
 // Per-material averaging: with the option on, a face takes its material's own mean from the
