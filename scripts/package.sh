@@ -1,16 +1,18 @@
 #!/bin/bash
 # Builds the Debian package from a Release build (build/package) and checks it: its declared
 # dependencies, and each program's --version from the package unpacked into a scratch root.
-# Writes build/package/pavement-fe_<version>_<arch>.deb.
+# Writes build/package/pavement-fe_<version>_<arch>.deb. The build is a packager's: no tests, no
+# GoogleTest, no benches (BUILD_TESTING=OFF), and everything it builds must build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DBUILD_TESTING=OFF >/dev/null
 programs="tarnel corvane ostrine ostrine-batch"
 # The front end is built when toml++ is found; deps.sh installs it, so it is packaged here.
 grep -q '^tomlplusplus_DIR:PATH=.*-NOTFOUND' build/package/CMakeCache.txt || programs="$programs pavement"
-cmake --build build/package -j "$jobs" --target $programs
+cmake --build build/package -j "$jobs"
 (cd build/package && cpack -G DEB >/dev/null)
 deb=$(ls -t build/package/pavement-fe_*.deb | head -1)
 echo "package: $deb"

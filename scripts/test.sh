@@ -43,7 +43,7 @@ if [ -x scripts/fuzz_smoke.sh ]; then
     echo "== fuzz smoke"
     bash scripts/fuzz_smoke.sh
 fi
-echo "== Debian package (Release build, cpack, unpacked --version check)"
+echo "== Debian package (packager's Release build without tests, cpack, unpacked --version check)"
 bash scripts/package.sh
 
 echo "== formatting (clang-format --dry-run -Werror) and wording"
