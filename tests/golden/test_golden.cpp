@@ -148,6 +148,12 @@ std::vector<golden_case> golden_cases()
          {{"slabs.out", "slabs", "slabs.out", false}, {"slabs.dwo", "slabs", "slabs.dwo", false}},
          1e-5,
          true},
+        // the same with the incompatible-mode brick (stiffer in bending: less deflection)
+        {"slabs_incompatible",
+         {slabs_pin, slabs_dwi},
+         {corvane_slabs + " --element=incompatible"},
+         {{"slabs.out", "slabs_incompatible", "slabs.out"},
+          {"slabs.dwo", "slabs_incompatible", "slabs.dwo"}}},
     };
 }
 
