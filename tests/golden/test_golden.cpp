@@ -154,6 +154,12 @@ std::vector<golden_case> golden_cases()
          {corvane_slabs + " --element=incompatible"},
          {{"slabs.out", "slabs_incompatible", "slabs.out"},
           {"slabs.dwo", "slabs_incompatible", "slabs.dwo"}}},
+        // the joints' secant laws iterated to true equilibrium
+        {"slabs_equilibrium",
+         {slabs_pin, slabs_dwi},
+         {corvane_slabs + " --equilibrium"},
+         {{"slabs.out", "slabs_equilibrium", "slabs.out"},
+          {"slabs.dwo", "slabs_equilibrium", "slabs.dwo"}}},
     };
 }
 
