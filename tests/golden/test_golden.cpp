@@ -160,6 +160,17 @@ std::vector<golden_case> golden_cases()
          {corvane_slabs + " --equilibrium"},
          {{"slabs.out", "slabs_equilibrium", "slabs.out"},
           {"slabs.dwo", "slabs_equilibrium", "slabs.dwo"}}},
+        // a case file of two cases (the second with joints twice as stiff in opening); its
+        // first case is the single run's model, so its files are the single run's numbers too
+        {"slabs_cases",
+         {slabs_pin, slabs_dwi, data_dir / "slabs_cases" / "cases.txt"},
+         {corvane_slabs + " -M cases.txt"},
+         {{"slabs00.out", "slabs_cases", "slabs00.out"},
+          {"slabs01.out", "slabs_cases", "slabs01.out"},
+          {"slabs00.dwo", "slabs_cases", "slabs00.dwo"},
+          {"slabs01.dwo", "slabs_cases", "slabs01.dwo"},
+          {"slabs00.out", "slabs", "slabs.out", false},
+          {"slabs00.dwo", "slabs", "slabs.dwo", false}}},
     };
 }
 
