@@ -7,9 +7,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-4}
 build=${FUZZ_BUILD:-build/fuzz}
-harnesses=(tarnel_description tarnel_cmdline corvane_model corvane_dowel corvane_case
-           corvane_cmdline viewer_text viewer_binary ostrine_cmdline batch_cmdline
-           post_result_set pavement_description)
+# the harnesses as tests/fuzz/harnesses.txt lists them
+mapfile -t harnesses < <(awk '/^[a-z]/ {print $1}' tests/fuzz/harnesses.txt)
 if ! command -v clang++ >/dev/null; then
     echo "fuzz smoke: clang++ not found, skipped" >&2
     exit 0

@@ -1,6 +1,7 @@
 // The shared file conventions: unit factors, material type codes, atomic output.
 #include "atomic_output.h"
 #include "material_code.h"
+#include "test_support.h"
 #include "unit_factors.h"
 
 #include <gtest/gtest.h>
@@ -63,9 +64,8 @@ TEST(Conventions, MaterialTypeCodesTruncateTowardZero)
 
 TEST(Conventions, AtomicOutputKeepsTemporaryNamesWithinTheNameLimit)
 {
-    const fs::path dir = fs::temp_directory_path() / "conventions_atomic";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test_support::scratch_dir scratch("conventions_atomic");
+    const fs::path &dir = scratch.path();
     for (std::size_t length : {10u, 245u, 246u, 250u, 255u}) {
         const std::string name = (dir / std::string(length, 'n')).string();
         const std::string pattern = temporary_pattern(name);
@@ -96,5 +96,4 @@ TEST(Conventions, AtomicOutputKeepsTemporaryNamesWithinTheNameLimit)
     std::getline(in, line);
     EXPECT_EQ(line, "old");
     EXPECT_TRUE(append_in_one_write(name, "more\n"));
-    fs::remove_all(dir);
 }

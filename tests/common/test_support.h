@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace test_support
 {
@@ -54,6 +56,35 @@ class scratch_dir
   private:
     fs::path path_;
 };
+
+// The running test's suite and name, "Suite_Name" (for naming its scratch directories).
+inline std::string current_test_name()
+{
+    const auto *info = testing::UnitTest::GetInstance()->current_test_info();
+    if (!info) return "none";
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char &c : name)
+        if (c == '/') c = '_'; // parameterized tests
+    return name;
+}
+
+// A unique scratch directory named after tag that lives until the test program ends (for
+// helpers that hand out a path rather than an owner); removed then with everything in it.
+inline std::string scratch_path(const std::string &tag)
+{
+    static std::vector<std::unique_ptr<scratch_dir>> kept;
+    kept.push_back(std::make_unique<scratch_dir>(tag));
+    return kept.back()->path().string();
+}
+
+// The lines of text, without their line ends.
+inline std::vector<std::string> lines_of(const std::string &text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
 
 // What a program run printed and how it ended.
 struct run_result {

@@ -118,15 +118,7 @@ struct message_stream {
 
 // Harness bodies: each runs one input through a reader (and what follows it on a small model)
 // and returns the messages the programs print for it (empty when the input was accepted).
-std::string fuzz_tarnel_description(const std::uint8_t *data, std::size_t size);
-std::string fuzz_tarnel_cmdline(const std::uint8_t *data, std::size_t size);
-std::string fuzz_corvane_model(const std::uint8_t *data, std::size_t size);
-std::string fuzz_corvane_dowel(const std::uint8_t *data, std::size_t size);
-std::string fuzz_corvane_case(const std::uint8_t *data, std::size_t size);
-std::string fuzz_corvane_cmdline(const std::uint8_t *data, std::size_t size);
-std::string fuzz_viewer_text(const std::uint8_t *data, std::size_t size);
-std::string fuzz_viewer_binary(const std::uint8_t *data, std::size_t size);
-std::string fuzz_ostrine_cmdline(const std::uint8_t *data, std::size_t size);
-std::string fuzz_batch_cmdline(const std::uint8_t *data, std::size_t size);
-std::string fuzz_post_result_set(const std::uint8_t *data, std::size_t size);
-std::string fuzz_pavement_description(const std::uint8_t *data, std::size_t size);
+// (harness_list.h is made from harnesses.txt)
+#define FUZZ_ENTRY(n) std::string fuzz_##n(const std::uint8_t *data, std::size_t size);
+#include "harness_list.h"
+#undef FUZZ_ENTRY

@@ -5,6 +5,7 @@
 #include "fem3d.h"
 #include "fuzz_common.h"
 #include "listing.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,10 @@ namespace fs = std::filesystem;
 namespace
 {
 
+// The file's text, "<missing>" when there is no such file (not the empty text of an empty one).
 std::string read_text(const fs::path &p)
 {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return fs::exists(p) ? test_support::read_text(p) : "<missing>";
 }
 
 void write_text(const fs::path &p, const std::string &text)

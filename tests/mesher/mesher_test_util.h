@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tarnel.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,44 +18,13 @@
 namespace mesher_test
 {
 
-// Directories made by scratch_dir in this process, removed when it ends.
-inline std::vector<std::string> &scratch_dirs()
-{
-    static std::vector<std::string> dirs;
-    return dirs;
-}
+using test_support::read_text;
+using test_support::write_text;
 
-inline void remove_scratch_dirs()
-{
-    std::error_code ignored;
-    for (const auto &d : scratch_dirs()) std::filesystem::remove_all(d, ignored);
-}
-
-// A fresh directory per test (and process) under the test temporary directory.
+// A fresh directory per test under the temporary directory, removed when the program ends.
 inline std::string scratch_dir()
 {
-    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
-                                (std::string("mesher_") + info->test_suite_name() + "_" +
-                                 info->name() + "_" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    if (scratch_dirs().empty()) std::atexit(remove_scratch_dirs);
-    scratch_dirs().push_back(dir.string());
-    return dir.string();
-}
-
-inline void write_text(const std::string &path, const std::string &text)
-{
-    std::ofstream(path) << text;
-}
-
-inline std::string read_text(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return test_support::scratch_path("mesher_" + test_support::current_test_name());
 }
 
 inline std::string read_stream(FILE *f)

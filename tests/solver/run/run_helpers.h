@@ -3,6 +3,7 @@
 
 #include "driver.h"
 #include "options.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,37 +17,12 @@
 namespace fs = std::filesystem;
 
 // A fresh directory per test, removed afterwards.
-struct scratch_dir {
-    fs::path path;
-    scratch_dir()
-    {
-        const auto *info = testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               (std::string("corvane_") + info->test_suite_name() + "_" + info->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~scratch_dir()
-    {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::string file(const std::string &name) const { return (path / name).string(); }
+struct scratch_dir : test_support::scratch_dir {
+    scratch_dir() : test_support::scratch_dir("corvane_" + test_support::current_test_name()) {}
 };
 
-inline void write_text(const std::string &name, const std::string &text)
-{
-    std::ofstream(name) << text;
-}
-
-inline std::string read_text(const std::string &name)
-{
-    std::ifstream in(name);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test_support::read_text;
+using test_support::write_text;
 
 // Result of one in-process corvane run.
 struct run_output {
@@ -178,6 +154,18 @@ inline std::string column_model(const column_layout &c)
         s << "0\n";
     }
     return s.str();
+}
+
+// Writes a column of nz bricks under a top pressure as dir/name.pin; returns its base name.
+inline std::string write_column(const scratch_dir &dir, const std::string &name, int nz,
+                                double top_pressure = 0.0)
+{
+    column_layout c;
+    c.nz = nz;
+    c.top_pressure = top_pressure;
+    const std::string base = dir.file(name);
+    write_text(base + ".pin", column_model(c));
+    return base;
 }
 
 // A slab on a base: nx x ny cells of side a, nz_slab bricks of height h_slab

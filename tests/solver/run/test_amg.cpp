@@ -62,16 +62,9 @@ TEST(AmgSolver, ModelsWithoutEquilibriumStillEndWithStatus4)
 {
     // a lone joint opened past its limit: nothing holds its loaded nodes, so
     // the solve refuses as the row-slot one does
-    std::ostringstream s;
-    s << "8 1 1 8 150\n50 50 900 0 0 0.5 0 0 0 0 0 1\n";
-    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1};
-    for (int l = 0; l < 2; ++l)
-        for (int k = 0; k < 4; ++k) s << x[k] << " " << y[k] << " 1 0 0 0\n";
-    s << "0 1 2 3 4 5 6 7 0\n";
-    for (int n = 0; n < 8; ++n) s << n << " 1 1 " << (n < 4) << "\n";
-    s << "1\n4 0 0 50 5 0 0 50 6 0 0 50 7 0 0 50\n";
     int status = -1;
-    displacements(s.str(), 8, {"--solver=amg", "--equilibrium"}, &status);
+    displacements(joint_alone("50 50 900 0 0 0.5 0 0 0 0 0 1", 50.0), 8,
+                  {"--solver=amg", "--equilibrium"}, &status);
     EXPECT_EQ(status, status_not_in_equilibrium);
 }
 

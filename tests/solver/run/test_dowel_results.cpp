@@ -1,6 +1,7 @@
 // Tests of the dowel result file, the appended maximum line and the dowel data checks.
 #include "dowel.h"
 #include "dowel_results.h"
+#include "test_support.h"
 #include "test_util.h"
 
 #include <cmath>
@@ -117,13 +118,8 @@ double reaction_at_face(double p, double m)
     return 2.0 * beta * (p * (sh * ch - s * c) - beta * m * (sh * sh + s * s)) / (sh * sh - s * s);
 }
 
-std::string read_file(const std::string &name)
-{
-    std::ifstream in(name);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test_support::read_text;
+using test_support::write_text;
 
 } // namespace
 
@@ -213,15 +209,14 @@ TEST(DowelResults, ZeroDisplacementsAndUnplacedDowels)
 TEST(DowelResults, FilesAndTheirMessages)
 {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "corvane_dowel_results_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test_support::scratch_dir scratch("corvane_dowel_results");
+    const fs::path &dir = scratch.path();
     const std::string dwo = (dir / "case.dwo").string(), max = (dir / "max.txt").string();
 
     corvane_model m = three_elements(0.6, false);
     slip_far_slab(m, -0.01);
     EXPECT_EQ(out_results_dowel(m, dwo.c_str(), max.c_str()), 0);
-    const dowel_line first_case = parse_line(lines_of(read_file(dwo)).at(1));
+    const dowel_line first_case = parse_line(lines_of(read_text(dwo)).at(1));
     slip_far_slab(m, -0.02); // a second case: the .dwo is replaced, one more line appended
     EXPECT_EQ(out_results_dowel(m, dwo.c_str(), max.c_str()), 0);
     // no temporary left beside the two files
@@ -232,12 +227,12 @@ TEST(DowelResults, FilesAndTheirMessages)
         ++entries;
     }
     EXPECT_EQ(entries, 2);
-    const std::vector<std::string> dwo_lines = lines_of(read_file(dwo));
+    const std::vector<std::string> dwo_lines = lines_of(read_text(dwo));
     ASSERT_EQ(dwo_lines.size(), 2u);
     const dowel_line second_case = parse_line(dwo_lines[1]);
     EXPECT_NEAR(second_case.force[2], 2.0 * first_case.force[2],
                 1e-5 * std::fabs(first_case.force[2])); // linear in the slip
-    const std::vector<std::string> max_lines = lines_of(read_file(max));
+    const std::vector<std::string> max_lines = lines_of(read_text(max));
     ASSERT_EQ(max_lines.size(), 2u);
     std::istringstream first(max_lines[0]), second(max_lines[1]);
     double a[9], b[9];
@@ -255,7 +250,7 @@ TEST(DowelResults, FilesAndTheirMessages)
     testing::internal::CaptureStderr();
     EXPECT_EQ(out_results_dowel(m, bad.c_str(), max.c_str()), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "File open error in out_results_dowel");
-    EXPECT_EQ(lines_of(read_file(max)).size(), 2u);
+    EXPECT_EQ(lines_of(read_text(max)).size(), 2u);
     // no dowels: nothing opened
     m.ndowel = 0;
     EXPECT_EQ(out_results_dowel(m, bad.c_str(), max.c_str()), 0);

@@ -3,6 +3,7 @@
 #include "driver.h"
 #include "options.h"
 #include "run_state.h"
+#include "test_support.h"
 #include "test_util.h"
 
 #include <cmath>
@@ -105,41 +106,22 @@ std::string dowel_text(double diameter)
     return out.str();
 }
 
-void write_file(const fs::path &p, const std::string &text)
-{
-    std::ofstream(p) << text;
-}
-
-std::string read_file(const fs::path &p)
-{
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
+using test_support::lines_of;
+using test_support::read_text;
+using test_support::write_text;
 
 class DowelRun : public testing::Test
 {
   protected:
+    std::unique_ptr<test_support::scratch_dir> scratch;
     fs::path dir;
     std::string errors; // standard error of the last run
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("corvane_dowel_run_" +
-               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        scratch = std::make_unique<test_support::scratch_dir>("corvane_dowel_run");
+        dir = scratch->path();
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override { scratch.reset(); }
 
     // Runs corvane with the options after -F base; the run state is returned.
     std::unique_ptr<corvane_run> run(const std::vector<std::string> &extra, int *status = nullptr)
@@ -186,7 +168,7 @@ class DowelRun : public testing::Test
     std::vector<double> dowel_fz2()
     {
         std::vector<double> out;
-        const std::vector<std::string> lines = lines_of(read_file(dir / "slabs.dwo"));
+        const std::vector<std::string> lines = lines_of(read_text(dir / "slabs.dwo"));
         for (std::size_t i = 1; i < lines.size(); ++i)
             out.push_back(std::stod(lines[i].substr(45 + 15 * 8, 14)));
         return out;
@@ -197,7 +179,7 @@ class DowelRun : public testing::Test
 
 TEST_F(DowelRun, LoadTransferThroughDowelsOnly)
 {
-    write_file(dir / "slabs.pin", model_text(two_slabs::kn));
+    write_text(dir / "slabs.pin", model_text(two_slabs::kn));
 
     // without dowels the unloaded slab stays put
     std::unique_ptr<corvane_run> bare = run({});
@@ -210,7 +192,7 @@ TEST_F(DowelRun, LoadTransferThroughDowelsOnly)
     double previous_lte = 0.0;
     for (double diameter : {2.5, 3.2, 3.8}) {
         SCOPED_TRACE(testing::Message() << "d " << diameter);
-        write_file(dir / "slabs.dwi", dowel_text(diameter));
+        write_text(dir / "slabs.dwi", dowel_text(diameter));
         int status = -1;
         std::unique_ptr<corvane_run> r = run({}, &status);
         ASSERT_EQ(status, 0);
@@ -249,8 +231,8 @@ TEST_F(DowelRun, LoadTransferThroughDowelsOnly)
 
 TEST_F(DowelRun, TwoCasesAppendTwoMaximumLines)
 {
-    write_file(dir / "slabs.pin", model_text(two_slabs::kn));
-    write_file(dir / "slabs.dwi", dowel_text(3.2));
+    write_text(dir / "slabs.pin", model_text(two_slabs::kn));
+    write_text(dir / "slabs.dwi", dowel_text(3.2));
     // two cases: the second with a foundation twice as stiff
     std::ostringstream cases;
     cases << (dir / "points.txt").string() << "\n0 2\n";
@@ -259,15 +241,15 @@ TEST_F(DowelRun, TwoCasesAppendTwoMaximumLines)
         cases << "1e-6 1e-6 1e-6 0 0 1.0 0 0 0 0 0 1\n";
         cases << "1 1 " << kn << " 0 0 1.0 0 0 0 0 0 1\n";
     }
-    write_file(dir / "cases.txt", cases.str());
+    write_text(dir / "cases.txt", cases.str());
     const std::string max_file = (dir / "dowel_max.txt").string();
     int status = -1;
     run({"-M", (dir / "cases.txt").string(), "-J", max_file}, &status);
     ASSERT_EQ(status, 0);
 
-    const std::vector<std::string> dwo = lines_of(read_file(dir / "slabs.dwo"));
+    const std::vector<std::string> dwo = lines_of(read_text(dir / "slabs.dwo"));
     ASSERT_EQ(dwo.size(), 3u); // header + one line per dowel: the last case's file
-    const std::vector<std::string> max_lines = lines_of(read_file(max_file));
+    const std::vector<std::string> max_lines = lines_of(read_text(max_file));
     ASSERT_EQ(max_lines.size(), 2u);
     for (const std::string &line : max_lines) {
         EXPECT_EQ(line.size(), 3u * 11 + 6u * 15); // "%10.4f " x3, "%14.5e " x6
@@ -282,13 +264,13 @@ TEST_F(DowelRun, TwoCasesAppendTwoMaximumLines)
 
     // a third run appends, never truncates
     run({"-J", max_file});
-    EXPECT_EQ(lines_of(read_file(max_file)).size(), 3u);
+    EXPECT_EQ(lines_of(read_text(max_file)).size(), 3u);
 }
 
 TEST_F(DowelRun, InvalidDowelMaterialStopsBeforeAnyOutput)
 {
-    write_file(dir / "slabs.pin", model_text(two_slabs::kn));
-    write_file(dir / "slabs.dwi", dowel_text(0.0));
+    write_text(dir / "slabs.pin", model_text(two_slabs::kn));
+    write_text(dir / "slabs.dwi", dowel_text(0.0));
     int status = -1;
     run({}, &status);
     EXPECT_EQ(status, status_bad_input);

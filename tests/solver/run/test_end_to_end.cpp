@@ -11,45 +11,42 @@ static double constrained(double e, double nu)
     return e * (1 - nu) / ((1 + nu) * (1 - 2 * nu));
 }
 
-TEST(EndToEnd, ColumnUnderTopPressureWithRollerSidesIsUniaxialStrain)
+// A column under a top pressure p: with roller sides uniaxial strain (eps_z = -p / M, the sides
+// pressed by p nu / (1 - nu)); with free sides uniaxial stress (eps_z = -p / E, the sides
+// bulging by nu p / E).
+TEST(EndToEnd, ColumnUnderTopPressureRollerSidesUniaxialStrainFreeSidesUniaxialStress)
 {
-    column_layout c;
-    c.nz = 4;
-    c.h = 0.5;
-    c.top_pressure = 10.0;
-    model_run r(column_model(c), 20);
-    ASSERT_EQ(r.out.status, 0) << r.out.err;
-    const double m = constrained(c.e, c.nu), p = c.top_pressure;
-    for (int n = 0; n < 20; ++n) {
-        const double z = r.res.xyz[3 * n + 2];
-        const double u[3] = {0, 0, -p * z / m};
-        expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
-        const double strain[6] = {0, 0, -p / m, 0, 0, 0};
-        expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-4, 1e-4);
-        const double lateral = -p * c.nu / (1 - c.nu);
-        const double stress[6] = {lateral, lateral, -p, 0, 0, 0};
-        expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-4, 1e-4);
-    }
-}
-
-TEST(EndToEnd, ColumnWithFreeSidesIsUniaxialStress)
-{
-    column_layout c;
-    c.nz = 3;
-    c.a = 2.0;
-    c.top_pressure = 6.0;
-    c.sides = "free";
-    model_run r(column_model(c), 16);
-    ASSERT_EQ(r.out.status, 0) << r.out.err;
-    const double p = c.top_pressure, e = c.e, nu = c.nu;
-    for (int n = 0; n < 16; ++n) {
-        const double *x = &r.res.xyz[3 * n];
-        const double u[3] = {nu * p / e * x[0], nu * p / e * x[1], -p / e * x[2]};
-        expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
-        const double strain[6] = {nu * p / e, nu * p / e, -p / e, 0, 0, 0};
-        expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-4, 1e-4);
-        const double stress[6] = {0, 0, -p, 0, 0, 0};
-        expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-4, 1e-4);
+    struct column_case {
+        const char *sides;
+        int nz;
+        double a, h, p;
+    };
+    for (const column_case &k :
+         {column_case{"roller", 4, 1.0, 0.5, 10.0}, column_case{"free", 3, 2.0, 1.0, 6.0}}) {
+        SCOPED_TRACE(k.sides);
+        column_layout c;
+        c.nz = k.nz;
+        c.a = k.a;
+        c.h = k.h;
+        c.top_pressure = k.p;
+        c.sides = k.sides;
+        const int np = 4 * (k.nz + 1);
+        model_run r(column_model(c), np);
+        ASSERT_EQ(r.out.status, 0) << r.out.err;
+        const bool roller = std::string(k.sides) == "roller";
+        const double p = k.p, e = c.e, nu = c.nu;
+        const double ez = roller ? -p / constrained(e, nu) : -p / e;
+        const double ex = roller ? 0.0 : nu * p / e;
+        const double sx = roller ? -p * nu / (1 - nu) : 0.0;
+        for (int n = 0; n < np; ++n) {
+            const double *x = &r.res.xyz[3 * n];
+            const double u[3] = {ex * x[0], ex * x[1], ez * x[2]};
+            expect_arrays_close(3, u, &r.res.disp[3 * n], 1e-4, 1e-4);
+            const double strain[6] = {ex, ex, ez, 0, 0, 0};
+            expect_arrays_close(6, strain, &r.res.strain[6 * n], 1e-4, 1e-4);
+            const double stress[6] = {sx, sx, -p, 0, 0, 0};
+            expect_arrays_close(6, stress, &r.res.stress[6 * n], 1e-4, 1e-4);
+        }
     }
 }
 

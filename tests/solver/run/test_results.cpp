@@ -18,11 +18,7 @@ static std::vector<std::string> lines_of(const std::string &text)
 TEST(Results, ResultFileLayoutOfATwoElementModel)
 {
     scratch_dir dir;
-    column_layout c;
-    c.nz = 2;
-    c.top_pressure = 5.0;
-    const std::string base = dir.file("two");
-    write_text(base + ".pin", column_model(c));
+    const std::string base = write_column(dir, "two", 2, 5.0);
     const run_output r = run_corvane({"-F", base});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, base.size() + 5), base + ".pin\n");
@@ -137,11 +133,7 @@ TEST(Results, TwoCasesWriteCopiesInInputUnitsForEveryUnitCode)
 {
     for (int unit = 0; unit <= 2; ++unit) {
         scratch_dir dir;
-        column_layout c;
-        c.nz = 2;
-        c.top_pressure = 4.0;
-        const std::string base = dir.file("slab");
-        write_text(base + ".pin", column_model(c));
+        const std::string base = write_column(dir, "slab", 2, 4.0);
         const std::string case0 = "1000 0.25 0.0024 1e-05 0 0 0 0 0 0 0 0";
         const std::string case1 = "2000 0.3 0.0048 2e-05 0 0 0 0 0 0 0 0";
         write_text(dir.file("cases"),
@@ -213,10 +205,7 @@ TEST(Results, ModelCopyFormats)
 TEST(Results, ZeroCasesWriteNothing)
 {
     scratch_dir dir;
-    column_layout c;
-    c.nz = 1;
-    const std::string base = dir.file("slab");
-    write_text(base + ".pin", column_model(c));
+    const std::string base = write_column(dir, "slab", 1);
     write_text(dir.file("cases"), "p.txt 0 0\n");
     const run_output r = run_corvane({"-F", base, "-M", dir.file("cases")});
     EXPECT_EQ(r.status, 0);
@@ -227,11 +216,7 @@ TEST(Results, ZeroCasesWriteNothing)
 TEST(Results, WriteFailuresEndWithStatusThree)
 {
     scratch_dir dir;
-    column_layout c;
-    c.nz = 1;
-    c.top_pressure = 1.0;
-    const std::string base = dir.file("slab");
-    write_text(base + ".pin", column_model(c));
+    const std::string base = write_column(dir, "slab", 1, 1.0);
     fs::create_directory(base + ".out"); // cannot be opened as a file
     const run_output r = run_corvane({"-F", base});
     EXPECT_EQ(r.status, status_write_failed);
@@ -256,11 +241,7 @@ TEST(Results, SecondPhaseStepRowsPrecedeTheFinalRowsWhenAppending)
     // (nodal stresses still zero, acm_load left at 1 by the first phase), then
     // the final row of the case
     scratch_dir dir;
-    column_layout c;
-    c.nz = 1;
-    c.top_pressure = 2.0;
-    const std::string base = dir.file("slab");
-    write_text(base + ".pin", column_model(c));
+    const std::string base = write_column(dir, "slab", 1, 2.0);
     const std::string points = dir.file("points.txt");
     const run_output r = run_corvane(
         {"-F", base, "-R", "-P", "2", "1", "-A", "-O", points, "-C", "0", "0", "1", "1"});

@@ -24,6 +24,8 @@
 #include "ScaleDlg.h"
 #include "ViewDlg0.h"
 #include "fem3d.h"
+#include "qt_test_app.h"
+#include "test_support.h"
 
 namespace
 {
@@ -33,27 +35,13 @@ std::string item(const line_list *list, int row)
     return list->line(row);
 }
 
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using test_support::read_text;
 
 // Offscreen application, a model, the display settings and a message recorder per test.
 class FormTest : public testing::Test
 {
   protected:
-    static void SetUpTestSuite()
-    {
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test_viewer_forms";
-            static char *argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-        std::setlocale(LC_NUMERIC, "C");
-    }
+    static void SetUpTestSuite() { test_application("test_viewer_forms"); }
 
     form_message_fn recorder()
     {
@@ -91,7 +79,9 @@ class FormTest : public testing::Test
         std::copy(r.begin(), r.end(), model.nodes.begin());
     }
 
-    std::string path(const char *name) const { return testing::TempDir() + name; }
+    // a file of the test's own scratch directory
+    std::string path(const char *name) const { return scratch.file(name); }
+    test_support::scratch_dir scratch{"ostrine_forms"};
 
     FEMg3D model;
     display_settings settings; // SI display, as the main window starts
@@ -185,7 +175,7 @@ TEST_F(FormTest, DataFormSaveOnlyAfterExecuteWithCrLf)
     ASSERT_EQ(offered.size(), 1u);
     EXPECT_EQ(offered[0], "/tmp/case1.xy");
     EXPECT_EQ(filters[0], "Data File|*.xy|Text File|*.txt");
-    const std::string text = read_file(out);
+    const std::string text = read_text(out);
     EXPECT_EQ(text.substr(0, 29), "  xx(m)    yy(m)    zz(m)  \r\n");
     EXPECT_EQ(text.size(), 7u * (27 + 2));
 
@@ -248,7 +238,7 @@ TEST_F(FormTest, DowelListTwoDowelsAndSave)
     ASSERT_EQ(offered.size(), 1u);
     EXPECT_EQ(offered[0], "/tmp/case2.dxy");
     EXPECT_EQ(filters[0], "dxy(Text File)|*.dxy");
-    const std::string text = read_file(out);
+    const std::string text = read_text(out);
     EXPECT_EQ(text.substr(0, 42), "No.  0 x=    0.00 y=    0.00 z=    0.00\r\nL");
     std::remove(out.c_str());
 

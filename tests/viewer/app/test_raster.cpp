@@ -189,9 +189,7 @@ TEST(Raster, MeshPictureShowsMaterialColours)
     display_settings ds;
     m.settings = &ds;
     const std::string b = dir + "/block";
-    ASSERT_EQ(m.load_result_set((b + ".pin").c_str(), (b + ".out").c_str(), (b + ".dwi").c_str(),
-                                (b + ".dwo").c_str(), (b + ".dyn").c_str()),
-              1);
+    ASSERT_EQ(load_base(m, b), 1);
     m.get_range(ds.saved_range_box);
     QImage img(922, 610, QImage::Format_RGB32);
     {
@@ -321,10 +319,7 @@ TEST(Batch, PicturesOfABlock)
     display_settings ds;
     set_input_factors(ds, false);
     m.settings = &ds;
-    ASSERT_EQ(m.load_result_set((base + ".pin").c_str(), (base + ".out").c_str(),
-                                (base + ".dwi").c_str(), (base + ".dwo").c_str(),
-                                (base + ".dyn").c_str()),
-              1);
+    ASSERT_EQ(load_base(m, base), 1);
     m.resize_surface(922, 610);
     m.get_range(ds.saved_range_box);
     QImage here(922, 610, QImage::Format_RGB32);
@@ -379,10 +374,7 @@ TEST(Batch, MeshPictureOfTheExample)
     display_settings ds;
     set_input_factors(ds, false);
     m.settings = &ds;
-    ASSERT_EQ(m.load_result_set((base + ".pin").c_str(), (base + ".out").c_str(),
-                                (base + ".dwi").c_str(), (base + ".dwo").c_str(),
-                                (base + ".dyn").c_str()),
-              1);
+    ASSERT_EQ(load_base(m, base), 1);
     std::vector<int> seen(m.n_materials, 0), solid(m.n_materials, 0);
     for (int i = 0; i < m.n_faces; i++) {
         const t_face &f = m.faces[i];

@@ -15,6 +15,7 @@
 #include "legend.h"
 #include "line_list.h"
 #include "message_box.h"
+#include "qt_test_app.h"
 
 #include <gtest/gtest.h>
 
@@ -42,12 +43,7 @@ namespace
 
 QApplication *application()
 {
-    static int argc = 1;
-    static char name[] = "test_viewer_screen";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = new QApplication(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    return app;
+    return test_application("test_viewer_screen");
 }
 
 // Processes events until done() holds (and the window system had a moment to paint), at most

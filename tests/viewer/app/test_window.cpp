@@ -33,6 +33,8 @@
 #include "message_box.h"
 #include "pavement_version.h"
 #include "qt_canvas.h"
+#include "qt_test_app.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -49,17 +51,7 @@ struct shown_message {
 class WindowTest : public testing::Test
 {
   protected:
-    static void SetUpTestSuite()
-    {
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test_viewer_window";
-            static char *argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-        std::setlocale(LC_NUMERIC, "C");
-    }
+    static void SetUpTestSuite() { test_application("test_viewer_window"); }
 
     void SetUp() override
     {
@@ -68,17 +60,15 @@ class WindowTest : public testing::Test
             messages.push_back({text.toStdString(), title.toStdString(), flags});
             return (flags & 0x0F) == mb_yes_no ? answer : int(id_ok);
         });
-        dir = fs::path(testing::TempDir()) /
-              (std::string("ostrine_window_") +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        scratch = std::make_unique<test_support::scratch_dir>("ostrine_window");
+        dir = scratch->path();
     }
 
     void TearDown() override
     {
         form.reset();
         set_message_box(nullptr);
+        scratch.reset();
     }
 
     // A window over the test's own model; tests open files through the injected dialog.
@@ -89,6 +79,17 @@ class WindowTest : public testing::Test
         form->open_file_dialog = [this] { return QString::fromStdString(open_choice); };
         form->save_file_dialog = [this] { return QString::fromStdString(save_choice); };
         return *form;
+    }
+
+    // A window started as "ostrine -F dir/name -U 1" on a copy of the one-element set.
+    TPost3DForm &start_with_set(const std::string &name)
+    {
+        command_options o;
+        o.base_name = copy_set(name);
+        o.unit_mode = 1;
+        TPost3DForm &w = make_form(o);
+        w.initForm();
+        return w;
     }
 
     // Copies the one-element result set of the test data to dir/name.*.
@@ -124,6 +125,7 @@ class WindowTest : public testing::Test
     std::vector<shown_message> messages;
     int answer = id_yes;
     std::string open_choice, save_choice;
+    std::unique_ptr<test_support::scratch_dir> scratch;
     fs::path dir;
 };
 
@@ -526,11 +528,7 @@ TEST_F(WindowTest, OpenLoadsAndMeshIsDrawnInMaterialColours)
 
 TEST_F(WindowTest, InitFormLoadsTheCommandLineSetAndDrawsTheMesh)
 {
-    command_options o;
-    o.base_name = copy_set("start");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("start");
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(w.result_set_open, 1);
     EXPECT_EQ(w.graph_type, 0);
@@ -540,11 +538,7 @@ TEST_F(WindowTest, InitFormLoadsTheCommandLineSetAndDrawsTheMesh)
 
 TEST_F(WindowTest, SmoothContourDrawsIntoThePicture)
 {
-    command_options o;
-    o.base_name = copy_set("smooth");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("smooth");
     w.Sx1Click();
     const int band_pixels = coloured_pixels(w.picture);
     w.SmoothCnt1Click();
@@ -556,11 +550,7 @@ TEST_F(WindowTest, SmoothContourDrawsIntoThePicture)
 
 TEST_F(WindowTest, OverlayKeepsTheEarlierPicture)
 {
-    command_options o;
-    o.base_name = copy_set("overlay");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("overlay");
     const int mesh_pixels = coloured_pixels(w.picture);
     ASSERT_GT(mesh_pixels, 0);
     w.OverlayDraw1Click();
@@ -575,11 +565,7 @@ TEST_F(WindowTest, OverlayKeepsTheEarlierPicture)
 
 TEST_F(WindowTest, MakeBmpNamesTheFileAfterTheGraphAndSaysWhereItWrote)
 {
-    command_options o;
-    o.base_name = copy_set("slab");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("slab");
     w.Displacement1Click();
     w.MakeBmp1Click();
     EXPECT_TRUE(fs::exists(dir / "slabDisplacement.bmp"));
@@ -595,11 +581,7 @@ TEST_F(WindowTest, MakeBmpNamesTheFileAfterTheGraphAndSaysWhereItWrote)
 
 TEST_F(WindowTest, MakeBmpOfTheLoadedMeshShowsColours)
 {
-    command_options o;
-    o.base_name = copy_set("bmp");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("bmp");
     w.MakeBmp1Click();
     QImage img((dir / "bmpMesh.bmp").string().c_str());
     ASSERT_FALSE(img.isNull());
@@ -609,11 +591,7 @@ TEST_F(WindowTest, MakeBmpOfTheLoadedMeshShowsColours)
 
 TEST_F(WindowTest, MakeBmpFileHoldsTheSameDrawingAsTheSharedDispatch)
 {
-    command_options o;
-    o.base_name = copy_set("same");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("same");
     w.Sx1Click();
     w.MakeBmp1Click();
     QImage saved((dir / "sameSx.bmp").string().c_str());
@@ -735,11 +713,7 @@ TEST_F(WindowTest, AnimationRefusesNonDynamicAndEmptySeries)
 
 TEST_F(WindowTest, ExportWritesTheVtkFile)
 {
-    command_options o;
-    o.base_name = copy_set("exp");
-    o.unit_mode = 1;
-    TPost3DForm &w = make_form(o);
-    w.initForm();
+    TPost3DForm &w = start_with_set("exp");
     save_choice = (dir / "exp.vtk").string();
     w.Export1Click();
     EXPECT_TRUE(messages.empty());

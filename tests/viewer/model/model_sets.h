@@ -1,4 +1,4 @@
-// Test helpers: result sets written in the text and binary forms, and a recording canvas.
+// Test helpers: result sets written in the text and binary forms.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "canvas.h"
+#include "fem3d.h"
+#include "recording_canvas.h"
+#include "test_support.h"
 
 // The content of one result set, in input units.
 struct set_data {
@@ -39,11 +42,23 @@ struct set_data {
 // A fresh, empty directory for one test.
 inline std::string fresh_dir(const std::string &name)
 {
-    namespace fs = std::filesystem;
-    const fs::path p = fs::path(testing::TempDir()) / ("ostrine_model_" + name);
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p.string();
+    return test_support::scratch_path("ostrine_model_" + name);
+}
+
+// The one-element result set of the test data (tests/data/viewer_one/one.*).
+inline std::string one_set_base()
+{
+    return std::string(TEST_DATA_DIR) + "/viewer_one/one";
+}
+
+// Loads the result set base.* (base.pin, .out, .dwi, .dwo, .dyn) in the text or binary form;
+// the loader's status (1 loaded, -1 refused).
+inline int load_base(FEMg3D &m, const std::string &base, bool binary = false)
+{
+    const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi", d = base + ".dwo",
+                      y = base + ".dyn";
+    return binary ? m.load_result_set_binary(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str())
+                  : m.load_result_set(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str());
 }
 
 // A block of nx x ny x nz solid elements of edge a (material 0, solid), nodes numbered x
@@ -232,61 +247,3 @@ inline void write_binary_set(const set_data &s, const std::string &base)
         d.save(base + ".dwo");
     }
 }
-
-// A canvas that writes one text line per primitive.
-class recording_canvas : public canvas
-{
-  public:
-    std::vector<std::string> lines;
-    void set_pen(int colour, int width, int style) override
-    {
-        add("pen %06X %d %d", colour, width, style);
-    }
-    void set_brush(int colour, int style) override { add("brush %06X %d", colour, style); }
-    void set_font_colour(int colour) override { add("font %06X", colour); }
-    void move_to(int x, int y) override { add("move %d %d", x, y); }
-    void line_to(int x, int y) override { add("line %d %d", x, y); }
-    void arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override
-    {
-        add("arc %d %d %d %d %d %d %d %d", x1, y1, x2, y2, x3, y3, x4, y4);
-    }
-    void rectangle(int x1, int y1, int x2, int y2) override
-    {
-        add("rect %d %d %d %d", x1, y1, x2, y2);
-    }
-    void polygon(const int *xy, int n) override
-    {
-        // appended piece by piece: GCC 12 at -O3 takes " " + std::string for an
-        // overlapping copy (a known false -Wrestrict)
-        std::string s = "polygon";
-        char point[32];
-        for (int i = 0; i < n; i++) {
-            std::snprintf(point, sizeof point, " %d,%d", xy[2 * i], xy[2 * i + 1]);
-            s += point;
-        }
-        lines.push_back(s);
-    }
-    void text_out(int x, int y, const char *text) override { add("text %d %d %s", x, y, text); }
-
-  private:
-    template <typename... A> void add(const char *fmt, A... a)
-    {
-        char buf[256];
-        std::snprintf(buf, sizeof buf, fmt, a...);
-        lines.push_back(buf);
-    }
-};
-
-// A progress window that keeps its lines.
-class recording_progress : public progress_sink
-{
-  public:
-    std::vector<std::string> lines;
-    void show() override { lines.push_back("show"); }
-    void clear() override { lines.push_back("clear"); }
-    void text(int x, int y, const char *line) override
-    {
-        lines.push_back(std::to_string(x) + "," + std::to_string(y) + " " + line);
-    }
-    void hide() override { lines.push_back("hide"); }
-};

@@ -7,17 +7,12 @@
 
 #include "fem3d.h"
 #include "model_sets.h"
+#include "test_support.h"
 
 namespace
 {
 
-std::string read_text(const std::string &name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test_support::read_text;
 
 void write_bytes(const std::string &name, const std::string &bytes)
 {
@@ -47,13 +42,7 @@ struct damaged_load {
     // Loads base.*; expects failure naming the file with the given extension and the reason.
     void expect_failure(const std::string &base, bool binary, const char *ext, const char *reason)
     {
-        const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi",
-                          d = base + ".dwo", y = base + ".dyn";
-        const int r =
-            binary ? model.load_result_set_binary(p.c_str(), o.c_str(), i.c_str(), d.c_str(),
-                                                  y.c_str())
-                   : model.load_result_set(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str());
-        EXPECT_EQ(r, -1);
+        EXPECT_EQ(load_base(model, base, binary), -1);
         EXPECT_NE(model.load_error.find(base + ext), std::string::npos) << model.load_error;
         EXPECT_NE(model.load_error.find(reason), std::string::npos) << model.load_error;
         EXPECT_FALSE(model.model_loaded);
@@ -250,11 +239,7 @@ TEST(Damaged, GoodLoadAfterFailure)
     d.expect_failure(text_case("then_good", ".pin",
                                [](const std::string &s) { return s.substr(0, s.size() / 2); }),
                      false, ".pin", "truncated");
-    const std::string one = std::string(TEST_DATA_DIR) + "/viewer_one/one";
-    ASSERT_EQ(d.model.load_result_set((one + ".pin").c_str(), (one + ".out").c_str(),
-                                      (one + ".dwi").c_str(), (one + ".dwo").c_str(),
-                                      (one + ".dyn").c_str()),
-              1);
+    ASSERT_EQ(load_base(d.model, one_set_base()), 1);
     EXPECT_TRUE(d.model.load_error.empty());
     EXPECT_EQ(d.model.n_faces, 6);
     EXPECT_EQ(d.model.n_dowels, 1);
@@ -276,16 +261,13 @@ static int token_count(const std::string &text)
 TEST(Damaged, EveryTruncationFailsCleanly)
 {
     for (const char *ext : {".pin", ".out", ".dwo"}) {
-        const std::string full = read_text(std::string(TEST_DATA_DIR) + "/viewer_one/one" + ext);
+        const std::string full = read_text(one_set_base() + ext);
         const std::string base =
             text_case(std::string("cut") + (ext + 1), ext, [](const std::string &s) { return s; });
-        const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi",
-                          w = base + ".dwo", y = base + ".dyn";
         for (size_t len = 0; len < full.size(); len += 17) {
             write_bytes(base + ext, full.substr(0, len));
             damaged_load d;
-            const int r =
-                d.model.load_result_set(p.c_str(), o.c_str(), i.c_str(), w.c_str(), y.c_str());
+            const int r = load_base(d.model, base);
             const bool value_lost = token_count(full.substr(0, len)) < token_count(full);
             if (value_lost) {
                 EXPECT_EQ(r, -1) << ext << " cut at " << len << " loaded";

@@ -11,63 +11,11 @@
 #include "draw.h"
 #include "fem3d.h"
 #include "graph.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace
 {
-
-// One text line per primitive; texts are kept whole.
-class line_canvas : public canvas
-{
-  public:
-    std::vector<std::string> lines;
-    void set_pen(int colour, int width, int style) override
-    {
-        add("pen %06X %d %d", colour, width, style);
-    }
-    void set_brush(int colour, int style) override { add("brush %06X %d", colour, style); }
-    void set_font_colour(int colour) override { add("font %06X", colour); }
-    void move_to(int x, int y) override { add("move %d %d", x, y); }
-    void line_to(int x, int y) override { add("line %d %d", x, y); }
-    void arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override
-    {
-        add("arc %d %d %d %d %d %d %d %d", x1, y1, x2, y2, x3, y3, x4, y4);
-    }
-    void rectangle(int x1, int y1, int x2, int y2) override
-    {
-        add("rect %d %d %d %d", x1, y1, x2, y2);
-    }
-    void polygon(const int *xy, int n) override
-    {
-        // appended piece by piece: GCC 12 at -O3 takes " " + std::string for an
-        // overlapping copy (a known false -Wrestrict)
-        std::string s = "polygon";
-        char point[32];
-        for (int i = 0; i < n; i++) {
-            std::snprintf(point, sizeof point, " %d,%d", xy[2 * i], xy[2 * i + 1]);
-            s += point;
-        }
-        lines.push_back(s);
-    }
-    void text_out(int x, int y, const char *text) override
-    {
-        lines.push_back("text " + std::to_string(x) + " " + std::to_string(y) + " " + text);
-    }
-    int count(const std::string &prefix) const
-    {
-        int n = 0;
-        for (const auto &l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
-        return n;
-    }
-
-  private:
-    template <typename... A> void add(const char *fmt, A... a)
-    {
-        char buf[128];
-        std::snprintf(buf, sizeof buf, fmt, a...);
-        lines.push_back(buf);
-    }
-};
 
 std::string hex(int colour)
 {
@@ -191,7 +139,7 @@ TEST(ContourTriangle, BandsAndIsoLinesOfTheWorkedTriangle)
 {
     FEMg3D m;
     one_face_model(m);
-    line_canvas cv;
+    recording_canvas cv;
     const float v[3] = {0.0f, 0.5f, 1.0f};
     const float px[3] = {0, 40, 80}, py[3] = {0, 80, 0};
     m.fill_contour_triangle(cv, v, 0.0f, 1.0f, 0.5f, px, py, 1.0f);
@@ -213,7 +161,7 @@ TEST(ContourTriangle, LevelPastTheMiddleCornerAndOneBandTriangle)
 {
     FEMg3D m;
     one_face_model(m);
-    line_canvas cv;
+    recording_canvas cv;
     const float v[3] = {0.0f, 0.0f, 4.0f};
     const float px[3] = {0, 40, 80}, py[3] = {0, 80, 0};
     m.fill_contour_triangle(cv, v, 0.0f, 4.0f, 2.0f, px, py, 1.0f);
@@ -228,7 +176,7 @@ TEST(ContourTriangle, LevelPastTheMiddleCornerAndOneBandTriangle)
     EXPECT_EQ(cv.lines, expected);
 
     // Inside one band: the whole triangle in the colour of its smallest value, no iso-line.
-    line_canvas one;
+    recording_canvas one;
     const float w[3] = {0.6f, 0.1f, 0.3f};
     m.fill_contour_triangle(one, w, 0.0f, 1.0f, 1.0f, px, py, 0.5f);
     const std::string c = hex(m.value_colour(0.1f, 0.0f, 1.0f, 0.5f));
@@ -243,7 +191,7 @@ TEST(Contour, StatusLineRangeAndMarkers)
     one_face_model(m);
     const float sx[4] = {-2.0f, 1.0f, 0.5f, 0.0f};
     for (int i = 0; i < 4; i++) m.nodes[i].stress[0] = sx[i];
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_contour(cv, 0);
     ASSERT_GE(cv.lines.size(), 3u);
     // Stresses times 0.098, positions times 0.01.
@@ -282,7 +230,7 @@ TEST(Contour, UserRangeInDisplayUnitsAndUnconvertedComponents)
     m.settings = &ds;
     m.contour_max = 9.8f; // MPa: 100 kgf/cm2 inside
     m.contour_min = -9.8f;
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_contour(cv, 0);
     // Range -100..100: 50 is t = 0.5, one band per triangle: red 0.125, green and blue 0.75.
     const std::string c = hex(rgb(31, 191, 191));
@@ -291,7 +239,7 @@ TEST(Contour, UserRangeInDisplayUnitsAndUnconvertedComponents)
     EXPECT_EQ(cv.count("pen 000000"), 0);
 
     // The fatigue index is shown as stored whatever the stress factor.
-    line_canvas fi;
+    recording_canvas fi;
     m.draw_contour(fi, 15);
     EXPECT_EQ(fi.lines[0], "text 0 0 <Contour line of  FI ::: Min. =   5.000e-01 [   0.000,   "
                            "0.000,   0.000] Max. =   5.000e-01[   0.000,   0.000,   0.000]>");
@@ -303,7 +251,7 @@ TEST(Contour, NoFaceOfTheMaterialZeroRangeAndNoResults)
     one_face_model(m);
     m.sel_material = 1;
     m.all_materials = false;
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_contour(cv, 7);
     ASSERT_EQ(cv.lines.size(), 3u);
     EXPECT_EQ(cv.lines[0],
@@ -312,14 +260,14 @@ TEST(Contour, NoFaceOfTheMaterialZeroRangeAndNoResults)
 
     // All values zero without a user range: a range of zero width, one band, no iso-line.
     m.set_sel_material(-1);
-    line_canvas zero;
+    recording_canvas zero;
     m.draw_contour(zero, 3);
     EXPECT_EQ(zero.count("polygon"), 2);
     EXPECT_EQ(zero.count("pen 000000"), 0);
     EXPECT_EQ(zero.count("brush " + hex(rgb(0, 255, 0))), 2);
 
     m.results_loaded = false;
-    line_canvas none;
+    recording_canvas none;
     m.draw_contour(none, 0);
     EXPECT_TRUE(none.lines.empty());
 }
@@ -332,7 +280,7 @@ TEST(Contour, WireOutlineFollowsEachFace)
     ds.wire_on = true;
     ds.wire_black = true;
     m.settings = &ds;
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_contour(cv, 0);
     // All values zero: two one-band triangles, then four black edges, then the markers.
     EXPECT_EQ(cv.count("pen 000000 1 0"), 4);
@@ -346,7 +294,7 @@ TEST(Mesh, FacesOutlinesAndWireSettings)
     m.faces[0].shade = 0.0f;
     display_settings ds; // NoWIre: the mesh still gets grey outlines
     m.settings = &ds;
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_mesh(cv, false);
     const std::string c = hex(rgb(115, 115, 140));
     const std::vector<std::string> head = {
@@ -356,13 +304,13 @@ TEST(Mesh, FacesOutlinesAndWireSettings)
     EXPECT_EQ(std::vector<std::string>(cv.lines.begin(), cv.lines.begin() + 6), head);
     EXPECT_EQ(cv.count("pen DCDCDC"), 4);
 
-    line_canvas outline;
+    recording_canvas outline;
     m.draw_mesh(outline, true);
     EXPECT_EQ(outline.count("polygon"), 0);
     EXPECT_EQ(outline.count("line"), 4);
 
     // The displacement graph draws no outline without wire.
-    line_canvas def;
+    recording_canvas def;
     m.draw_deformed(def);
     EXPECT_EQ(def.count("pen DCDCDC"), 0);
     EXPECT_EQ(def.count("polygon"), 1);
@@ -370,7 +318,7 @@ TEST(Mesh, FacesOutlinesAndWireSettings)
     // A face of another material is not drawn when a material is selected.
     m.sel_material = 2;
     m.all_materials = false;
-    line_canvas hidden;
+    recording_canvas hidden;
     m.draw_mesh(hidden, false);
     EXPECT_TRUE(hidden.lines.empty());
 }
@@ -383,7 +331,7 @@ TEST(Deformed, ExtremesTextOnWhite)
         {0.01f, -0.02f, 0.5f}, {0.03f, 0.0f, -0.25f}, {-0.04f, 0.01f, 0.0f}, {0.0f, 0.0f, 0.0f}};
     for (int i = 0; i < 4; i++)
         for (int c = 0; c < 3; c++) m.nodes[i].disp[c] = u[i][c];
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_deformed(cv); // SI display: everything times 0.01
     const size_t n = cv.lines.size();
     ASSERT_GE(n, 3u);
@@ -401,14 +349,14 @@ TEST(Deformed, ExtremesTextOnWhite)
     // No visible face: nothing painted, a text that says so.
     m.sel_material = 3;
     m.all_materials = false;
-    line_canvas none;
+    recording_canvas none;
     m.draw_deformed(none);
     const std::vector<std::string> expected = {"brush FFFFFF 0", "font 000000",
                                                "text 0 0 <(max,min) no visible face>"};
     EXPECT_EQ(none.lines, expected);
 
     m.results_loaded = false;
-    line_canvas nothing;
+    recording_canvas nothing;
     m.draw_deformed(nothing);
     EXPECT_TRUE(nothing.lines.empty());
 }
@@ -441,7 +389,7 @@ TEST(Principal, SkipColoursAndWidths)
     FEMg3D m;
     principal_model(m, 10, [](int e, int k) { return k == 2 ? e - 4.0f : 0.0f; });
     m.principal_skip = 3;
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_principal(cv, 2);
     // Elements 0, 3, 6, 9 with values -4 (minimum), -1, 2, 5 (maximum).
     std::vector<std::string> pens;
@@ -468,7 +416,7 @@ TEST(Principal, ZeroValueAllChoicesSelectionAndNonSolids)
 {
     FEMg3D m;
     principal_model(m, 3, [](int e, int k) { return e == 1 ? 0.0f : (k + 1.0f) * (e - 1); });
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_principal(cv, 3);
     EXPECT_EQ(cv.count("arc"), 9); // three principals of three elements
     // The zero value of element 1 is red, width 1, a bar of zero length.
@@ -483,7 +431,7 @@ TEST(Principal, ZeroValueAllChoicesSelectionAndNonSolids)
     m.elements[2].material = 1;
     m.sel_material = 0;
     m.all_materials = false;
-    line_canvas sel;
+    recording_canvas sel;
     m.draw_principal(sel, 0);
     EXPECT_EQ(sel.count("arc"), 2);
     // Without element 2 the extremes are -3 and 0: element 0 (-1) has width 1, the zero of
@@ -491,7 +439,7 @@ TEST(Principal, ZeroValueAllChoicesSelectionAndNonSolids)
     EXPECT_EQ(sel.lines[2], "pen 0000FF 1 0");
     EXPECT_EQ(sel.lines[7], "pen 0000FF 3 0");
 
-    line_canvas bad;
+    recording_canvas bad;
     m.principal_skip = 0; // taken as 1
     m.draw_principal(bad, 4);
     EXPECT_TRUE(bad.lines.empty());
@@ -538,7 +486,7 @@ TEST(Dowels, BendingPolylineAlongX)
 {
     FEMg3D m;
     dowel_model(m, 1, 0, 0);
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_dowel_bending(cv);
     EXPECT_FLOAT_EQ(m.dowels[0].step, 0.5f);
     ASSERT_EQ(cv.lines.size(), 71u * 3);
@@ -559,18 +507,18 @@ TEST(Dowels, VerticalBarsShearAndBarsWithoutAxis)
     dowel_model(m, 0, 0, 1);
     m.dowels[0].force[0] = 1.0f;
     m.dowels[0].force[1] = -2.0f; // |Fx1| < |Fy1|: bending offsets along y
-    line_canvas bend;
+    recording_canvas bend;
     m.draw_dowel_bending(bend);
     EXPECT_EQ(bend.lines[3 * 35 + 2], "line " + pixel_of(m, 100.0f, 35 * m.bend_scale, -1.0f));
     // Shear is always offset along x for a bar along z, red, times 0.6.
-    line_canvas shear;
+    recording_canvas shear;
     m.draw_dowel_shear(shear);
     EXPECT_EQ(shear.count("pen 0000FF 1 0"), 71);
     EXPECT_EQ(shear.lines[3 * 36 + 2],
               "line " + pixel_of(m, 100.0f + -36.0f * m.shear_scale, 0, 1.0f));
 
     // The bar itself: centre to the first end red, to the second dark blue, width 3.
-    line_canvas bar;
+    recording_canvas bar;
     m.draw_dowels(bar);
     const std::vector<std::string> expected = {
         "pen 0000FF 3 0", "move " + pixel_of(m, 100, 0, 0), "line " + pixel_of(m, 100, 0, -18.5f),
@@ -579,13 +527,13 @@ TEST(Dowels, VerticalBarsShearAndBarsWithoutAxis)
 
     // The last non-zero flag wins.
     m.dowels[0].axis[0] = 1.0f;
-    line_canvas last;
+    recording_canvas last;
     m.draw_dowels(last);
     EXPECT_EQ(last.lines[2], "line " + pixel_of(m, 100, 0, -18.5f));
 
     // No axis: nothing is drawn for the bar, its diagrams or its box.
     for (float &f : m.dowels[0].axis) f = 0.0f;
-    line_canvas none;
+    recording_canvas none;
     m.draw_dowels(none);
     m.draw_dowel_bending(none);
     m.draw_dowel_shear(none);
@@ -611,7 +559,7 @@ TEST(Boxes, SolidMaterialsOnlyAndNotWithoutElements)
     for (int k = 0; k < 8; k++) m.elements[0].node[k] = m.elements[1].node[k] = k;
     m.elements[1].material = 1;
     simple_window(m);
-    line_canvas cv;
+    recording_canvas cv;
     m.draw_material_boxes(cv);
     EXPECT_EQ(cv.count("pen DCDCDC 1 0"), 12);
     EXPECT_EQ(cv.lines[1], "move " + pixel_of(m, 0, 0, 0));
@@ -626,7 +574,7 @@ TEST(LoadFaces, RedPatchesOnUndeformedAndDeformedNodes)
     m.n_load_faces = 1;
     m.load_faces.assign(1, t_load_face{{0, 1, 2, 3}, {0, 0, 1}});
     m.nodes[2].disp[2] = 0.01f;
-    line_canvas flat;
+    recording_canvas flat;
     m.draw_load_faces(flat, false);
     const std::string a = pixel_of(m, 0, 0, 0), b = pixel_of(m, 100, 0, 0),
                       c = pixel_of(m, 100, 200, 0), d = pixel_of(m, 0, 200, 0);
@@ -638,7 +586,7 @@ TEST(LoadFaces, RedPatchesOnUndeformedAndDeformedNodes)
                                                "polygon " + comma(a) + " " + comma(b) + " " +
                                                    comma(c) + " " + comma(d) + " " + comma(a)};
     EXPECT_EQ(flat.lines, expected);
-    line_canvas def;
+    recording_canvas def;
     m.draw_load_faces(def, true); // disp_scale 1000: node 2 ten units up
     EXPECT_NE(def.lines[2].find(comma(pixel_of(m, 100, 200, 10))), std::string::npos);
 }
@@ -671,7 +619,7 @@ TEST(Graph, NamesAndDispatch)
 
     // The image is always cleared; the principal graph gets the outline first.
     ds.overlay_draw = true;
-    line_canvas img;
+    recording_canvas img;
     draw_graph(m, ds, img, 20, 300, 200, graph_target::image);
     ASSERT_GE(img.lines.size(), 4u);
     EXPECT_EQ(img.lines[0], "pen FFFFFF 1 0");
@@ -684,7 +632,7 @@ TEST(Graph, NamesAndDispatch)
     EXPECT_FLOAT_EQ(r[1], 101.0f);
 
     // The window in overlay mode neither clears nor draws the principal graph's outline.
-    line_canvas win;
+    recording_canvas win;
     draw_graph(m, ds, win, 20, 640, 400, graph_target::window);
     EXPECT_EQ(win.count("rect"), 0);
     EXPECT_EQ(win.count("pen DCDCDC"), 0);
@@ -693,18 +641,18 @@ TEST(Graph, NamesAndDispatch)
     ds.overlay_draw = false;
     m.n_load_faces = 1;
     m.load_faces.assign(1, t_load_face{{0, 1, 2, 3}, {0, 0, 1}});
-    line_canvas mesh;
+    recording_canvas mesh;
     draw_graph(m, ds, mesh, 0, 640, 400, graph_target::window);
     EXPECT_EQ(mesh.lines[2], "rect 0 0 640 400");
     EXPECT_EQ(mesh.count("brush 0000FF"), 1);
     ds.wheel_mode = 0;
-    line_canvas plain;
+    recording_canvas plain;
     draw_graph(m, ds, plain, 1, 640, 400, graph_target::window);
     EXPECT_EQ(plain.count("brush 0000FF"), 0);
     EXPECT_EQ(plain.lines.back().substr(0, 19), "text 0 0 <(max,min)");
 
     // Graph types outside 0..20 only clear.
-    line_canvas other;
+    recording_canvas other;
     draw_graph(m, ds, other, 21, 640, 400, graph_target::window);
     EXPECT_EQ(other.lines.size(), 3u);
 }
@@ -740,7 +688,7 @@ TEST(ContourTriangle, SmoothModeSendsCornerColours)
     m.settings = &ds;
     recording_surface surface;
     m.smooth = &surface;
-    line_canvas cv;
+    recording_canvas cv;
     const float v[3] = {-1.0f, 0.0f, 1.0f};
     const float px[3] = {1, 2, 3}, py[3] = {4, 5, 6};
     m.fill_contour_triangle(cv, v, -1.0f, 1.0f, 0.1f, px, py, 0.5f);
@@ -755,7 +703,7 @@ TEST(ContourTriangle, SmoothModeSendsCornerColours)
         EXPECT_FLOAT_EQ(surface.triangles[0][i], expected[i]) << i;
     EXPECT_EQ(surface.flushes, 1);
 
-    line_canvas contour;
+    recording_canvas contour;
     m.draw_contour(contour, 0);
     EXPECT_EQ(surface.clears, 1);
     EXPECT_EQ(surface.triangles.size(), 3u); // two more for the face
@@ -777,19 +725,19 @@ TEST(Legend, ContourKeyBandsBoundsExtremesAndUnitsOnlyWhenAsked)
     m.build_view_matrix(); // the default view and a window of one pixel per unit, for the triad
     m.win_xmax = 640 - 184;
     m.win_ymax = 400;
-    auto texts = [](const line_canvas &cv) {
+    auto texts = [](const recording_canvas &cv) {
         std::vector<std::string> t;
         for (const std::string &l : cv.lines)
             if (l.rfind("text ", 0) == 0)
                 t.push_back(l.substr(l.find(' ', l.find(' ', 5) + 1) + 1));
         return t;
     };
-    line_canvas plain;
+    recording_canvas plain;
     draw_graph(m, ds, plain, 2, 640, 400, graph_target::window);
     for (const std::string &t : texts(plain)) EXPECT_EQ(t.find("Sx (kgf/cm2)"), std::string::npos);
 
     ds.legend = true;
-    line_canvas cv;
+    recording_canvas cv;
     draw_graph(m, ds, cv, 2, 640, 400, graph_target::window);
     const std::vector<std::string> t = texts(cv);
     auto has = [&](const std::string &s) { return std::find(t.begin(), t.end(), s) != t.end(); };
@@ -832,14 +780,14 @@ TEST(Legend, ContourKeyBandsBoundsExtremesAndUnitsOnlyWhenAsked)
 
     // SI units: MPa, bounds times 0.098 (30.003 x 0.0980665 = 2.942)
     set_output_units(ds, true);
-    line_canvas si;
+    recording_canvas si;
     draw_graph(m, ds, si, 2, 640, 400, graph_target::window);
     const std::vector<std::string> ts = texts(si);
     EXPECT_NE(std::find(ts.begin(), ts.end(), "Sx (MPa)"), ts.end());
     EXPECT_NE(std::find(ts.begin(), ts.end(), "2.94"), ts.end());
     // a mesh picture gets its own key: the material's colour, name and modulus
     // (300 000 kgf/cm2 times the viewer's 0.098 = 29 400 MPa), no contour bands
-    line_canvas mesh;
+    recording_canvas mesh;
     draw_graph(m, ds, mesh, 0, 640, 400, graph_target::window);
     const std::vector<std::string> tm = texts(mesh);
     for (const std::string &x : tm) EXPECT_EQ(x.find("units,"), std::string::npos) << x;
@@ -876,7 +824,7 @@ TEST(Contour, PerMaterialValuesFromTheirFile)
         "Max. =   9.800e-01[   1.000,   0.000,   0.000]>"};
     for (const bool on : {false, true}) {
         ds.per_material = on;
-        line_canvas cv;
+        recording_canvas cv;
         m.draw_contour(cv, 0);
         ASSERT_FALSE(cv.lines.empty());
         EXPECT_EQ(cv.lines[0], expected[on]);

@@ -20,12 +20,7 @@ struct loaded_block {
         model.settings = &settings;
         const std::string base = fresh_dir(name) + "/block";
         write_text_set(block_set(n, n, n, 100), base);
-        const std::string pin = base + ".pin", out = base + ".out", dwi = base + ".dwi",
-                          dwo = base + ".dwo", dyn = base + ".dyn";
-        EXPECT_EQ(
-            model.load_result_set(pin.c_str(), out.c_str(), dwi.c_str(), dwo.c_str(), dyn.c_str()),
-            1)
-            << model.load_error;
+        EXPECT_EQ(load_base(model, base), 1) << model.load_error;
     }
     int visible() const
     {

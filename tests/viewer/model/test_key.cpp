@@ -30,10 +30,7 @@ void open_block(FEMg3D &m, display_settings &ds, const std::string &name, float 
     const std::string base = fresh_dir(name) + "/b";
     write_text_set(s, base);
     m.settings = &ds;
-    const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi", d = base + ".dwo",
-                      y = base + ".dyn";
-    ASSERT_EQ(m.load_result_set(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str()), 1)
-        << m.load_error;
+    ASSERT_EQ(load_base(m, base), 1) << m.load_error;
     settle_after_open(m, ds, model_area_width(ds, picture_w), picture_h);
 }
 

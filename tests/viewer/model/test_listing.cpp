@@ -2,6 +2,7 @@
 // batch command.
 #include "field_text.h"
 #include "listing.h"
+#include "test_support.h"
 #include "test_util.h"
 
 #include <cstdio>
@@ -341,10 +342,10 @@ TEST(DowelListing, SeventyThreeLinesPerDowelWithDistancesInCm)
 
 TEST(ListingFile, WritesCrLfLines)
 {
-    const std::string path = ::testing::TempDir() + "listing_crlf.xy";
+    const test_support::scratch_dir scratch("listing_crlf");
+    const std::string path = scratch.file("listing_crlf.xy");
     ASSERT_TRUE(write_listing_file(path, {"  xx(m)  ", "a b"}));
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = test_support::read_text(path);
     EXPECT_EQ(text, "  xx(m)  \r\na b\r\n");
     std::remove(path.c_str());
     EXPECT_FALSE(write_listing_file("/nonexistent-dir/x.xy", {"a"}));

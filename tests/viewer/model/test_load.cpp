@@ -22,14 +22,6 @@ int load_one(FEMg3D &m)
                              one(".dwo").c_str(), one(".dyn").c_str());
 }
 
-int load_base(FEMg3D &m, const std::string &base, bool binary)
-{
-    const std::string p = base + ".pin", o = base + ".out", i = base + ".dwi", d = base + ".dwo",
-                      y = base + ".dyn";
-    return binary ? m.load_result_set_binary(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str())
-                  : m.load_result_set(p.c_str(), o.c_str(), i.c_str(), d.c_str(), y.c_str());
-}
-
 } // namespace
 
 TEST(Load, ModelFileAloneLoadsWithoutResults)

@@ -7,23 +7,16 @@
 
 #include "fem3d.h"
 #include "model_sets.h"
+#include "test_support.h"
 
 namespace
 {
 
-std::string read_text(const std::string &name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test_support::read_text;
 
 int load_one(FEMg3D &m)
 {
-    const std::string one = std::string(TEST_DATA_DIR) + "/viewer_one/one";
-    return m.load_result_set((one + ".pin").c_str(), (one + ".out").c_str(), (one + ".dwi").c_str(),
-                             (one + ".dwo").c_str(), (one + ".dyn").c_str());
+    return load_base(m, one_set_base());
 }
 
 } // namespace
