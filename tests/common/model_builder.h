@@ -199,4 +199,32 @@ inline void add_dense_liquid(model &m, const block &b, double k)
                                b.id(i, j + 1, 0), jm});
 }
 
+// The dowel test of a joint: two rigid blocks (side long along x, 20 wide, depth deep) across a
+// joint of width w at x = 0..w, joined only by joint cells of no stiffness; block A fully held,
+// block B held in x and y and pushed down by load spread over its top. The dowel itself is
+// the caller's (a .dwi file).
+inline void dowel_blocks(model &m, double w, double side, double depth, double load)
+{
+    const int rigid = m.material(solid(1.0e11, 0.2));
+    const int jm = m.material(joint(1.0e-6, 1.0e-6));
+    const block a =
+        add_block(m, uniform(-side, 0, 2), uniform(-10, 10, 2), uniform(0, depth, 2), rigid);
+    const block b =
+        add_block(m, uniform(w, w + side, 2), uniform(-10, 10, 2), uniform(0, depth, 2), rigid);
+    // the joint cells: nodes 0-3 on A's face x = 0, 4-7 opposite on B's face,
+    // ordered so that the normal e3 = (x1 - x0) x (x2 - x0) points from A to B
+    for (int k = 0; k < 2; ++k)
+        for (int j = 0; j < 2; ++j)
+            m.elems.push_back({a.id(2, j, k), a.id(2, j + 1, k), a.id(2, j + 1, k + 1),
+                               a.id(2, j, k + 1), b.id(0, j, k), b.id(0, j + 1, k),
+                               b.id(0, j + 1, k + 1), b.id(0, j, k + 1), jm});
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 3; ++j)
+            for (int i = 0; i < 3; ++i) {
+                m.bcs.push_back({a.id(i, j, k), 1, 1, 1});
+                m.bcs.push_back({b.id(i, j, k), 1, 1, 0});
+            }
+    add_patch_load(m, b, w, w + side, -10, 10, load / (side * 20));
+}
+
 } // namespace model_builder

@@ -196,23 +196,7 @@ TEST(Report, DowelBearingAgainstFriberg)
     const double beta = std::pow(kd * d / (4 * ei), 0.25);
     const double y0 = load * (2 + beta * w) / (4 * beta * beta * beta * ei);
     model m;
-    const int rigid = m.material(solid(1.0e11, 0.2));
-    const int jm = m.material(joint(1.0e-6, 1.0e-6));
-    const block a = add_block(m, uniform(-30, 0, 2), uniform(-10, 10, 2), uniform(0, 20, 2), rigid);
-    const block b =
-        add_block(m, uniform(w, w + 30, 2), uniform(-10, 10, 2), uniform(0, 20, 2), rigid);
-    for (int k = 0; k < 2; ++k)
-        for (int j = 0; j < 2; ++j)
-            m.elems.push_back({a.id(2, j, k), a.id(2, j + 1, k), a.id(2, j + 1, k + 1),
-                               a.id(2, j, k + 1), b.id(0, j, k), b.id(0, j + 1, k),
-                               b.id(0, j + 1, k + 1), b.id(0, j, k + 1), jm});
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j)
-            for (int i = 0; i < 3; ++i) {
-                m.bcs.push_back({a.id(i, j, k), 1, 1, 1});
-                m.bcs.push_back({b.id(i, j, k), 1, 1, 0});
-            }
-    add_patch_load(m, b, w, w + 30, -10, 10, load / (30 * 20));
+    dowel_blocks(m, w, 30, 20, load);
     scratch_dir dir("post_friberg");
     m.write(dir.file("m.pin"));
     write_text(dir.file("m.dwi"), "1 1\n" + std::to_string(es) + " " + std::to_string(nus) + " " +

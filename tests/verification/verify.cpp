@@ -504,27 +504,7 @@ void dowel(suite &su)
                  phi = 24 * (1 + nus) * 0.04909 * d * d * d * d / (0.9 * area * w * w);
     const double delta = 2 * y0 + w * theta0 + load * w * w * w * (1 + phi) / (12 * ei);
     model m;
-    const int rigid = m.material(solid(1.0e11, 0.2));
-    const int jm = m.material(joint(1.0e-6, 1.0e-6));
-    const double side = 30, depth = 20;
-    const block a =
-        add_block(m, uniform(-side, 0, 2), uniform(-10, 10, 2), uniform(0, depth, 2), rigid);
-    const block b =
-        add_block(m, uniform(w, w + side, 2), uniform(-10, 10, 2), uniform(0, depth, 2), rigid);
-    // the joint cells: nodes 0-3 on A's face x = 0, 4-7 opposite on B's face,
-    // ordered so that the normal e3 = (x1 - x0) x (x2 - x0) points from A to B
-    for (int k = 0; k < 2; ++k)
-        for (int j = 0; j < 2; ++j)
-            m.elems.push_back({a.id(2, j, k), a.id(2, j + 1, k), a.id(2, j + 1, k + 1),
-                               a.id(2, j, k + 1), b.id(0, j, k), b.id(0, j + 1, k),
-                               b.id(0, j + 1, k + 1), b.id(0, j, k + 1), jm});
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j)
-            for (int i = 0; i < 3; ++i) {
-                m.bcs.push_back({a.id(i, j, k), 1, 1, 1});
-                m.bcs.push_back({b.id(i, j, k), 1, 1, 0});
-            }
-    add_patch_load(m, b, w, w + side, -10, 10, load / (side * 20));
+    dowel_blocks(m, w, 30, 20, load);
     for (const char *el_name : elements) {
         const std::string dir = su.dir("dowel");
         fs::create_directories(dir);

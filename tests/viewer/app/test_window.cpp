@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DataForm.h"
@@ -267,18 +268,13 @@ TEST_F(WindowTest, WindowsAreCreatedInOrderAndReachableFromTheMenu)
                                              w.FatigueDlg,  w.makeBmpsForm};
     EXPECT_EQ(windows, expected);
     for (QWidget *window : expected) EXPECT_FALSE(window->isVisible());
-    w.item("List")->trigger();
-    EXPECT_TRUE(w.DataForm->isVisible());
-    w.item("Dowel1")->trigger();
-    EXPECT_TRUE(w.DowelList1->isVisible());
-    w.item("Range")->trigger();
-    EXPECT_TRUE(w.RangeDlg0->isVisible());
-    w.item("View1")->trigger();
-    EXPECT_TRUE(w.ViewOpDlg->isVisible());
-    w.item("Scale1")->trigger();
-    EXPECT_TRUE(w.ScaleDlg0->isVisible());
-    w.item("Fatigue1")->trigger();
-    EXPECT_TRUE(w.FatigueDlg->isVisible());
+    const std::pair<const char *, QWidget *> opened_by[] = {
+        {"List", w.DataForm},   {"Dowel1", w.DowelList1}, {"Range", w.RangeDlg0},
+        {"View1", w.ViewOpDlg}, {"Scale1", w.ScaleDlg0},  {"Fatigue1", w.FatigueDlg}};
+    for (const auto &[item, window] : opened_by) {
+        w.item(item)->trigger();
+        EXPECT_TRUE(window->isVisible()) << item;
+    }
     EXPECT_TRUE(messages.empty());
 }
 
