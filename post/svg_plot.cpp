@@ -3,6 +3,7 @@
 #include "svg_plot.h"
 
 #include "atomic_output.h"
+#include "tables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,22 +14,6 @@ namespace
 
 const char *const colours[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
                                "#9467bd", "#8c564b", "#e377c2", "#17becf"};
-
-std::string escape(const std::string &s)
-{
-    std::string o;
-    for (char c : s) {
-        if (c == '<')
-            o += "&lt;";
-        else if (c == '>')
-            o += "&gt;";
-        else if (c == '&')
-            o += "&amp;";
-        else
-            o += c;
-    }
-    return o;
-}
 
 // A step of 1, 2 or 5 times a power of ten giving about five intervals over [lo, hi].
 double nice_step(double lo, double hi)
@@ -89,7 +74,7 @@ std::string svg_text(const svg_plot &p)
     o += b;
     std::snprintf(b, sizeof b,
                   "<text x=\"%g\" y=\"20\" text-anchor=\"middle\" font-size=\"14\">%s</text>\n",
-                  p.width / 2.0, escape(p.title).c_str());
+                  p.width / 2.0, html_escape(p.title).c_str());
     o += b;
     // grid and ticks
     for (double x = xlo; x <= xhi + 1e-9 * xs; x += xs) {
@@ -114,7 +99,7 @@ std::string svg_text(const svg_plot &p)
                   "<text transform=\"translate(16,%.1f) rotate(-90)\" "
                   "text-anchor=\"middle\">%s</text>\n",
                   left, top, plot_w, plot_h, left + plot_w / 2, top + plot_h + 34,
-                  escape(p.x_label).c_str(), top + plot_h / 2, escape(p.y_label).c_str());
+                  html_escape(p.x_label).c_str(), top + plot_h / 2, html_escape(p.y_label).c_str());
     o += b;
     for (std::size_t k = 0; k < p.series.size(); ++k) {
         const svg_series &s = p.series[k];
@@ -143,7 +128,7 @@ std::string svg_text(const svg_plot &p)
                       "stroke-width=\"2\"%s/>\n<text x=\"%.1f\" y=\"%.1f\">%s</text>\n",
                       left, ly - 4, left + 30, ly - 4, colour,
                       s.dashed ? " stroke-dasharray=\"6,4\"" : "", left + 36, ly,
-                      escape(s.name).c_str());
+                      html_escape(s.name).c_str());
         o += b;
     }
     o += "</svg>\n";
