@@ -7,6 +7,7 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -171,6 +172,15 @@ class reader
 
     bool ok() const { return errors_.empty(); }
 
+    // A value an engineer may mean but rarely does: said, not refused.
+    void warn(const toml::source_region &at, const std::string &key, const std::string &what)
+    {
+        std::ostringstream o;
+        o << file_ << ":" << at.begin.line << ": " << key << ": " << what;
+        warnings_.push_back(o.str());
+    }
+    std::vector<std::string> warnings_;
+
     static const char *type_name(const toml::node &n)
     {
         if (n.is_string()) return "a string";
@@ -215,11 +225,38 @@ void read_joint(reader &r, const toml::table &root, const char *which, joint_set
     const std::string path = std::string("joints.") + which;
     const toml::table *t = r.table(*joints, "joints", which);
     if (!t) return;
-    r.unknown_keys(*t, path, {"stiffness", "width", bars_key});
-    j.stiffness = r.number(*t, path, "stiffness", true, 0, sign::non_negative) * u.joint;
+    r.unknown_keys(*t, path, {"stiffness", "agg", "lte", "opening", "width", bars_key});
+    j.line = static_cast<int>(t->source().begin.line);
+    // the interlock: exactly one of stiffness (MPa/mm), agg (AGG/(k l)) and lte (a target)
+    int given = 0;
+    for (const char *k : {"stiffness", "agg", "lte"}) given += t->get(k) ? 1 : 0;
+    if (given != 1)
+        r.error(t->source(), path,
+                given == 0 ? "missing the interlock: give stiffness (MPa/mm), agg (AGG/(k l)) "
+                             "or lte (a target load transfer)"
+                           : "give one of stiffness, agg and lte, not several");
+    if (t->get("agg")) {
+        j.entry = interlock_entry::agg;
+        j.entered = r.number(*t, path, "agg", true, 0, sign::non_negative);
+    } else if (t->get("lte")) {
+        j.entry = interlock_entry::lte;
+        j.entered = r.number(*t, path, "lte", true, 0, sign::positive);
+        if (j.entered < 0.01 || j.entered > 0.99)
+            r.error(t->get("lte")->source(), path + ".lte",
+                    "a load transfer efficiency from 0.01 to 0.99 (a fraction, not per cent)");
+    } else {
+        j.stiffness = r.number(*t, path, "stiffness", false, 0, sign::non_negative) * u.joint;
+        j.entered = j.stiffness;
+    }
+    if (t->get("opening")) {
+        j.opening = r.number(*t, path, "opening", false, 0, sign::non_negative) * u.length;
+        j.tight = j.opening == 0;
+    }
     j.width = r.number(*t, path, "width", false, j.width / u.length, sign::positive) * u.length;
-    if (const toml::table *b = r.table(*t, path, bars_key))
+    if (const toml::table *b = r.table(*t, path, bars_key)) {
         read_bars(r, *b, path + "." + bars_key, j.bars, u);
+        j.bars.line = static_cast<int>(b->source().begin.line);
+    }
 }
 
 void read_loads(reader &r, const toml::node *n, description &d, const unit_scale &u)
@@ -420,6 +457,118 @@ toml::source_region where(const toml::table &root, const char *path)
     return n ? n.node()->source() : root.source();
 }
 
+// Values an engineer's pavement lies within; outside them a unit was most likely mistyped.
+void check_ranges(reader &r, const toml::table &root, const description &d)
+{
+    char t[300];
+    // outside [lo, hi] a warning; outside [lo / far, hi * far] (a unit mistyped) a refusal
+    auto outside = [&](const char *key, double v, double lo, double hi, double far,
+                       const char *unit, const char *what) {
+        if (v >= lo && v <= hi) return;
+        const bool refuse = v < lo / far || v > hi * far;
+        std::snprintf(t, sizeof t, "%.6g %s is %soutside %.6g to %.6g %s %s (check its unit)", v,
+                      unit, refuse ? "far " : "", lo, hi, unit, what);
+        if (refuse)
+            r.error(where(root, key), key, t);
+        else
+            r.warn(where(root, key), key, t);
+    };
+    outside("slabs.E", d.e, 10000, 60000, 5, "MPa", "for concrete");
+    if (d.has_foundation)
+        outside("foundation.k", d.k, 10, 300, 10, "MPa/m", "for a modulus of subgrade reaction");
+    const char *bar_keys[2] = {"joints.transverse.dowels.diameter",
+                               "joints.longitudinal.ties.diameter"};
+    const bar_set *bars[2] = {&d.transverse.bars, &d.longitudinal.bars};
+    for (int k = 0; k < 2; ++k)
+        if (bars[k]->present)
+            outside(bar_keys[k], bars[k]->diameter * 1000, 12, 50, 3, "mm",
+                    "for a bar's diameter");
+    const toml::source_region whole = root.source();
+    for (std::size_t i = 0; i < d.loads.size(); ++i) {
+        const load_group &g = d.loads[i];
+        toml::source_region at = whole;
+        at.begin.line = static_cast<toml::source_index>(g.line);
+        const std::string path = "loads[" + std::to_string(i) + "]";
+        for (const wheel &w : g.wheels) {
+            const double p = w.load / 1000.0 / (w.length * w.width);
+            if (p >= 0.3 && p <= 2.0) continue;
+            const bool refuse = p < 0.01 || p > 10;
+            std::snprintf(t, sizeof t,
+                          "a tyre pressure of %.4g MPa is %soutside 0.3 to 2 MPa (check the load "
+                          "in kN and the tyre sizes in m)",
+                          p, refuse ? "far " : "");
+            if (refuse)
+                r.error(at, path, t);
+            else
+                r.warn(at, path, t);
+            break;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const load_group &o = d.loads[j];
+            bool same = o.wheels.size() == g.wheels.size();
+            for (std::size_t k = 0; same && k < g.wheels.size(); ++k)
+                same = std::fabs(o.wheels[k].x - g.wheels[k].x) < 1e-9 &&
+                       std::fabs(o.wheels[k].y - g.wheels[k].y) < 1e-9 &&
+                       std::fabs(o.wheels[k].length - g.wheels[k].length) < 1e-9 &&
+                       std::fabs(o.wheels[k].width - g.wheels[k].width) < 1e-9;
+            if (same)
+                r.error(at, path,
+                        "the same tyres as loads[" + std::to_string(j) + "] (given twice?)");
+        }
+    }
+    // tyres that overlap, in one group or across groups
+    std::vector<std::pair<int, const wheel *>> all;
+    for (std::size_t i = 0; i < d.loads.size(); ++i)
+        for (const wheel &w : d.loads[i].wheels) all.push_back({static_cast<int>(i), &w});
+    for (std::size_t a = 0; a < all.size(); ++a)
+        for (std::size_t b = 0; b < a; ++b) {
+            const wheel &p = *all[a].second, &q = *all[b].second;
+            const double ox = std::min(p.x + p.length / 2, q.x + q.length / 2) -
+                              std::max(p.x - p.length / 2, q.x - q.length / 2);
+            const double oy = std::min(p.y + p.width / 2, q.y + q.width / 2) -
+                              std::max(p.y - p.width / 2, q.y - q.width / 2);
+            if (ox > 1e-6 && oy > 1e-6 && all[a].first != all[b].first) {
+                toml::source_region at = whole;
+                at.begin.line = static_cast<toml::source_index>(d.loads[all[a].first].line);
+                std::snprintf(t, sizeof t,
+                              "a tyre at (%.3f, %.3f) m overlaps one of loads[%d] at (%.3f, "
+                              "%.3f) m",
+                              p.x, p.y, all[b].first, q.x, q.y);
+                r.error(at, "loads[" + std::to_string(all[a].first) + "]", t);
+                return;
+            }
+            if (ox > 1e-6 && oy > 1e-6) {
+                toml::source_region at = whole;
+                at.begin.line = static_cast<toml::source_index>(d.loads[all[a].first].line);
+                std::snprintf(t, sizeof t, "two of its tyres overlap, at (%.3f, %.3f) and (%.3f, %.3f) m",
+                              p.x, p.y, q.x, q.y);
+                r.error(at, "loads[" + std::to_string(all[a].first) + "]", t);
+                return;
+            }
+        }
+}
+
+// The interlock given as agg or lte turned into the shear stiffness per unit area of the joint
+// face: AGG = agg k l (MPa: force per length of joint per unit differential deflection) spread
+// over the slab's depth, AGG / h; lte through the relation of load transfer to AGG / (k l).
+void resolve_interlock(reader &r, const toml::table &root, description &d)
+{
+    const char *paths[2] = {"joints.transverse", "joints.longitudinal"};
+    joint_set *sets[2] = {&d.transverse, &d.longitudinal};
+    for (int k = 0; k < 2; ++k) {
+        joint_set &j = *sets[k];
+        if (j.entry == interlock_entry::stiffness) continue;
+        if (!d.has_foundation) {
+            r.error(where(root, paths[k]), paths[k],
+                    "agg and lte are relative to the support's k: they need [foundation] k "
+                    "(else give stiffness in MPa/mm)");
+            continue;
+        }
+        const double agg_kl = j.entry == interlock_entry::agg ? j.entered : agg_of_lte(j.entered);
+        j.stiffness = agg_kl * d.k * relative_stiffness_radius(d) / d.thickness;
+    }
+}
+
 // Checks what needs the whole description: wheels on the slabs, bars that fit, sizes.
 void check_whole(reader &r, const toml::table &root, description &d)
 {
@@ -484,6 +633,33 @@ void check_whole(reader &r, const toml::table &root, description &d)
         if (b.length <= n.j->width)
             r.error(where(root, n.path), n.path, "the bar must be longer than the joint is wide");
     }
+    // bars asked for must be placed: a joint to cross and at least one bar on each slab edge
+    for (const named &n : joints) {
+        const bar_set &b = n.j->bars;
+        if (!b.present) continue;
+        toml::source_region at = whole;
+        at.begin.line = static_cast<toml::source_index>(b.line);
+        const bool transverse = n.j == &d.transverse;
+        const std::vector<double> &along = transverse ? d.widths : d.lengths;
+        if ((transverse ? d.lengths : d.widths).size() < 2) {
+            r.error(at, n.path,
+                    std::string("there is no ") + (transverse ? "transverse" : "longitudinal") +
+                        " joint for the bars to cross (one slab " +
+                        (transverse ? "along x" : "across y") + ")");
+            continue;
+        }
+        const double first = b.first >= 0 ? b.first : b.spacing / 2;
+        for (double edge : along)
+            if (bars_along(edge, first, b.spacing) == 0) {
+                char t[200];
+                std::snprintf(t, sizeof t,
+                              "no bar fits a slab edge %.4g m long with the first bar %.4g m in "
+                              "and a spacing of %.4g m (lengths in m)",
+                              edge, first, b.spacing);
+                r.error(at, n.path, t);
+                break;
+            }
+    }
     if (d.elements_through_slab < 1 || d.elements_through_slab > 32)
         r.error(where(root, "mesh.elements_through_slab"), "mesh.elements_through_slab",
                 "must be from 1 to 32");
@@ -493,18 +669,60 @@ void check_whole(reader &r, const toml::table &root, description &d)
     if (d.size_near_loads > d.size)
         r.error(where(root, "mesh.size_near_loads"), "mesh.size_near_loads",
                 "must not exceed mesh.size");
-    for (const joint_set *j : {&d.transverse, &d.longitudinal})
-        if (j->width * 4 > std::min(d.size_near_loads, d.size_near_joints))
-            r.error(whole, "joints",
-                    "a joint " + std::to_string(j->width) +
-                        " m wide needs mesh sizes near loads and joints of at "
-                        "least four times that");
+    // the gap of a joint that exists is one interval of the grid: the sizes near it are wider
+    const bool exists[2] = {d.lengths.size() > 1, d.widths.size() > 1};
+    const joint_set *sets[2] = {&d.transverse, &d.longitudinal};
+    for (int k = 0; k < 2; ++k) {
+        if (!exists[k]) continue;
+        const double w = sets[k]->width, smallest = std::min(d.size_near_loads, d.size_near_joints);
+        if (w * 4 > smallest) {
+            const char *key = d.size_near_loads < d.size_near_joints ? "mesh.size_near_loads"
+                                                                      : "mesh.size_near_joints";
+            r.error(where(root, key), key,
+                    std::string("the ") + (k == 0 ? "transverse" : "longitudinal") +
+                        " joint is " + std::to_string(w) +
+                        " m wide: the mesh sizes near loads and joints must be at least four "
+                        "times that");
+        }
+    }
+    check_ranges(r, root, d);
+    resolve_interlock(r, root, d);
     if (d.layers.empty() && !d.has_foundation)
         r.error(whole, "foundation", "missing: the slabs need layers or a foundation under them");
     (void)whole;
 }
 
 } // namespace
+
+int elements_through(double thickness)
+{
+    // bricks no thicker than 4 cm and never fewer than 4: the tension under a tyre on a thick
+    // slab converges through the depth as it does on a 0.25 m slab with 4 elements
+    return std::clamp(static_cast<int>(std::ceil(thickness / 0.04 - 1e-9)), 4, 16);
+}
+
+int bars_along(double edge, double first, double spacing)
+{
+    int n = 0;
+    for (double s = first; s <= edge - first + 1e-6; s += spacing) ++n;
+    return n;
+}
+
+double relative_stiffness_radius(const description &d)
+{
+    const double h = d.thickness;
+    return std::pow(d.e * h * h * h / (12.0 * (1.0 - d.nu * d.nu) * d.k), 0.25);
+}
+
+double lte_of_agg(double agg_kl)
+{
+    return agg_kl > 0 ? 1.0 / (1.0 + 1.2 * std::pow(agg_kl, -0.849)) : 0.0;
+}
+
+double agg_of_lte(double lte)
+{
+    return std::pow(1.2 / (1.0 / lte - 1.0), 1.0 / 0.849);
+}
 
 double description::total_length() const
 {
@@ -642,8 +860,9 @@ bool parse_description(const std::string &text, const std::string &name, descrip
         d.size_near_joints = r.number(*m, "mesh", "size_near_joints", false,
                                       d.size_near_joints / u.length, sign::positive) *
                              u.length;
-        const double n = r.number(*m, "mesh", "elements_through_slab", false, 4, sign::positive);
+        const double n = r.number(*m, "mesh", "elements_through_slab", false, 0, sign::positive);
         d.elements_through_slab = static_cast<int>(n);
+        d.elements_given = m->get("elements_through_slab") != nullptr;
         if (n != std::floor(n))
             r.error(m->get("elements_through_slab")->source(), "mesh.elements_through_slab",
                     "must be a whole number");
@@ -662,7 +881,9 @@ bool parse_description(const std::string &text, const std::string &name, descrip
         d.mr = r.number(*p, "report", "mr", false, 0, sign::positive) * u.stress;
     }
     read_design(r, root, d, u);
+    if (!d.elements_given) d.elements_through_slab = elements_through(d.thickness);
     if (errors.empty()) check_whole(r, root, d);
+    d.warnings = r.warnings_;
     return errors.empty();
 }
 

@@ -18,12 +18,26 @@ struct bar_set {
     double e = 200000;       // MPa
     double nu = 0.3;
     double support_modulus = 400000; // MPa/m, Friberg's K
+    int line = 0;                    // where the bars are described (0: not given)
 };
 
+// How the engineer gave a joint's aggregate interlock.
+enum class interlock_entry { stiffness, agg, lte };
+
 struct joint_set {
-    double stiffness = 0.0; // MPa/m per unit area, as entered (the file's MPa/mm times 1000)
-    double width = 0.005;   // m
-    bar_set bars;           // dowels (transverse) or ties (longitudinal)
+    // The interlock's shear stiffness per unit area of the joint face, MPa/m (the file's MPa/mm
+    // times 1000): as entered, or converted from agg or lte once the slab and support are read.
+    double stiffness = 0.0;
+    interlock_entry entry = interlock_entry::stiffness;
+    double entered = 0; // the value of the key used: MPa/m, AGG/(k l), or the target LTE
+    // A tight joint (opening = 0): faces in contact, stiff in compression, nothing in tension,
+    // shear only where they touch. Otherwise (the default, a sawn or cracked joint with its
+    // small opening) shear by interlock and neither normal force nor moment.
+    bool tight = false;
+    double opening = -1;  // m as entered (-1: not given)
+    double width = 0.005; // m
+    bar_set bars;         // dowels (transverse) or ties (longitudinal)
+    int line = 0;         // where the joint is described
 };
 
 struct layer_spec {
@@ -99,13 +113,16 @@ struct description {
     double temperature_mid = 0; // quadratic: mid-depth minus the mean of top and bottom
     // mesh
     double size = 0.25, size_near_loads = 0.025, size_near_joints = 0.05;
-    int elements_through_slab = 4;
+    int elements_through_slab = 4; // from the thickness unless given (elements_through)
+    bool elements_given = false;
     double growth = 1.3, margin = 1.0;
     // analysis
     std::string element = "incompatible", solver = "auto";
     // report
     double fc = 0, mr = 0; // MPa, 0: not given
     design_spec design;
+    // Values outside an engineering range but not refused ("FILE:LINE: key: what").
+    std::vector<std::string> warnings;
 
     double total_length() const; // slabs and joints along x
     double total_width() const;
@@ -113,6 +130,20 @@ struct description {
     std::vector<double> transverse_joints() const;
     std::vector<double> longitudinal_joints() const;
 };
+
+// Elements through a slab of this thickness (m) when the description does not give them.
+int elements_through(double thickness);
+// Bars along a slab edge of length edge (m): the first at first from its start, then every
+// spacing, none closer than first to its end.
+int bars_along(double edge, double first, double spacing);
+// The radius of relative stiffness l = (E h^3 / (12 (1 - nu^2) k))^(1/4) of the slab on the
+// foundation's k (m).
+double relative_stiffness_radius(const description &d);
+// The deflection load transfer of a joint of nondimensional stiffness AGG/(k l) and its inverse:
+// LTE = 1 / (1 + 1.2 (AGG/(k l))^-0.849) (Crovetti, 1994, fitted to plate analyses of a
+// loaded area at the joint).
+double lte_of_agg(double agg_kl);
+double agg_of_lte(double lte);
 
 // Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
 bool read_description(const std::string &path, description &d, std::vector<std::string> &errors);

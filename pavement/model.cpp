@@ -211,11 +211,22 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     const double ta = -4.0 * mid / (h * h), tb = dt / h - 4.0 * mid / h, tc = dt / 2.0;
     const std::vector<double> slab =
         material({e_slab, d.nu, d.density * 0.001, d.alpha, 0, ta, tb, tc});
-    auto joint_material = [](double k, double opening_limit, double type) {
-        const double kk = k > 0 ? joint_entry(k) : 1e-6; // a free joint: springs of nothing
-        return material({kk, kk, kk, 0, 0, opening_limit, 0, 0, 0, 0, 0, type});
-    };
     const double tensionless_limit = 0.001; // cm: the spring lets go over 10 micrometres
+    // A slab joint. Sawn or cracked (the default): its small opening passes shear through
+    // aggregate interlock (both tangential springs) and neither normal force nor moment: the
+    // normal spring is negligible against the slab, in the element's linear mode, where the
+    // three springs act independently. Tight: the faces touch, so the normal spring is the
+    // concrete's E over the joint's width in compression and lets go in tension (opening limit
+    // as a tensionless support's); the element scales the shear springs with it, so shear
+    // passes only where the faces touch.
+    auto joint_material = [&](const joint_set &j) {
+        const double shear = j.stiffness > 0 ? joint_entry(j.stiffness) : 1e-6;
+        if (!j.tight) return material({shear, shear, 1e-6, 0, 0, 1.0, 0, 0, 0, 0, 0, 1});
+        const double contact = joint_entry(d.e / j.width);
+        return material({shear, shear, contact, 0, 0, tensionless_limit, 0, 0, 0, 0, 0, 1});
+    };
+    const bool has_transverse = d.lengths.size() > 1, has_longitudinal = d.widths.size() > 1;
+    g.nonlinear = (has_transverse && d.transverse.tight) || (has_longitudinal && d.longitudinal.tight);
 
     std::vector<layer_out> layers;
     // slab layer: x types 0 slab, 1 transverse gap, 4 margin; y types 0, 2 longitudinal gap, 4
@@ -225,8 +236,8 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
         l.xt = interval_types(g.x, px.gaps, wt, 0, lx, 1, 4);
         l.yt = interval_types(g.y, py.gaps, wl, 0, ly, 2, 4);
         l.mats = {slab,
-                  joint_material(d.transverse.stiffness, 1.0, 1),
-                  joint_material(d.longitudinal.stiffness, 1.0, 1),
+                  joint_material(d.transverse),
+                  joint_material(d.longitudinal),
                   none,
                   none,
                   none,
@@ -309,8 +320,8 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     auto place = [&](double from, double to, const bar_set &b, auto at) {
         const double spacing = b.spacing * cm,
                      first = (b.first >= 0 ? b.first : b.spacing / 2) * cm;
-        int n = 0;
-        for (double s = from + first; s <= to - first + 1e-6; s += spacing, ++n) at(s);
+        const int n = bars_along((to - from) / cm, first / cm, spacing / cm);
+        for (int i = 0; i < n; ++i) at(from + first + i * spacing);
         return n;
     };
     if (d.transverse.bars.present && d.lengths.size() > 1) {

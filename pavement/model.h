@@ -32,6 +32,7 @@ struct generated_model {
     bool nonlinear = false;     // a tensionless foundation or interface
     std::vector<wheel> tyres;   // as meshed (cm; edges snapped to nearby lines)
     double slab_e_file = 0;     // the slab's modulus as written (kgf/cm2)
+    bool without_wheels = false; // analyse also ran the model without the wheels (BASE_unloaded)
 };
 
 // Builds the files of description d; false with why when the mesh cannot be made. grid_only:

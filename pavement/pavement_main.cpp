@@ -110,16 +110,13 @@ void summarise(const description &d)
                     d.quadratic ? "quadratic" : "linear");
     generated_model g;
     std::string why;
-    if (!build_model(d, {}, g, why)) {
-        std::printf("  mesh: %s\n", why.c_str());
-        return;
-    }
+    if (!build_model(d, {}, g, why)) return; // refused by the caller
     std::printf("  dowels: %d, ties: %d\n", g.n_dowels, g.n_ties);
     std::printf("  mesh: %zu x %zu x %zu grid lines, about %lld nodes, about %.2f GB for the "
                 "solver%s\n",
                 g.x.size(), g.y.size(), g.z.empty() ? std::size_t(0) : g.z.size(),
                 g.estimated_nodes, g.estimated_bytes / 1e9,
-                g.nonlinear ? "; nonlinear (tensionless support): --equilibrium" : "");
+                g.nonlinear ? "; nonlinear (a tensionless support or a tight joint): --equilibrium" : "");
 }
 
 } // namespace
@@ -144,7 +141,14 @@ int main(int argc, char **argv)
     bool thickness_given = false;
     int jobs = 2;
     for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
+        std::string a = argv[i];
+        // the long options that take a value accept it as the next argument too
+        for (const char *name : {"--out", "--dx", "--dy", "--thickness", "--jobs"})
+            if (a == name) {
+                if (i + 1 >= argc) return usage_error(a + " needs a value");
+                a += std::string("=") + argv[++i];
+                break;
+            }
         auto value = [&a](const char *name) -> const char * {
             const std::size_t n = std::strlen(name);
             return a.compare(0, n, name) == 0 ? a.c_str() + n : nullptr;
@@ -190,6 +194,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "pavement: %s: %zu error(s); nothing written\n", file.c_str(),
                      errors.size());
         return pavement_bad_input;
+    }
+    for (const std::string &w : d.warnings) std::fprintf(stderr, "pavement: warning: %s\n", w.c_str());
+    // what run would refuse before analysing, check refuses with the same words
+    {
+        generated_model g;
+        std::string why;
+        if (!build_model(d, {}, g, why)) {
+            std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
+            return pavement_bad_input;
+        }
+        if (!fits_in_memory(d, g, s.verify_mesh, why)) {
+            std::fprintf(stderr, "pavement: %s\n", why.c_str());
+            return pavement_bad_input;
+        }
     }
     if (command == "check") {
         summarise(d);

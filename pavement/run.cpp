@@ -33,11 +33,15 @@ namespace
 int run_program(const std::vector<std::string> &argv, const std::string &dir,
                 const std::string &log)
 {
+    // the log is named from where pavement runs; the child changes into dir first
+    std::error_code ec;
+    const std::string log_path = fs::absolute(log, ec).string();
     const pid_t pid = fork();
     if (pid < 0) return -1;
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
-        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int fd = open((ec ? log : log_path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) fd = open("/dev/null", O_WRONLY); // never the terminal
         if (fd >= 0) {
             dup2(fd, 1);
             dup2(fd, 2);
@@ -167,6 +171,33 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 
 } // namespace
 
+namespace
+{
+
+// The loaded-face block of a model file (its count and records, as text) and its counts.
+bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
+{
+    std::FILE *f = std::fopen(pin.c_str(), "r");
+    if (!f) return false;
+    long long nm, nb, bw;
+    bool ok = std::fscanf(f, "%lld %lld %lld %lld %lld", &np, &nm, &ne, &nb, &bw) == 5;
+    char word[128];
+    const long long skip = 12 * nm + 6 * np + 9 * ne + 4 * nb;
+    for (long long k = 0; ok && k < skip; ++k) ok = std::fscanf(f, "%127s", word) == 1;
+    long long nedge = 0;
+    ok = ok && std::fscanf(f, "%lld", &nedge) == 1;
+    block = std::to_string(nedge) + "\n";
+    for (long long k = 0; ok && k < 16 * nedge; ++k) {
+        ok = std::fscanf(f, "%127s", word) == 1;
+        block += word;
+        block += (k % 4 == 3) ? "\n" : " ";
+    }
+    std::fclose(f);
+    return ok;
+}
+
+} // namespace
+
 std::string automatic_solver(const chain_tools &t, long long nodes)
 {
     if (t.direct && nodes <= 60000) return "direct";
@@ -244,14 +275,41 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     if (!quiet) std::printf(", %.1f s)\n", seconds_since(t0));
     t0 = std::chrono::steady_clock::now();
     say(quiet, "pavement: analysing %s (corvane%s) ...\n", base,
-        g.nonlinear ? ", equilibrium iterations: a support that lets go in tension" : "");
+        g.nonlinear ? ", equilibrium iterations: a support or joint that lets go in tension" : "");
     std::vector<std::string> solve = {tools.corvane, "-F", base};
     solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
     if (d.solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np));
+    // The joints' load transfer is the wheels' alone: with self weight or curl in the model, the
+    // model is also analysed without the wheels, as a second load set of the same run (one
+    // matrix), and the report takes the difference.
+    g.without_wheels = needs_unloaded_analysis(d);
+    std::string block;
+    long long npin = 0, nepin = 0;
+    if (g.without_wheels) {
+        if (!face_block(stem + ".pin", block, npin, nepin) ||
+            !write_file(stem + "_sets.txt", "2\nbody 1 1\n" + block + "body 1 1\n0\n")) {
+            why = stem + ".pin: its loads cannot be read back for the analysis without them";
+            return pavement_failed;
+        }
+        solve.push_back("--load-sets=" + base + "_sets.txt");
+    }
     const int cs = run_program(solve, dir, stem + "_corvane.log");
     if (cs != 0 && cs != 4) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
+    }
+    if (g.without_wheels) { // set 0 is the analysis as described, set 1 without the wheels
+        for (const char *ext : {".pin", ".out", ".mst", ".dwo", ".dwi"}) {
+            std::error_code rc;
+            if (fs::exists(load_set_base(dir, base, 0) + ext))
+                fs::rename(load_set_base(dir, base, 0) + ext, stem + ext, rc);
+            if (fs::exists(load_set_base(dir, base, 1) + ext))
+                fs::rename(load_set_base(dir, base, 1) + ext, stem + unloaded_suffix + ext, rc);
+            if (rc) {
+                why = stem + ext + ": " + rc.message();
+                return pavement_failed;
+            }
+        }
     }
     if (!quiet) std::printf("pavement: analysed %s in %.1f s\n", base.c_str(), seconds_since(t0));
     if (cs == 4) {
@@ -261,18 +319,49 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     return pavement_ok;
 }
 
-bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why)
+bool needs_unloaded_analysis(const description &d)
+{
+    bool weight = d.density > 0, joints = d.lengths.size() > 1 || d.widths.size() > 1;
+    for (const layer_spec &l : d.layers) weight = weight || l.density > 0;
+    return joints && !d.loads.empty() &&
+           (weight || d.temperature_difference != 0 || d.temperature_mid != 0);
+}
+
+bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why,
+                   const std::string &without)
 {
     read_request request;
     request.units = file_units::kgf_cm;
-    result_set rs;
+    result_set rs, rs0, load;
     std::string note;
     if (!read_result_set(base, request, rs, why, note)) return false;
+    if (!without.empty() && (!read_result_set(without, request, rs0, why, note) ||
+                             !load_response(rs, rs0, load, why)))
+        return false;
     report_settings s;
     s.si = !d.kgf_cm;
     s.fc = d.fc / 0.098;
     s.mr = d.mr / 0.098;
-    return build_report(rs, s, r, why);
+    return build_report(rs, s, r, why, without.empty() ? nullptr : &load);
+}
+
+bool fits_in_memory(const description &d, const generated_model &g, bool verify_mesh,
+                    std::string &why)
+{
+    const double free_bytes = available_memory();
+    const double needed = g.estimated_bytes * (verify_mesh ? 4.0 : 1.0);
+    if (free_bytes > 0 && needed > free_bytes) {
+        char b[400];
+        std::snprintf(b, sizeof b,
+                      "%s: the model needs about %.1f GB (%lld nodes%s), this machine has %.1f GB "
+                      "free: make mesh.size or mesh.size_near_loads larger",
+                      d.file.c_str(), needed / 1e9, g.estimated_nodes,
+                      verify_mesh ? ", and four times that for --verify-mesh" : "",
+                      free_bytes / 1e9);
+        why = b;
+        return false;
+    }
+    return true;
 }
 
 int run_description(const description &d, const run_settings &s, const chain_tools &tools)
@@ -285,15 +374,8 @@ int run_description(const description &d, const run_settings &s, const chain_too
         std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
         return pavement_bad_input;
     }
-    const double free_bytes = available_memory();
-    const double needed = g.estimated_bytes * (s.verify_mesh ? 4.0 : 1.0);
-    if (free_bytes > 0 && needed > free_bytes) {
-        std::fprintf(stderr,
-                     "pavement: %s: the model needs about %.1f GB (%lld nodes%s), this machine "
-                     "has %.1f GB free: make mesh.size or mesh.size_near_loads larger\n",
-                     d.file.c_str(), needed / 1e9, g.estimated_nodes,
-                     s.verify_mesh ? ", and four times that for --verify-mesh" : "",
-                     free_bytes / 1e9);
+    if (!fits_in_memory(d, g, s.verify_mesh, why)) {
+        std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_bad_input;
     }
     int status = analyse(d, {}, tools, dir, base, s.quiet, g, why);
@@ -304,11 +386,12 @@ int run_description(const description &d, const run_settings &s, const chain_too
     if (status == pavement_not_converged) std::fprintf(stderr, "pavement: %s\n", why.c_str());
     const std::string stem = dir + "/" + base;
     report_data r;
-    if (!report_of_set(stem, d, r, why)) {
+    if (!report_of_set(stem, d, r, why, g.without_wheels ? stem + unloaded_suffix : "")) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_failed;
     }
     describe(d, g, r);
+    for (const std::string &w : d.warnings) r.warnings.push_back(w);
 
     if (s.verify_mesh) {
         const std::string vdir = dir + "/verify";
@@ -320,7 +403,8 @@ int run_description(const description &d, const run_settings &s, const chain_too
         const int vs = analyse(d, {2.0, 2}, tools, vdir, base, s.quiet, fine, why);
         report_data rf;
         if ((vs != pavement_ok && vs != pavement_not_converged) ||
-            !report_of_set(vdir + "/" + base, d, rf, why)) {
+            !report_of_set(vdir + "/" + base, d, rf, why,
+                           fine.without_wheels ? vdir + "/" + base + unloaded_suffix : "")) {
             std::fprintf(stderr, "pavement: mesh check: %s\n", why.c_str());
             return pavement_failed;
         }
@@ -398,28 +482,6 @@ void key_figures(const report_data &r, double *figures)
     for (int q = 0; q < report_quantity_count; ++q) figures[q] = report_quantities[q].value(r);
 }
 
-// The loaded-face block of a model file (its count and records, as text) and its counts.
-bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
-{
-    std::FILE *f = std::fopen(pin.c_str(), "r");
-    if (!f) return false;
-    long long nm, nb, bw;
-    bool ok = std::fscanf(f, "%lld %lld %lld %lld %lld", &np, &nm, &ne, &nb, &bw) == 5;
-    char word[128];
-    const long long skip = 12 * nm + 6 * np + 9 * ne + 4 * nb;
-    for (long long k = 0; ok && k < skip; ++k) ok = std::fscanf(f, "%127s", word) == 1;
-    long long nedge = 0;
-    ok = ok && std::fscanf(f, "%lld", &nedge) == 1;
-    block = std::to_string(nedge) + "\n";
-    for (long long k = 0; ok && k < 16 * nedge; ++k) {
-        ok = std::fscanf(f, "%127s", word) == 1;
-        block += word;
-        block += (k % 4 == 3) ? "\n" : " ";
-    }
-    std::fclose(f);
-    return ok;
-}
-
 } // namespace
 
 int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
@@ -430,7 +492,10 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
     const std::string mesh = dir + "/mesh";
     std::error_code ec;
     fs::create_directories(mesh, ec);
-    std::string sets = std::to_string(ds.size()) + "\n";
+    // a sweep's positions (no body factors) with self weight or curl: one more set without the
+    // wheels, for the load transfer of each position's wheels alone
+    const bool unloaded = !body && needs_unloaded_analysis(ds[0]);
+    std::string sets = std::to_string(ds.size() + (unloaded ? 1 : 0)) + "\n";
     generated_model first;
     long long np0 = -1, ne0 = -1;
     for (std::size_t i = 0; i < ds.size(); ++i) {
@@ -471,6 +536,7 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
                     std::to_string((*body)[i].second) + "\n";
         sets += block;
     }
+    if (unloaded) sets += "body 1 1\n0\n";
     const std::string stem = dir + "/" + base;
     fs::remove(stem + ".dwi", ec);
     if (!write_file(stem + "_sets.txt", sets) ||
@@ -576,7 +642,12 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
             report_data r;
             position &p = all[i];
             p.status = st;
-            if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why))
+            const std::string without =
+                needs_unloaded_analysis(d)
+                    ? load_set_base(dir, base, static_cast<int>(all.size()))
+                    : std::string();
+            if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why,
+                               without))
                 p.status = pavement_failed;
             else
                 key_figures(r, p.figures);
@@ -593,7 +664,10 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                 p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
                 report_data r;
                 if (p.status == pavement_ok || p.status == pavement_not_converged) {
-                    if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why))
+                    if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why,
+                                       g.without_wheels
+                                           ? dir + "/" + name + "/" + base + unloaded_suffix
+                                           : ""))
                         p.status = pavement_failed;
                     else
                         key_figures(r, p.figures);

@@ -61,6 +61,11 @@ int run_program(const std::vector<std::string> &argv, const std::string &dir,
 // Writes text to name under a temporary name renamed when complete.
 bool write_file(const std::string &name, const std::string &text);
 
+// Whether the model's estimated memory (four times it for the mesh check) is free on this
+// machine; false with why (naming the description and the keys to change).
+bool fits_in_memory(const description &d, const generated_model &g, bool verify_mesh,
+                    std::string &why);
+
 // pavement run: analyse, report (HTML and CSV), pictures, VTK; returns the exit status.
 int run_description(const description &d, const run_settings &s, const chain_tools &tools);
 
@@ -76,5 +81,14 @@ struct sweep_range {
 int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
                       const run_settings &s, const chain_tools &tools);
 
-// Key figures of an analysed set (reads base with its per-material stresses).
-bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why);
+// Key figures of an analysed set (reads base with its per-material stresses). without: the
+// set of the same model analysed without the wheels ("" when the set holds only the wheels'
+// loads), for the joints' load transfer of the wheels alone.
+bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why,
+                   const std::string &without = "");
+
+// Whether a load transfer of the wheels alone needs the analysis without them: joints, wheels,
+// and self weight or a temperature difference in the model.
+bool needs_unloaded_analysis(const description &d);
+// The name of that analysis: BASE followed by this.
+constexpr const char *unloaded_suffix = "_unloaded";

@@ -257,7 +257,8 @@ void find_slab_extremes(const result_set &rs, report_data &r, double tol)
     }
 }
 
-void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
+void find_joints(const result_set &rs, const result_set &ld, report_data &r, double ztop,
+                 double tol)
 {
     // the slab bottom of each node's slab material, for the stress-based transfer
     std::map<int, double> slab_bottom;
@@ -299,7 +300,7 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
             if (at_bottom) bottom_pairs[key].insert({std::min(na, nb), std::max(na, nb)});
             if (std::fabs(za - ztop) > tol || std::fabs(zb - ztop) > tol) continue;
             if (!seen.insert({std::min(na, nb), std::max(na, nb)}).second) continue;
-            const double wa = rs.disp[3 * na + 2], wb = rs.disp[3 * nb + 2];
+            const double wa = ld.disp[3 * na + 2], wb = ld.disp[3 * nb + 2];
             if (wa == 0.0 && wb == 0.0) continue; // no deflection, no transfer to speak of
             joint_station st;
             const bool a_loaded = std::fabs(wa) >= std::fabs(wb);
@@ -307,7 +308,9 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
             st.unloaded = a_loaded ? nb : na;
             st.w_loaded = a_loaded ? wa : wb;
             st.w_unloaded = a_loaded ? wb : wa;
-            st.lte = std::fabs(st.w_unloaded) / std::fabs(st.w_loaded);
+            st.lte = st.w_loaded * st.w_unloaded >= 0
+                         ? std::fabs(st.w_unloaded) / std::fabs(st.w_loaded)
+                         : nan_value;
             st.along = rs.coords[3 * na + (axis == 0 ? 1 : 0)];
             p.stations.push_back(st);
         }
@@ -315,34 +318,52 @@ void find_joints(const result_set &rs, report_data &r, double ztop, double tol)
     for (auto &[key, p] : planes) {
         std::sort(p.stations.begin(), p.stations.end(),
                   [](const joint_station &a, const joint_station &b) { return a.along < b.along; });
-        p.min_lte = p.stations.empty() ? nan_value : 1e300;
         for (std::size_t i = 0; i < p.stations.size(); ++i) {
             const joint_station &s = p.stations[i];
-            p.min_lte = std::min(p.min_lte, s.lte);
             p.max_differential = std::max(p.max_differential, std::fabs(s.w_loaded - s.w_unloaded));
             if (p.most_loaded < 0 ||
                 std::fabs(s.w_loaded) > std::fabs(p.stations[p.most_loaded].w_loaded))
                 p.most_loaded = static_cast<int>(i);
         }
-        // stress along the joint at the slab bottom on both sides
+        p.lte = nan_value;
+        if (rs.nedge == 0) {
+            p.lte_note = "no wheels load the model";
+        } else if (p.most_loaded < 0) {
+            p.lte_note = "no deflection at the joint";
+        } else {
+            p.lte = p.stations[p.most_loaded].lte;
+            if (std::isnan(p.lte))
+                p.lte_note = "the unloaded side moves against the loaded one at the most loaded "
+                             "station";
+        }
+        // the load's stress along the joint at the slab bottom on both sides
         const int comp = p.axis == 0 ? 1 : 0;
         for (const auto &[na, nb] : bottom_pairs[key]) {
-            const double *sa = slab_stress(rs, r.slab_materials, na);
-            const double *sb = slab_stress(rs, r.slab_materials, nb);
+            const double *sa = slab_stress(ld, r.slab_materials, na);
+            const double *sb = slab_stress(ld, r.slab_materials, nb);
             if (!sa || !sb) continue;
-            const bool a_loaded = std::fabs(rs.disp[3 * na + 2]) >= std::fabs(rs.disp[3 * nb + 2]);
+            const bool a_loaded = std::fabs(ld.disp[3 * na + 2]) >= std::fabs(ld.disp[3 * nb + 2]);
             const double loaded = a_loaded ? sa[comp] : sb[comp];
             const double unloaded = a_loaded ? sb[comp] : sa[comp];
-            // a transfer of stress is spoken of where the loaded side is in bending tension:
-            // at least a tenth of the slab's largest bottom tension
-            if (!(loaded > 0.1 * r.max_tension_bottom())) continue;
+            // a transfer of stress is spoken of where the loaded side is in bending tension
+            if (!(loaded > 0)) continue;
             if (!p.has_stress_lte || loaded > p.sigma_loaded) {
                 p.has_stress_lte = true;
                 p.sigma_loaded = loaded;
                 p.sigma_unloaded = unloaded;
-                p.stress_lte = unloaded / loaded;
                 p.stress_along = rs.coords[3 * na + (p.axis == 0 ? 1 : 0)];
             }
+        }
+        if (rs.nedge == 0) {
+            p.has_stress_lte = false;
+            p.stress_lte_note = "no wheels load the model";
+        } else if (!p.has_stress_lte) {
+            p.stress_lte_note = "the load puts no tension along the joint at the slab bottom";
+        } else if (p.sigma_unloaded < 0 || p.sigma_unloaded > p.sigma_loaded) {
+            p.stress_lte = nan_value;
+            p.stress_lte_note = "the unloaded side's bottom is not in lesser tension";
+        } else {
+            p.stress_lte = p.sigma_unloaded / p.sigma_loaded;
         }
         r.joints.push_back(p);
     }
@@ -458,20 +479,27 @@ double report_data::max_tension_top() const
     return v;
 }
 
-double report_data::min_lte() const
+const joint_plane *report_data::loaded_joint() const
 {
-    double v = nan_value;
+    const joint_plane *best = nullptr;
     for (const joint_plane &p : joints)
-        if (!p.stations.empty() && !(p.min_lte >= v)) v = p.min_lte;
-    return v;
+        if (p.most_loaded >= 0 &&
+            (!best || std::fabs(p.stations[p.most_loaded].w_loaded) >
+                          std::fabs(best->stations[best->most_loaded].w_loaded)))
+            best = &p;
+    return best;
 }
 
-double report_data::min_stress_lte() const
+double report_data::lte() const
 {
-    double v = nan_value;
-    for (const joint_plane &p : joints)
-        if (p.has_stress_lte && !(p.stress_lte >= v)) v = p.stress_lte;
-    return v;
+    const joint_plane *p = loaded_joint();
+    return p ? p->lte : nan_value;
+}
+
+double report_data::stress_lte() const
+{
+    const joint_plane *p = loaded_joint();
+    return p && p->has_stress_lte ? p->stress_lte : nan_value;
 }
 
 double report_data::max_bearing() const
@@ -502,8 +530,23 @@ double report_data::max_stress_ratio() const
     return std::isnan(t) ? nan_value : t / settings.mr;
 }
 
+bool load_response(const result_set &rs, const result_set &without, result_set &load,
+                   std::string &why)
+{
+    if (without.np != rs.np || without.ne != rs.ne || without.disp.size() != rs.disp.size() ||
+        without.mst.stress.size() != rs.mst.stress.size()) {
+        why = without.base + ": not the mesh of " + rs.base;
+        return false;
+    }
+    load = rs;
+    for (std::size_t k = 0; k < load.disp.size(); ++k) load.disp[k] -= without.disp[k];
+    for (std::size_t k = 0; k < load.mst.stress.size(); ++k)
+        load.mst.stress[k] -= without.mst.stress[k];
+    return true;
+}
+
 bool build_report(const result_set &rs, const report_settings &settings, report_data &r,
-                  std::string &why)
+                  std::string &why, const result_set *load)
 {
     r = report_data{};
     r.settings = settings;
@@ -539,7 +582,8 @@ bool build_report(const result_set &rs, const report_settings &settings, report_
             for (int k = 0; k < 3; ++k) r.deflection_xyz[k] = rs.coords[3 * n + k];
         }
     }
-    find_joints(rs, r, ztop, tol);
+    r.lte_of_wheels_alone = load != nullptr;
+    find_joints(rs, load ? *load : rs, r, ztop, tol);
     check_dowels(rs, r);
     add_warnings(rs, r, tol);
     return true;

@@ -48,11 +48,12 @@ struct slab_extreme {
 };
 
 // One station of a slab joint: the two facing nodes at the slab surface.
+// Deflections are the load's (the response to the wheels alone where the report was given it).
 struct joint_station {
     int loaded = -1, unloaded = -1; // loaded: the side with the larger |deflection|
     double along = 0;               // position along the joint
     double w_loaded = 0, w_unloaded = 0;
-    double lte = 0; // |w_unloaded| / |w_loaded|
+    double lte = 0; // |w_unloaded| / |w_loaded|; NaN where the two sides move apart
 };
 
 // A slab joint: joint elements with a horizontal normal, grouped by plane.
@@ -61,12 +62,16 @@ struct joint_plane {
     double position = 0; // that coordinate
     int elements = 0;
     std::vector<joint_station> stations; // surface stations along the joint
-    int most_loaded = -1;                // station of the largest |w_loaded|
-    double min_lte = 0, max_differential = 0;
-    // Stress-based transfer at the slab bottom: the stress along the joint in the slab on the
-    // loaded and the unloaded side at the bottom station of the largest loaded-side tension.
+    int most_loaded = -1;                // station of the largest |w_loaded|: under the wheels
+    // The deflection transfer at the most loaded station, within [0, 1]; NaN with lte_note
+    // saying why where it is undefined.
+    double lte = 0, max_differential = 0;
+    std::string lte_note;
+    // Stress-based transfer at the slab bottom: the load's stress along the joint in the slab on
+    // the loaded and the unloaded side at the bottom station of the largest loaded-side tension.
     bool has_stress_lte = false;
     double sigma_loaded = 0, sigma_unloaded = 0, stress_lte = 0, stress_along = 0;
+    std::string stress_lte_note;
 };
 
 // One dowel: forces at the joint face, Friberg's bearing and the steel's stresses.
@@ -124,8 +129,13 @@ struct report_data {
     // Key figures (NaN where the set has none).
     double max_tension_bottom() const;
     double max_tension_top() const;
-    double min_lte() const;
-    double min_stress_lte() const;
+    // The load transfer of the joint under the wheels (the plane whose most loaded station
+    // deflects most): deflection and stress LTE, NaN where undefined or without joints.
+    const joint_plane *loaded_joint() const;
+    double lte() const;
+    double stress_lte() const;
+    // What the transfers were measured on: the wheels alone, or the set's whole response.
+    bool lte_of_wheels_alone = false;
     double max_bearing() const;
     double max_steel_shear() const;
     double max_steel_bending() const;
@@ -133,9 +143,18 @@ struct report_data {
 };
 
 // Builds the report of a result set read with its per-material stresses. False with why when
-// the set has no slab (no solid material reaching the top of the model).
+// the set has no slab (no solid material reaching the top of the model). load: the response
+// to the wheels alone on the same mesh, for the joints' load transfer (see load_response);
+// without it the transfer is that of the set's whole response.
 bool build_report(const result_set &rs, const report_settings &settings, report_data &r,
-                  std::string &why);
+                  std::string &why, const result_set *load = nullptr);
+
+// The response to the wheels alone: with the analysis of the same model without the wheels
+// (self weight and temperature only) read as without, rs minus without (exact by superposition
+// where the model is linear; the difference of the two states where supports or joints let go).
+// False with why when the two sets are not of one mesh.
+bool load_response(const result_set &rs, const result_set &without, result_set &load,
+                   std::string &why);
 
 // One row of an envelope's case table: a case's name and report.
 struct report_case {

@@ -240,12 +240,21 @@ table deflection_table(const report_data &r, const units &un)
 
 table joint_table(const report_data &r, const units &un)
 {
+    std::string note =
+        std::string("Measured on ") +
+        (r.lte_of_wheels_alone
+             ? "the response to the wheels alone (the analysis without the wheels subtracted), "
+               "so self weight and curl do not enter. "
+             : "the set's whole response (every load in it). ") +
+        "LTE = |w unloaded| / |w loaded| at the facing surface nodes of the most loaded station "
+        "(the loaded side has the larger deflection; the station is given along the joint); "
+        "stress LTE = the stress along the joint at the slab bottom on the unloaded side / the "
+        "loaded side, at the bottom station of the largest loaded-side tension. Where the two "
+        "sides move apart a transfer is undefined (nan), and why is said here.";
     table t{"Joint load transfer",
-            "LTE = |w unloaded| / |w loaded| at facing surface nodes (the loaded side has the "
-            "larger deflection); stress LTE = the stress along the joint at the slab bottom on "
-            "the unloaded side / the loaded side, at the bottom station of the largest "
-            "loaded-side tension.",
-            {"joint", "stations", "LTE at the most loaded station", "smallest LTE",
+            note,
+            {"joint", "stations", "LTE at the most loaded station",
+             un.with("most loaded station", quantity_kind::length),
              un.with("largest differential deflection", quantity_kind::displacement),
              un.with("sigma loaded", quantity_kind::stress),
              un.with("sigma unloaded", quantity_kind::stress), "stress LTE",
@@ -255,12 +264,18 @@ table joint_table(const report_data &r, const units &un)
         const double nan_v = std::nan("");
         t.rows.push_back(
             {txt(joint_name(un, p)), num(static_cast<double>(p.stations.size()), "%.0f"),
-             num(p.most_loaded >= 0 ? p.stations[p.most_loaded].lte : nan_v, "%.3f"),
-             num(p.min_lte, "%.3f"), num(un.v(p.max_differential, quantity_kind::displacement)),
+             num(p.lte, "%.3f"),
+             num(p.most_loaded >= 0 ? un.v(p.stations[p.most_loaded].along, quantity_kind::length)
+                                    : nan_v,
+                 "%.3f"),
+             num(un.v(p.max_differential, quantity_kind::displacement)),
              num(p.has_stress_lte ? un.v(p.sigma_loaded, quantity_kind::stress) : nan_v),
              num(p.has_stress_lte ? un.v(p.sigma_unloaded, quantity_kind::stress) : nan_v),
              num(p.has_stress_lte ? p.stress_lte : nan_v, "%.3f"),
              num(p.has_stress_lte ? un.v(p.stress_along, quantity_kind::length) : nan_v, "%.3f")});
+        if (!p.lte_note.empty()) t.note += " " + joint_name(un, p) + ": LTE undefined, " + p.lte_note + ".";
+        if (!p.stress_lte_note.empty())
+            t.note += " " + joint_name(un, p) + ": stress LTE undefined, " + p.stress_lte_note + ".";
     }
     return t;
 }
