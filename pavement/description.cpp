@@ -200,7 +200,8 @@ void read_bars(reader &r, const toml::table &t, const std::string &path, bar_set
                const unit_scale &u)
 {
     r.unknown_keys(t, path,
-                   {"diameter", "length", "spacing", "first", "E", "nu", "support_modulus"});
+                   {"diameter", "length", "spacing", "first", "E", "nu", "support_modulus",
+                    "looseness"});
     b.present = true;
     b.diameter =
         r.number(t, path, "diameter", true, b.diameter / u.length, sign::positive) * u.length;
@@ -215,6 +216,7 @@ void read_bars(reader &r, const toml::table &t, const std::string &path, bar_set
     b.support_modulus =
         r.number(t, path, "support_modulus", false, b.support_modulus / u.spring, sign::positive) *
         u.spring;
+    b.looseness = r.number(t, path, "looseness", false, 0, sign::non_negative) * u.length;
 }
 
 void read_joint(reader &r, const toml::table &root, const char *which, joint_set &j,

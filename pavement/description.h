@@ -18,6 +18,7 @@ struct bar_set {
     double e = 200000;       // MPa
     double nu = 0.3;
     double support_modulus = 400000; // MPa/m, Friberg's K
+    double looseness = 0;            // m of free play across the bar before it bears
     int line = 0;                    // where the bars are described (0: not given)
 };
 

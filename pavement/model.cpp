@@ -314,7 +314,9 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     auto bar_type = [&](const bar_set &b, double width_cm) {
         dw << num(b.e / mpa_per_kgf_cm2) << " " << num(b.nu) << " " << num(width_cm) << " "
            << num(b.diameter * cm) << " " << num(b.length * cm) << " "
-           << num(b.support_modulus / mpa_m_per_kgf_cm3) << " 0 0 0 0 0 0\n";
+           << num(b.support_modulus / mpa_m_per_kgf_cm3) << " " << num(b.looseness * cm)
+           << " 0 0 0 0 0\n";
+        g.nonlinear = g.nonlinear || b.looseness > 0; // a loose bar bears past its play
         return types++;
     };
     auto place = [&](double from, double to, const bar_set &b, auto at) {

@@ -400,6 +400,26 @@ int dowel_stiffness(const int *conn, const double *coords, const int *elems, con
     return 1;
 }
 
+bool dowel_is_loose(const corvane_model &m, int d)
+{
+    return dowel_is_placed(m, d) && m.dmats[12 * m.dowel_mat[d] + dowel_looseness] > 0.0;
+}
+
+double dowel_engagement(const corvane_model &m, int d, const double *disp)
+{
+    if (!dowel_is_loose(m, d)) return 1.0;
+    const double s = m.dmats[12 * m.dowel_mat[d] + dowel_looseness];
+    const int *elems = &m.dowel_elems[3 * d];
+    double r[9], a[nl * 48], u[48];
+    dowel_geometry(m.conn.data(), m.coords.data(), elems, &m.dowels[9 * d], r, a);
+    for (int e = 0; e < 2; ++e) gather_nodes(&m.conn[9 * elems[1 + e]], disp, 8, u + 24 * e);
+    double delta[2] = {0.0, 0.0}; // end 2 minus end 1 along the first two link axes
+    for (int c = 0; c < 2; ++c)
+        for (int j = 0; j < 48; ++j) delta[c] += (a[(6 + c) * 48 + j] - a[c * 48 + j]) * u[j];
+    const double moved = std::sqrt(delta[0] * delta[0] + delta[1] * delta[1]);
+    return moved <= s ? 0.0 : 1.0 - s / moved;
+}
+
 int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
                const int *elems, const double *dowel, const double *dmat)
 {

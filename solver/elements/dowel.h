@@ -12,6 +12,7 @@ enum dowel_entry {
     dowel_diam = 3,    // d: bar diameter
     dowel_length = 4,  // L: total bar length
     dowel_support = 5, // K: modulus of dowel support of the concrete around the bar
+    dowel_looseness = 6, // s: free play across the bar before it bears (length; 0: a tight bar)
 };
 
 // At or below this joint width the two bar ends share one displacement
@@ -106,6 +107,15 @@ void dowel_geometry(const int *conn, const double *coords, const int *elems, con
 // end-2 element's). Returns 0 when the link matrix cannot be formed.
 int dowel_stiffness(const int *conn, const double *coords, const int *elems, const double *dowel,
                     const double *dmat, double *ek, int *nodes);
+
+// A loose bar (looseness s > 0) bears nothing until its two ends have moved across the bar,
+// relative to each other, by more than s; beyond that it acts as a tight bar on the movement
+// past s. As a secant law on the whole link: the factor 0 while |delta| <= s, then
+// 1 - s / |delta|, with delta the relative transverse movement of the ends (the dowel frame's
+// first two axes) at the displacements disp. 1 for a tight or unplaced bar.
+double dowel_engagement(const corvane_model &m, int d, const double *disp);
+// True when dowel d is placed and loose: its stiffness depends on the displacements.
+bool dowel_is_loose(const corvane_model &m, int d);
 
 int make_dowel(row_slot_matrix &k, const int *pair_pos, const int *conn, const double *coords,
                const int *elems, const double *dowel, const double *dmat);

@@ -248,6 +248,32 @@ void for_each_constant_matrix(
     }
 }
 
+bool depends_on_displacement(const corvane_model &m)
+{
+    for (int e = 0; e < m.ne; ++e)
+        if (is_joint_type(material_type(&m.mats[12 * m.conn[9 * e + 8]]))) return true;
+    for (int d = 0; d < m.ndowel; ++d)
+        if (dowel_is_loose(m, d)) return true;
+    return false;
+}
+
+void for_each_loose_dowel(const corvane_model &m, const std::function<bool(int)> &take,
+                          const std::function<void(int, const int *, double, const double *)> &add)
+{
+    std::vector<double> kd;
+    for (int d = 0; d < m.ndowel; ++d) {
+        if (!dowel_is_loose(m, d) || !take(d)) continue;
+        const double engaged = dowel_engagement(m, d, m.disp.data());
+        if (engaged == 1.0) continue;
+        kd.resize(48 * 48);
+        int nodes[16];
+        if (!dowel_stiffness(m.conn.data(), m.coords.data(), &m.dowel_elems[3 * d],
+                             &m.dowels[9 * d], &m.dmats[12 * m.dowel_mat[d]], kd.data(), nodes))
+            continue;
+        add(d, nodes, engaged - 1.0, kd.data());
+    }
+}
+
 // Solid elements and dowels: the part of the matrix that does not depend on
 // the displacements.
 static void assemble_constant_part(corvane_model &m)
@@ -273,9 +299,7 @@ void build_stiffness(corvane_model &m)
     } else {
         std::fill(a.values.begin(), a.values.end(), 0.0);
         assemble_constant_part(m);
-        plan.has_joints = 0;
-        for (int e = 0; e < m.ne; ++e)
-            if (is_joint_type(material_type(&m.mats[12 * m.conn[9 * e + 8]]))) plan.has_joints = 1;
+        plan.has_joints = depends_on_displacement(m) ? 1 : 0;
         if (plan.has_joints) {
             reserve_huge(plan.base_values, a.values.size());
             plan.base_values.assign(a.values.begin(), a.values.end());
@@ -295,6 +319,12 @@ void build_stiffness(corvane_model &m)
         joint_stiffness(xyz, u, mat, m.gauss_point, m.gauss_weight, kg);
         assemble_ek(a, kg, 1.0, &plan.pair_pos[plan.element_offset[e]], rec, 8);
     }
+    // Loose dowels: their engagement at the current displacements.
+    for_each_loose_dowel(
+        m, [](int) { return true; },
+        [&](int d, const int *nodes, double factor, const double *ek) {
+            assemble_ek(a, ek, factor, &plan.pair_pos[plan.dowel_offset[d]], nodes, 16);
+        });
 }
 
 void compact_rows(row_slot_matrix &a)

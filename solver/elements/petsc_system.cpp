@@ -277,9 +277,7 @@ int petsc_assemble(petsc_system &s, corvane_model &m, bool print)
             });
         CHECK(MatAssemblyBegin(s.base, MAT_FINAL_ASSEMBLY));
         CHECK(MatAssemblyEnd(s.base, MAT_FINAL_ASSEMBLY));
-        s.has_joints = 0;
-        for (int e = 0; e < m.ne; ++e)
-            if (is_joint_type(material_type(&m.mats[12 * m.conn[9 * e + 8]]))) s.has_joints = 1;
+        s.has_joints = depends_on_displacement(m) ? 1 : 0;
         s.base_mats = m.mats;
         s.base_valid = 1;
         s.rebuild = 1; // another matrix: set the preconditioner up afresh
@@ -303,6 +301,17 @@ int petsc_assemble(petsc_system &s, corvane_model &m, bool print)
                 CHECK(MatSetValuesBlocked(s.a, 1, &bi, 1, &bj, blk, ADD_VALUES));
             }
     }
+    // loose dowels: their engagement, as a correction to the tight bar the base holds
+    std::vector<double> scaled(48 * 48);
+    std::vector<PetscInt> dn(16);
+    for_each_loose_dowel(
+        m, [&](int d) { return owner(s, m.conn[9 * m.dowel_elems[3 * d + 1]]) == s.rank; },
+        [&](int, const int *nodes, double factor, const double *ek) {
+            for (int k = 0; k < 48 * 48; ++k) scaled[k] = factor * ek[k];
+            for (int k = 0; k < 16; ++k) dn[k] = nodes[k];
+            CHECK(MatSetValuesBlocked(s.a, 16, dn.data(), 16, dn.data(), scaled.data(),
+                                      ADD_VALUES));
+        });
     CHECK(MatAssemblyBegin(s.a, MAT_FINAL_ASSEMBLY));
     CHECK(MatAssemblyEnd(s.a, MAT_FINAL_ASSEMBLY));
     CHECK(MatGetDiagonal(s.a, s.diag));

@@ -94,6 +94,9 @@ void write_dowel_lines(const corvane_model &m, std::FILE *out, dowel_maxima &mx)
             for (int e = 0; e < 2; ++e)
                 gather_nodes(&m.conn[9 * elems[1 + e]], m.disp.data(), 8, u + 24 * e);
             dowel_end_forces(keff, a, u, f);
+            const double engaged = dowel_engagement(m, i, m.disp.data()); // 1: a tight bar
+            if (engaged != 1.0)
+                for (double &v : f) v *= engaged;
             // R^T f for each triple (forces, moments of end 1, then of end 2)
             for (int t = 0; t < 4; ++t)
                 for (int c = 0; c < 3; ++c)

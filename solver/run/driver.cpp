@@ -4,6 +4,7 @@
 #include "cg.h"
 #include "dense.h"
 #include "dowel_output.h"
+#include "dowel.h"
 #include "dowel_results.h"
 #include "element_type.h"
 #include "global_matrix.h"
@@ -170,6 +171,8 @@ static bool joints_are_linear(const corvane_run &run)
         const double *mat = &run.mats[12 * run.conn[9 * e + 8]];
         if (is_joint_type(material_type(mat)) && mat[5] < 1.0) return false;
     }
+    for (int d = 0; d < run.ndowel; ++d)
+        if (dowel_is_loose(run, d)) return false; // bears only past its looseness
     return true;
 }
 

@@ -290,6 +290,48 @@ TEST(Report, LoadTransferOfTwoSlabsFollowsTheJointStiffness)
     EXPECT_EQ(r.joint_materials[1].kn, kf);
 }
 
+// A loose dowel between the two rigid slabs: it bears nothing while the slabs' relative
+// movement stays within its looseness s, and past it the force of a tight bar on the movement
+// beyond s. With kd the tight bar's shear stiffness (its force over the slip of the tight run),
+// the two translations solve (KA + Kj + kd) wA - (Kj + kd) wB = P + kd s and
+// -(Kj + kd) wA + (KB + Kj + kd) wB = -kd s, and the bar carries kd (wA - wB - s).
+TEST(Report, LooseDowelBearsOnlyPastItsLooseness)
+{
+    const double kt = 100, kf = 80, p = 1.0;
+    const double kj = kt * 100 * 25 / 9.0, kb = kf * 100 * 100 / 9.0, ka = kb, total = p * 1e4;
+    auto run = [&](double looseness, double &slip) {
+        scratch_dir dir("post_loose");
+        two_rigid_slabs(kt, kf, p).write(dir.file("m.pin"));
+        char dwi[200];
+        std::snprintf(dwi, sizeof dwi,
+                      "1 1\n2.04e6 0.3 0.6 3.2 45 41000 %.9g 0 0 0 0 0\n100.3 50 12.5 0\n",
+                      looseness);
+        write_text(dir.file("m.dwi"), dwi);
+        must_run("'" CORVANE "' -F m --material-stresses --equilibrium -N 100", dir.path());
+        const result_set rs = read_set(dir.path() / "m");
+        const report_data r = report_of(rs);
+        const joint_station &st = r.joints.at(0).stations.at(0);
+        slip = std::fabs(st.w_loaded) - std::fabs(st.w_unloaded);
+        return std::fabs(rs.dforce[2]); // the bar's vertical force at end 1
+    };
+    double slip_tight = 0, slip = 0;
+    const double tight = run(0.0, slip_tight);
+    ASSERT_GT(tight, 0.0);
+    const double kd = tight / slip_tight;
+    // a looseness beyond the tight slip: the bar never bears, the slabs act as without it
+    EXPECT_LT(run(10 * slip_tight, slip), 1e-6 * tight);
+    EXPECT_NEAR(slip, total * kb / (ka * (kj + kb) + kj * kb), 1e-3 * slip);
+    // half the tight slip: the hand solution of the two translations
+    const double s = 0.5 * slip_tight;
+    const double a11 = ka + kj + kd, a12 = -(kj + kd), a22 = kb + kj + kd;
+    const double det = a11 * a22 - a12 * a12;
+    const double wa = ((total + kd * s) * a22 + a12 * kd * s) / det;
+    const double wb = (-a11 * kd * s - a12 * (total + kd * s)) / det;
+    const double force = run(s, slip);
+    EXPECT_NEAR(slip, wa - wb, 2e-3 * (wa - wb));
+    EXPECT_NEAR(force, kd * (wa - wb - s), 5e-3 * kd * (wa - wb - s));
+}
+
 // A case file of two cases (the transverse joint's springs differ) on two doweled slabs: every
 // case keeps its own dowel results, the envelope names the governing case of each figure.
 TEST(Report, EnvelopeKeepsEveryCasesDowels)
