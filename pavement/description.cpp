@@ -199,9 +199,9 @@ class reader
 void read_bars(reader &r, const toml::table &t, const std::string &path, bar_set &b,
                const unit_scale &u)
 {
-    r.unknown_keys(t, path,
-                   {"diameter", "length", "spacing", "first", "E", "nu", "support_modulus",
-                    "looseness"});
+    r.unknown_keys(
+        t, path,
+        {"diameter", "length", "spacing", "first", "E", "nu", "support_modulus", "looseness"});
     b.present = true;
     b.diameter =
         r.number(t, path, "diameter", true, b.diameter / u.length, sign::positive) * u.length;
@@ -483,8 +483,7 @@ void check_ranges(reader &r, const toml::table &root, const description &d)
     const bar_set *bars[2] = {&d.transverse.bars, &d.longitudinal.bars};
     for (int k = 0; k < 2; ++k)
         if (bars[k]->present)
-            outside(bar_keys[k], bars[k]->diameter * 1000, 12, 50, 3, "mm",
-                    "for a bar's diameter");
+            outside(bar_keys[k], bars[k]->diameter * 1000, 12, 50, 3, "mm", "for a bar's diameter");
     const toml::source_region whole = root.source();
     for (std::size_t i = 0; i < d.loads.size(); ++i) {
         const load_group &g = d.loads[i];
@@ -542,8 +541,9 @@ void check_ranges(reader &r, const toml::table &root, const description &d)
             if (ox > 1e-6 && oy > 1e-6) {
                 toml::source_region at = whole;
                 at.begin.line = static_cast<toml::source_index>(d.loads[all[a].first].line);
-                std::snprintf(t, sizeof t, "two of its tyres overlap, at (%.3f, %.3f) and (%.3f, %.3f) m",
-                              p.x, p.y, q.x, q.y);
+                std::snprintf(t, sizeof t,
+                              "two of its tyres overlap, at (%.3f, %.3f) and (%.3f, %.3f) m", p.x,
+                              p.y, q.x, q.y);
                 r.error(at, "loads[" + std::to_string(all[a].first) + "]", t);
                 return;
             }
@@ -679,10 +679,10 @@ void check_whole(reader &r, const toml::table &root, description &d)
         const double w = sets[k]->width, smallest = std::min(d.size_near_loads, d.size_near_joints);
         if (w * 4 > smallest) {
             const char *key = d.size_near_loads < d.size_near_joints ? "mesh.size_near_loads"
-                                                                      : "mesh.size_near_joints";
+                                                                     : "mesh.size_near_joints";
             r.error(where(root, key), key,
-                    std::string("the ") + (k == 0 ? "transverse" : "longitudinal") +
-                        " joint is " + std::to_string(w) +
+                    std::string("the ") + (k == 0 ? "transverse" : "longitudinal") + " joint is " +
+                        std::to_string(w) +
                         " m wide: the mesh sizes near loads and joints must be at least four "
                         "times that");
         }

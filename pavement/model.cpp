@@ -226,7 +226,8 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
         return material({shear, shear, contact, 0, 0, tensionless_limit, 0, 0, 0, 0, 0, 1});
     };
     const bool has_transverse = d.lengths.size() > 1, has_longitudinal = d.widths.size() > 1;
-    g.nonlinear = (has_transverse && d.transverse.tight) || (has_longitudinal && d.longitudinal.tight);
+    g.nonlinear =
+        (has_transverse && d.transverse.tight) || (has_longitudinal && d.longitudinal.tight);
 
     std::vector<layer_out> layers;
     // slab layer: x types 0 slab, 1 transverse gap, 4 margin; y types 0, 2 longitudinal gap, 4

@@ -28,10 +28,10 @@ struct generated_model {
     int n_dowels = 0, n_ties = 0;
     int n_layers = 0; // tarnel layers (with the joint layers)
     long long estimated_nodes = 0;
-    double estimated_bytes = 0; // the solver's memory for the estimated nodes
-    bool nonlinear = false;     // a tensionless foundation or interface
-    std::vector<wheel> tyres;   // as meshed (cm; edges snapped to nearby lines)
-    double slab_e_file = 0;     // the slab's modulus as written (kgf/cm2)
+    double estimated_bytes = 0;  // the solver's memory for the estimated nodes
+    bool nonlinear = false;      // a tensionless foundation or interface
+    std::vector<wheel> tyres;    // as meshed (cm; edges snapped to nearby lines)
+    double slab_e_file = 0;      // the slab's modulus as written (kgf/cm2)
     bool without_wheels = false; // analyse also ran the model without the wheels (BASE_unloaded)
 };
 

@@ -116,7 +116,8 @@ void summarise(const description &d)
                 "solver%s\n",
                 g.x.size(), g.y.size(), g.z.empty() ? std::size_t(0) : g.z.size(),
                 g.estimated_nodes, g.estimated_bytes / 1e9,
-                g.nonlinear ? "; nonlinear (a tensionless support or a tight joint): --equilibrium" : "");
+                g.nonlinear ? "; nonlinear (a tensionless support or a tight joint): --equilibrium"
+                            : "");
 }
 
 } // namespace
@@ -195,7 +196,10 @@ int main(int argc, char **argv)
                      errors.size());
         return pavement_bad_input;
     }
-    for (const std::string &w : d.warnings) std::fprintf(stderr, "pavement: warning: %s\n", w.c_str());
+    // (with --quiet the warnings stand in the report only)
+    if (!s.quiet)
+        for (const std::string &w : d.warnings)
+            std::fprintf(stderr, "pavement: warning: %s\n", w.c_str());
     // what run would refuse before analysing, check refuses with the same words
     {
         generated_model g;

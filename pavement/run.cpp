@@ -174,6 +174,24 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 namespace
 {
 
+// pavement's sets are in kgf-cm (the files tarnel and corvane share, run without -U): the
+// per-material file's header records it (units=1 where corvane wrote 0), so that the viewer and
+// every reader take the set's units from it without asking. One byte changed in place.
+bool record_kgf_cm(const std::string &mst)
+{
+    std::FILE *f = std::fopen(mst.c_str(), "r+b");
+    if (!f) return !fs::exists(mst);
+    char head[512] = {};
+    const std::size_t n = std::fread(head, 1, sizeof head - 1, f);
+    const std::string line(head, n);
+    const std::size_t end = line.find('\n');
+    const std::size_t at = line.find(" units=0 ");
+    bool ok = true;
+    if (at != std::string::npos && at < end)
+        ok = std::fseek(f, static_cast<long>(at + 7), SEEK_SET) == 0 && std::fputc('1', f) == '1';
+    return std::fclose(f) == 0 && ok;
+}
+
 // The loaded-face block of a model file (its count and records, as text) and its counts.
 bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
 {
@@ -298,6 +316,11 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
     }
+    if (!record_kgf_cm(load_set_base(dir, base, 0) + ".mst") ||
+        !record_kgf_cm(load_set_base(dir, base, 1) + ".mst") || !record_kgf_cm(stem + ".mst")) {
+        why = stem + ".mst: its units cannot be recorded";
+        return pavement_failed;
+    }
     if (g.without_wheels) { // set 0 is the analysis as described, set 1 without the wheels
         for (const char *ext : {".pin", ".out", ".mst", ".dwo", ".dwi"}) {
             std::error_code rc;
@@ -335,8 +358,8 @@ bool report_of_set(const std::string &base, const description &d, report_data &r
     result_set rs, rs0, load;
     std::string note;
     if (!read_result_set(base, request, rs, why, note)) return false;
-    if (!without.empty() && (!read_result_set(without, request, rs0, why, note) ||
-                             !load_response(rs, rs0, load, why)))
+    if (!without.empty() &&
+        (!read_result_set(without, request, rs0, why, note) || !load_response(rs, rs0, load, why)))
         return false;
     report_settings s;
     s.si = !d.kgf_cm;
@@ -560,6 +583,12 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
     }
+    const int sets_made = static_cast<int>(ds.size()) + (unloaded ? 1 : 0);
+    for (int k = 0; k < sets_made; ++k)
+        if (!record_kgf_cm(load_set_base(dir, base, k) + ".mst")) {
+            why = load_set_base(dir, base, k) + ".mst: its units cannot be recorded";
+            return pavement_failed;
+        }
     return cs == 4 ? pavement_not_converged : pavement_ok;
 }
 
@@ -642,10 +671,9 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
             report_data r;
             position &p = all[i];
             p.status = st;
-            const std::string without =
-                needs_unloaded_analysis(d)
-                    ? load_set_base(dir, base, static_cast<int>(all.size()))
-                    : std::string();
+            const std::string without = needs_unloaded_analysis(d)
+                                            ? load_set_base(dir, base, static_cast<int>(all.size()))
+                                            : std::string();
             if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why,
                                without))
                 p.status = pavement_failed;

@@ -273,9 +273,11 @@ table joint_table(const report_data &r, const units &un)
              num(p.has_stress_lte ? un.v(p.sigma_unloaded, quantity_kind::stress) : nan_v),
              num(p.has_stress_lte ? p.stress_lte : nan_v, "%.3f"),
              num(p.has_stress_lte ? un.v(p.stress_along, quantity_kind::length) : nan_v, "%.3f")});
-        if (!p.lte_note.empty()) t.note += " " + joint_name(un, p) + ": LTE undefined, " + p.lte_note + ".";
+        if (!p.lte_note.empty())
+            t.note += " " + joint_name(un, p) + ": LTE undefined, " + p.lte_note + ".";
         if (!p.stress_lte_note.empty())
-            t.note += " " + joint_name(un, p) + ": stress LTE undefined, " + p.stress_lte_note + ".";
+            t.note +=
+                " " + joint_name(un, p) + ": stress LTE undefined, " + p.stress_lte_note + ".";
     }
     return t;
 }

@@ -6,12 +6,12 @@
 
 // Dowel material record (dmats, twelve doubles); the other entries are not read.
 enum dowel_entry {
-    dowel_young = 0,   // E of the bar
-    dowel_poisson = 1, // nu of the bar
-    dowel_width = 2,   // w: joint width, the free span of the bar across the gap
-    dowel_diam = 3,    // d: bar diameter
-    dowel_length = 4,  // L: total bar length
-    dowel_support = 5, // K: modulus of dowel support of the concrete around the bar
+    dowel_young = 0,     // E of the bar
+    dowel_poisson = 1,   // nu of the bar
+    dowel_width = 2,     // w: joint width, the free span of the bar across the gap
+    dowel_diam = 3,      // d: bar diameter
+    dowel_length = 4,    // L: total bar length
+    dowel_support = 5,   // K: modulus of dowel support of the concrete around the bar
     dowel_looseness = 6, // s: free play across the bar before it bears (length; 0: a tight bar)
 };
 

@@ -35,9 +35,8 @@ bool depends_on_displacement(const corvane_model &m);
 // Calls add(dowel, nodes, factor, ek) for every loose dowel that take(dowel) accepts and whose
 // engagement at the current displacements is not 1: factor = engagement - 1 and ek its tight
 // 48x48 matrix, the correction to add to the constant part (which holds the bar tight).
-void for_each_loose_dowel(
-    const corvane_model &m, const std::function<bool(int)> &take,
-    const std::function<void(int, const int *, double, const double *)> &add);
+void for_each_loose_dowel(const corvane_model &m, const std::function<bool(int)> &take,
+                          const std::function<void(int, const int *, double, const double *)> &add);
 
 // Adds factor * ek (3q x 3q, node-major) into the planned slots; entries that
 // are exactly 0.0 are skipped. pair_pos is the element's q*q block of the plan.

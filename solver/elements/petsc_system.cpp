@@ -309,8 +309,8 @@ int petsc_assemble(petsc_system &s, corvane_model &m, bool print)
         [&](int, const int *nodes, double factor, const double *ek) {
             for (int k = 0; k < 48 * 48; ++k) scaled[k] = factor * ek[k];
             for (int k = 0; k < 16; ++k) dn[k] = nodes[k];
-            CHECK(MatSetValuesBlocked(s.a, 16, dn.data(), 16, dn.data(), scaled.data(),
-                                      ADD_VALUES));
+            CHECK(
+                MatSetValuesBlocked(s.a, 16, dn.data(), 16, dn.data(), scaled.data(), ADD_VALUES));
         });
     CHECK(MatAssemblyBegin(s.a, MAT_FINAL_ASSEMBLY));
     CHECK(MatAssemblyEnd(s.a, MAT_FINAL_ASSEMBLY));

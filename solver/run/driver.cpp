@@ -3,8 +3,8 @@
 
 #include "cg.h"
 #include "dense.h"
-#include "dowel_output.h"
 #include "dowel.h"
+#include "dowel_output.h"
 #include "dowel_results.h"
 #include "element_type.h"
 #include "global_matrix.h"

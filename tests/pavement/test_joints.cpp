@@ -24,9 +24,9 @@ double summary_value(const std::string &csv, const std::string &key)
 std::string run_report(const scratch_dir &dir, const std::string &name, const std::string &text)
 {
     write_text(dir.file(name + ".toml"), text);
-    const run_result r = run_command("'" PAVEMENT "' run " + name + ".toml --out=" + name +
-                                         " --no-pictures --quiet",
-                                     dir.path());
+    const run_result r =
+        run_command("'" PAVEMENT "' run " + name + ".toml --out=" + name + " --no-pictures --quiet",
+                    dir.path());
     EXPECT_EQ(r.status, 0) << name << r.out << r.err;
     return read_text(dir.path() / name / (name + "_report.csv"));
 }
@@ -63,9 +63,9 @@ TEST(PavementJoints, JointedPairCurlsAsTheSingleSlab)
     for (const char *k : {"5", "50"}) {
         const std::string joint =
             std::string("[joints.transverse]\nstiffness = ") + k + "\nwidth = 0.005\n";
-        const double pair = summary_value(
-            run_report(dir, std::string("pair") + k, curled("[4.5, 4.5]", joint)),
-            "max_tension_slab_top");
+        const double pair =
+            summary_value(run_report(dir, std::string("pair") + k, curled("[4.5, 4.5]", joint)),
+                          "max_tension_slab_top");
         EXPECT_NEAR(pair, single, 0.03 * single) << "interlock " << k << " MPa/mm";
     }
 }
@@ -116,13 +116,15 @@ TEST(PavementJoints, CheckAndRunRefuseTheSameDescriptions)
         const char *name;
         std::string text, expect;
     } rows[] = {
-        {"spacing_mm", slabs + wheel + joint +
-                           "[joints.transverse.dowels]\ndiameter = 0.032\nlength = 0.45\n"
-                           "spacing = 300\n",
+        {"spacing_mm",
+         slabs + wheel + joint +
+             "[joints.transverse.dowels]\ndiameter = 0.032\nlength = 0.45\n"
+             "spacing = 300\n",
          ":13: joints.transverse.dowels: no bar fits"},
-        {"first_past", slabs + wheel + joint +
-                           "[joints.transverse.dowels]\ndiameter = 0.032\nlength = 0.45\n"
-                           "spacing = 0.3\nfirst = 5.0\n",
+        {"first_past",
+         slabs + wheel + joint +
+             "[joints.transverse.dowels]\ndiameter = 0.032\nlength = 0.45\n"
+             "spacing = 0.3\nfirst = 5.0\n",
          ":13: joints.transverse.dowels: no bar fits"},
         {"no_joint",
          "[slabs]\nlengths = [4.5]\nwidths = [3.7]\nthickness = 0.25\nE = 28000\n"
@@ -130,24 +132,34 @@ TEST(PavementJoints, CheckAndRunRefuseTheSameDescriptions)
              wheel + joint +
              "[joints.transverse.dowels]\ndiameter = 0.032\nlength = 0.45\nspacing = 0.3\n",
          "joints.transverse.dowels: there is no transverse joint"},
-        {"psi", "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\nE = 4000000\n"
-                "[foundation]\nk = 50\n" + wheel + joint,
+        {"psi",
+         "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\nE = 4000000\n"
+         "[foundation]\nk = 50\n" +
+             wheel + joint,
          ":5: slabs.E: 4e+06 MPa is far outside"},
-        {"k_per_mm", "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\n"
-                     "E = 28000\n[foundation]\nk = 0.06\n" + wheel + joint,
+        {"k_per_mm",
+         "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\n"
+         "E = 28000\n[foundation]\nk = 0.06\n" +
+             wheel + joint,
          ":7: foundation.k: 0.06 MPa/m is far outside"},
-        {"bar_in_m", slabs + wheel + joint +
-                         "[joints.transverse.dowels]\ndiameter = 32\nlength = 0.45\n"
-                         "spacing = 0.3\n",
+        {"bar_in_m",
+         slabs + wheel + joint +
+             "[joints.transverse.dowels]\ndiameter = 32\nlength = 0.45\n"
+             "spacing = 0.3\n",
          "joints.transverse.dowels.diameter: 32000 mm is far outside"},
-        {"overlap", slabs + wheel + "[[loads]]\nwheels = [[2.1, 1.8, 0.2, 0.25]]\nload = 40\n" + joint,
+        {"overlap",
+         slabs + wheel + "[[loads]]\nwheels = [[2.1, 1.8, 0.2, 0.25]]\nload = 40\n" + joint,
          ":11: loads[1]: a tyre at (2.100, 1.800) m overlaps one of loads[0]"},
-        {"tiny_tyre", slabs + "[[loads]]\naxle = \"single\"\nload = 80\ntyre_pressure = 700\n"
-                              "position = [2.0, 1.0]\n" + joint,
+        {"tiny_tyre",
+         slabs +
+             "[[loads]]\naxle = \"single\"\nload = 80\ntyre_pressure = 700\n"
+             "position = [2.0, 1.0]\n" +
+             joint,
          ":8: loads[0]: a tyre pressure of 700 MPa is far outside"},
-        {"agg_without_k", "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\n"
-                          "E = 28000\n[[layers]]\nthickness = 1\nE = 100\n" + wheel +
-                              "[joints.transverse]\nagg = 1\n",
+        {"agg_without_k",
+         "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.7]\nthickness = 0.25\n"
+         "E = 28000\n[[layers]]\nthickness = 1\nE = 100\n" +
+             wheel + "[joints.transverse]\nagg = 1\n",
          "joints.transverse: agg and lte are relative to the support's k"},
     };
     for (const auto &row : rows) {

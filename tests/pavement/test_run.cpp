@@ -150,3 +150,42 @@ elements_through_slab = 1
     EXPECT_NE(off.err.find("off the slabs"), std::string::npos) << off.err;
     EXPECT_FALSE(fs::exists(dir.path() / "off"));
 }
+
+// The set pavement writes opens in its own units without being told: ostrine-batch, with no
+// -U, reads the same largest bottom tension as pavement's report (kgf-cm files read as SI were
+// ten times too large).
+TEST(PavementRun, ItsSetOpensInItsOwnUnits)
+{
+#ifndef OSTRINE_BATCH
+    GTEST_SKIP() << "ostrine-batch is not built";
+#else
+    scratch_dir dir("pavement_units");
+    write_text(dir.file("s.toml"), R"([slabs]
+lengths = [3.0]
+widths = [3.0]
+thickness = 0.2
+E = 30000
+[foundation]
+k = 50
+[[loads]]
+wheels = [[1.5, 1.5, 0.25, 0.25]]
+load = 40
+[mesh]
+size = 0.3
+size_near_loads = 0.08
+elements_through_slab = 2
+)");
+    const run_result r =
+        run_command("'" PAVEMENT "' run s.toml --out=out --no-pictures --quiet", dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const double ours =
+        summary_value(read_text(dir.path() / "out/s_report.csv"), "max_tension_slab_bottom");
+    const run_result b =
+        run_command("'" OSTRINE_BATCH "' -F out/s --report batch.csv --per-material", dir.path());
+    ASSERT_EQ(b.status, 0) << b.out << b.err;
+    const double theirs =
+        summary_value(read_text(dir.path() / "batch.csv"), "max_tension_slab_bottom");
+    EXPECT_GT(ours, 0.5);
+    EXPECT_NEAR(theirs, ours, 1e-3 * ours);
+#endif
+}

@@ -487,6 +487,31 @@ TEST_F(WindowTest, UnitQuestionAnswersSetTheInputFactors)
     EXPECT_FLOAT_EQ(w.settings.in_stiff_factor, 0.10204082f);
 }
 
+// A set pavement wrote opens as "ostrine -F set" (no -U) without the unit question, read as the
+// kgf-cm files it is: its slab modulus is the description's 30000 MPa, not ten times it.
+TEST_F(WindowTest, PavementSetOpensWithoutTheUnitQuestion)
+{
+#ifndef PAVEMENT
+    GTEST_SKIP() << "pavement is not built";
+#else
+    write_text(dir / "s.toml", "[slabs]\nlengths = [3.0]\nwidths = [3.0]\nthickness = 0.2\n"
+                               "E = 30000\n[foundation]\nk = 50\n[[loads]]\n"
+                               "wheels = [[1.5, 1.5, 0.25, 0.25]]\nload = 40\n[mesh]\n"
+                               "size = 0.5\nsize_near_loads = 0.25\nelements_through_slab = 1\n");
+    const test_support::run_result r =
+        test_support::run_command("'" PAVEMENT "' run s.toml --out=out --no-pictures --quiet", dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    command_options o;
+    o.base_name = (dir / "out" / "s").string();
+    TPost3DForm &w = make_form(o);
+    w.initForm();
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_EQ(w.result_set_open, 1);
+    EXPECT_FALSE(w.item("SIInputdata1")->isChecked()); // kgf-cm files
+    EXPECT_FLOAT_EQ(w.settings.in_stress_factor, 1.0f);
+#endif
+}
+
 TEST_F(WindowTest, UnitOptionSkipsTheQuestion)
 {
     for (int mode : {1, 2}) {
