@@ -359,7 +359,8 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
         g.dowel_text = std::to_string(g.n_dowels + g.n_ties) + " " + std::to_string(types) + "\n" +
                        dw.str() + bars.str();
 
-    g.corvane_args = {"--material-stresses", "--element=" + d.element};
+    // the files are kgf-cm: recorded with the results, so that every reader takes them so
+    g.corvane_args = {"--material-stresses", "--files-units=kgf-cm", "--element=" + d.element};
     if (d.solver != "auto") g.corvane_args.push_back("--solver=" + d.solver);
     if (g.nonlinear) {
         g.corvane_args.push_back("--equilibrium");

@@ -8,6 +8,7 @@
 #include "design.h"
 #include "model.h"
 #include "pavement_version.h"
+#include "plan.h"
 #include "run.h"
 
 #include <cmath>
@@ -21,7 +22,7 @@ namespace
 {
 
 const char usage[] =
-    "usage: pavement check FILE.toml\n"
+    "usage: pavement check FILE.toml [--plan=FILE.svg]\n"
     "       pavement run FILE.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]\n"
     "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
     "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR]\n"
@@ -33,12 +34,13 @@ const char usage[] =
     "  design          the fatigue check over the traffic, wander and climate: damage by\n"
     "                  Miner's sum bottom-up and top-down, the damage report\n"
     "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
-    "  --out=DIR       directory of every file written\n"
+    "  --plan=FILE.svg the plan sketch (slabs, joints, bars, tyres) written by check\n"
+    "  --out=DIR       directory of every file written (also --out DIR)\n"
     "  --verify-mesh   run again with the sizes near loads and joints halved and twice the\n"
     "                  elements through the slab, and report how much the figures change\n"
     "  --no-pictures   no pictures or VTK (no ostrine-batch)\n"
     "  -j N, --jobs=N  analyses at a time in a sweep (2)\n"
-    "  --quiet         no progress lines\n"
+    "  --quiet         only the report's path and errors\n"
     "  --version, --help\n"
     "Exit status: 0 done; 1 a program of the chain failed; 2 a bad description or command\n"
     "line (nothing written); 4 results written but equilibrium not reached.\n";
@@ -140,11 +142,12 @@ int main(int argc, char **argv)
     run_settings s;
     sweep_range dx, dy, thickness;
     bool thickness_given = false;
+    std::string plan_file; // check --plan: the plan sketch
     int jobs = 2;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         // the long options that take a value accept it as the next argument too
-        for (const char *name : {"--out", "--dx", "--dy", "--thickness", "--jobs"})
+        for (const char *name : {"--out", "--dx", "--dy", "--thickness", "--jobs", "--plan"})
             if (a == name) {
                 if (i + 1 >= argc) return usage_error(a + " needs a value");
                 a += std::string("=") + argv[++i];
@@ -156,6 +159,9 @@ int main(int argc, char **argv)
         };
         if (const char *v = value("--out=")) {
             s.out_dir = v;
+        } else if (const char *v = value("--plan=")) {
+            if (command != "check" || !*v) return usage_error("--plan=FILE.svg goes with check");
+            plan_file = v;
         } else if (a == "--verify-mesh" && command == "run") {
             s.verify_mesh = true;
         } else if (a == "--no-pictures") {
@@ -215,6 +221,13 @@ int main(int argc, char **argv)
     }
     if (command == "check") {
         summarise(d);
+        if (!plan_file.empty()) {
+            if (!write_plan(d, plan_file)) {
+                std::fprintf(stderr, "pavement: %s: cannot be written\n", plan_file.c_str());
+                return pavement_failed;
+            }
+            std::printf("  plan: %s\n", plan_file.c_str());
+        }
         return pavement_ok;
     }
     chain_tools tools;

@@ -3,6 +3,8 @@
 #include "run.h"
 
 #include "atomic_output.h"
+#include "pavement_version.h"
+#include "plan.h"
 #include "quantities.h"
 #include "result_set.h"
 #include "svg_plot.h"
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
@@ -130,11 +133,60 @@ std::string fmt(const char *format, double v)
     return b;
 }
 
+// FNV-1a (64 bits) of the description's bytes: which description a report was made from.
+std::string description_checksum(const std::string &file)
+{
+    std::FILE *f = std::fopen(file.c_str(), "rb");
+    if (!f) return "unreadable";
+    std::uint64_t h = 1469598103934665603ULL;
+    for (int c; (c = std::fgetc(f)) != EOF;) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    std::fclose(f);
+    char b[32];
+    std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(h));
+    return b;
+}
+
+// A joint as the engineer gave it and as the model carries it.
+std::string joint_text(const joint_set &j)
+{
+    std::string text;
+    if (j.entry == interlock_entry::agg)
+        text = "agg = AGG/(k l) " + fmt("%.4g", j.entered) + ", that is ";
+    else if (j.entry == interlock_entry::lte)
+        text = "target LTE " + fmt("%.3g", j.entered) + " (AGG/(k l) " +
+               fmt("%.4g", agg_of_lte(j.entered)) + " by Crovetti's relation), that is ";
+    text += "interlock " + fmt("%.4g", j.stiffness / 1000) + " MPa/mm per unit area of the face";
+    text += j.tight ? "; tight (faces in contact: compression, no tension, shear where they touch)"
+                    : "; sawn (shear only: no normal force, no moment)";
+    text += "; written to the model as 9 x " + fmt("%.4g", j.stiffness / 1000) +
+            " MPa/mm so that it acts as entered (the joint element's kn A / 9)";
+    if (j.bars.present && j.bars.looseness > 0)
+        text += "; bars loose by " + fmt("%.3g", j.bars.looseness * 1000) + " mm";
+    return text;
+}
+
 // What the description asked for, for the report.
 void describe(const description &d, const generated_model &g, report_data &r)
 {
+    r.title =
+        "Pavement analysis: " + (d.title.empty() ? fs::path(d.file).stem().string() : d.title);
+    const std::time_t now = std::time(nullptr);
+    char date[64];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
+    r.heading.push_back(std::string("pavement ") + PAVEMENT_VERSION + ", " + date +
+                        "; description " + d.file + " (FNV-1a checksum " +
+                        description_checksum(d.file) + ")");
+    r.units_text = std::string("the description in ") +
+                   (d.kgf_cm ? "kgf-cm (cm, kgf/cm2, kgf)" : "SI (m, MPa, kN)") +
+                   "; the model and result files in the suite's kgf-cm";
+    r.units_note.clear();
     if (!d.title.empty()) r.notes.push_back({"title", d.title});
     r.notes.push_back({"description", d.file});
+    if (d.lengths.size() > 1) r.notes.push_back({"transverse joints", joint_text(d.transverse)});
+    if (d.widths.size() > 1) r.notes.push_back({"longitudinal joints", joint_text(d.longitudinal)});
     std::string slabs = std::to_string(d.lengths.size()) + " x " + std::to_string(d.widths.size()) +
                         " slabs, " + fmt("%.4g", d.thickness) + " m thick";
     r.notes.push_back({"slabs", slabs});
@@ -173,24 +225,6 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 
 namespace
 {
-
-// pavement's sets are in kgf-cm (the files tarnel and corvane share, run without -U): the
-// per-material file's header records it (units=1 where corvane wrote 0), so that the viewer and
-// every reader take the set's units from it without asking. One byte changed in place.
-bool record_kgf_cm(const std::string &mst)
-{
-    std::FILE *f = std::fopen(mst.c_str(), "r+b");
-    if (!f) return !fs::exists(mst);
-    char head[512] = {};
-    const std::size_t n = std::fread(head, 1, sizeof head - 1, f);
-    const std::string line(head, n);
-    const std::size_t end = line.find('\n');
-    const std::size_t at = line.find(" units=0 ");
-    bool ok = true;
-    if (at != std::string::npos && at < end)
-        ok = std::fseek(f, static_cast<long>(at + 7), SEEK_SET) == 0 && std::fputc('1', f) == '1';
-    return std::fclose(f) == 0 && ok;
-}
 
 // The loaded-face block of a model file (its count and records, as text) and its counts.
 bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
@@ -314,11 +348,6 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     const int cs = run_program(solve, dir, stem + "_corvane.log");
     if (cs != 0 && cs != 4) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
-        return pavement_failed;
-    }
-    if (!record_kgf_cm(load_set_base(dir, base, 0) + ".mst") ||
-        !record_kgf_cm(load_set_base(dir, base, 1) + ".mst") || !record_kgf_cm(stem + ".mst")) {
-        why = stem + ".mst: its units cannot be recorded";
         return pavement_failed;
     }
     if (g.without_wheels) { // set 0 is the analysis as described, set 1 without the wheels
@@ -455,9 +484,23 @@ int run_description(const description &d, const run_settings &s, const chain_too
 
     report_figures figures;
     if (s.pictures && !tools.batch.empty()) {
+        // S3 of the slab material that governs each face: the bottom seen from below, the
+        // top from above
+        auto slab_of = [&r](bool top) {
+            int m = r.slab_materials.empty() ? 0 : r.slab_materials.front();
+            double best = -1e300;
+            for (const slab_extreme &e : r.slab)
+                if (e.top == top && e.node >= 0 && e.s3 > best) {
+                    best = e.s3;
+                    m = e.material;
+                }
+            return std::to_string(m);
+        };
         const std::vector<std::vector<std::string>> pictures = {
-            {"--graph", "S3", "--per-material", "--material", "0", "--preset", "Backside",
-             "--legend", "--image", base + "_S3.png"},
+            {"--graph", "S3", "--per-material", "--material", slab_of(false), "--preset",
+             "Backside", "--legend", "--image", base + "_S3.png"},
+            {"--graph", "S3", "--per-material", "--material", slab_of(true), "--legend", "--image",
+             base + "_S3_top.png"},
             {"--graph", "Mesh", "--legend", "--image", base + "_mesh.png"},
             {"--graph", "Displacement", "--legend", "--image", base + "_deformed.png"},
             {"--vtk", base + ".vtk"}};
@@ -473,10 +516,29 @@ int run_description(const description &d, const run_settings &s, const chain_too
             }
         }
         figures.s3_picture = base + "_S3.png";
+        figures.s3_top_picture = base + "_S3_top.png";
     } else if (s.pictures) {
         say(s.quiet, "pavement: ostrine-batch not built: no pictures or VTK\n");
     }
     if (write_joint_plot(r, stem + "_joints.svg")) figures.joint_plot = base + "_joints.svg";
+    {
+        // the critical point: where the governing slab tension is (report lengths in cm)
+        const slab_extreme *worst = nullptr;
+        for (const slab_extreme &e : r.slab)
+            if (e.node >= 0 && (!worst || e.s3 > worst->s3)) worst = &e;
+        plan_mark mark;
+        if (worst) {
+            mark.x = worst->xyz[0] / 100.0;
+            mark.y = worst->xyz[1] / 100.0;
+            mark.label =
+                std::string("largest slab tension (") + (worst->top ? "top" : "bottom") + ")";
+        }
+        if (!write_plan(d, stem + "_plan.svg", worst ? &mark : nullptr)) {
+            std::fprintf(stderr, "pavement: %s_plan.svg: cannot be written\n", stem.c_str());
+            return pavement_failed;
+        }
+        figures.plan = base + "_plan.svg";
+    }
     for (const char *ext : {"_report.csv", "_report.html"})
         if (!write_report(r, {}, figures, stem + ext, why)) {
             std::fprintf(stderr, "pavement: %s%s: %s\n", stem.c_str(), ext, why.c_str());
@@ -583,12 +645,6 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
     }
-    const int sets_made = static_cast<int>(ds.size()) + (unloaded ? 1 : 0);
-    for (int k = 0; k < sets_made; ++k)
-        if (!record_kgf_cm(load_set_base(dir, base, k) + ".mst")) {
-            why = load_set_base(dir, base, k) + ".mst: its units cannot be recorded";
-            return pavement_failed;
-        }
     return cs == 4 ? pavement_not_converged : pavement_ok;
 }
 

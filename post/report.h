@@ -91,6 +91,8 @@ struct dowel_row {
 
 struct report_data {
     std::string set_name;
+    std::string title;                // the document's title ("" : named after the set)
+    std::vector<std::string> heading; // lines under the title: program, date, inputs' checksum
     report_settings settings;
     // What was analysed.
     std::string units_text, units_note;
@@ -164,9 +166,16 @@ struct report_case {
 
 // Figures beside the report: its pictures and plots (file names relative to the report).
 struct report_figures {
-    std::string s3_picture; // S3 of the critical slab at its bottom, seen from below
-    std::string joint_plot; // deflections along the joints (SVG)
+    std::string s3_picture;     // S3 of the critical slab at its bottom, seen from below
+    std::string s3_top_picture; // S3 of the critical slab at its top, seen from above
+    std::string joint_plot;     // deflections along the joints (SVG)
+    std::string plan;           // the plan sketch with the critical point (SVG)
 };
+
+// The report's first paragraph: pass or fail of the governing slab tension against the modulus
+// of rupture and of the largest dowel bearing against its allowable, with the governing case and
+// place in one sentence ("not judged" for what has no strength given).
+std::string verdict(const report_data &r, const std::vector<report_case> &cases = {});
 
 // Writes the report r (with the case table and the governing case of every figure when cases
 // are given) as Markdown (.md), HTML (.html) or CSV (.csv), under a temporary name renamed when

@@ -151,10 +151,12 @@ table joints_input_table(const report_data &r, const units &un)
     table t{"Joint springs",
             "Each joint element gives a facing node pair kn A / 36, so a uniform opening of a "
             "joint face of area A meets kn A / 9 in all: a spring acts at one ninth of the "
-            "value entered (the column 'kn acting').",
-            {"material", "where", "elements", un.with("kt1 entered", quantity_kind::spring),
-             un.with("kt2 entered", quantity_kind::spring),
-             un.with("kn entered", quantity_kind::spring),
+            "value in the model file (the column 'kn acting'; pavement writes nine times the "
+            "engineer's stiffness, so that it acts as entered).",
+            {"material", "where", "elements",
+             un.with("kt1 in the model file", quantity_kind::spring),
+             un.with("kt2 in the model file", quantity_kind::spring),
+             un.with("kn in the model file", quantity_kind::spring),
              un.with("kn acting (kn/9)", quantity_kind::spring), "opening limit (cm)"},
             {}};
     for (const joint_row &j : r.joint_materials)
@@ -408,6 +410,68 @@ bool write_joint_plot(const report_data &r, const std::string &path)
     return write_svg_plot(plot, path);
 }
 
+std::string verdict(const report_data &r, const std::vector<report_case> &cases)
+{
+    const units un{r.settings.si};
+    const double top = r.max_tension_top(), bottom = r.max_tension_bottom();
+    const bool at_top = !(top <= bottom) && !std::isnan(top);
+    const double tension = at_top ? top : bottom;
+    std::string slab = "no slab tension", dowel;
+    bool fails = false, judged = true, any = false;
+    char b[400];
+    if (!std::isnan(tension)) {
+        const std::string where =
+            location(r, un, at_top ? "max_tension_slab_top" : "max_tension_slab_bottom");
+        std::snprintf(b, sizeof b, "the governing slab tension is %.4g %s at the slab %s, %s",
+                      un.v(tension, quantity_kind::stress), un.u(quantity_kind::stress).c_str(),
+                      at_top ? "top" : "bottom", where.c_str());
+        slab = b;
+        if (r.settings.mr > 0) {
+            const double ratio = tension / r.settings.mr;
+            fails = fails || ratio > 1.0;
+            any = true;
+            std::snprintf(b, sizeof b, ", %.3f of the modulus of rupture %.4g %s", ratio,
+                          un.v(r.settings.mr, quantity_kind::stress),
+                          un.u(quantity_kind::stress).c_str());
+            slab += b;
+        } else {
+            judged = false;
+            slab += " (no modulus of rupture given: not judged)";
+        }
+    }
+    if (r.most_loaded_dowel >= 0) {
+        const dowel_row &d = r.dowels[r.most_loaded_dowel];
+        std::snprintf(b, sizeof b, "; the largest dowel bearing is %.4g %s at dowel %d, %s",
+                      un.v(d.bearing, quantity_kind::stress), un.u(quantity_kind::stress).c_str(),
+                      d.dowel, point(un, d.centre).c_str());
+        dowel = b;
+        if (d.allowable > 0) {
+            fails = fails || d.ratio > 1.0;
+            any = true;
+            std::snprintf(b, sizeof b, ", %.3f of the allowable %.4g %s", d.ratio,
+                          un.v(d.allowable, quantity_kind::stress),
+                          un.u(quantity_kind::stress).c_str());
+            dowel += b;
+        } else {
+            judged = false;
+            dowel += " (no f'c given: not judged)";
+        }
+    }
+    const std::string head = fails    ? "FAILS"
+                             : judged ? "PASSES"
+                             : any    ? "PASSES what is judged"
+                                      : "NOT JUDGED";
+    std::string text = "Verdict: " + head + ": " + slab + dowel + ".";
+    if (!cases.empty()) {
+        const int q = static_cast<int>(find_quantity("max_stress_ratio") - report_quantities);
+        const int g = governing_case(cases, q);
+        if (g >= 0) text += " The governing case is " + cases[g].name + ".";
+    }
+    if (r.has_run_record && r.run.equilibrium == 0)
+        text += " The analysis did not reach equilibrium: the figures are not a converged answer.";
+    return text;
+}
+
 bool write_report(const report_data &r, const std::vector<report_case> &cases,
                   const report_figures &figures, const std::string &path, std::string &why)
 {
@@ -437,8 +501,12 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
         return false;
     }
     std::FILE *f = out.stream();
-    write_document_start(f, fm, "Pavement analysis report: " + r.set_name);
+    write_document_start(f, fm,
+                         r.title.empty() ? "Pavement analysis report: " + r.set_name : r.title);
+    for (const std::string &h : r.heading) write_paragraph(f, fm, h);
+    write_paragraph(f, fm, verdict(r, cases));
     for (const std::string &w : r.warnings) write_paragraph(f, fm, w, true);
+    write_figure(f, fm, "Plan: slabs, joints, bars, tyres and the critical point", figures.plan);
     if (!cases.empty())
         write_paragraph(f, fm,
                         "The sections after the case table are those of case " + r.set_name + ".");
@@ -452,8 +520,14 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
         if (tables[i].title == "Joint load transfer")
             write_figure(f, fm, "Deflection along the joints", figures.joint_plot);
     }
-    write_figure(f, fm, "Largest principal stress S3 at the slab bottom (slab elements only)",
+    write_figure(f, fm,
+                 "Largest principal stress S3 at the slab bottom, seen from below (slab elements "
+                 "only; the key gives the unit and the extremes)",
                  figures.s3_picture);
+    write_figure(f, fm,
+                 "Largest principal stress S3 at the slab top, seen from above (slab elements "
+                 "only; the key gives the unit and the extremes)",
+                 figures.s3_top_picture);
     write_document_end(f, fm);
     if (!out.commit()) {
         why = "write error (disk full or device error)";

@@ -240,6 +240,7 @@ void parse_run_record(const std::string &head, run_record &run, int &nodes, int 
         if (key == "element") run.element = value;
         if (key == "solver") run.solver = value;
         if (key == "units") run.units = std::atoi(value.c_str());
+        if (key == "files") run.files = value == "kgf-cm" ? 1 : value == "si" ? 2 : 0;
         if (key == "case") run.case_number = std::atoi(value.c_str());
         if (key == "load_factor") run.load_factor = std::strtod(value.c_str(), nullptr);
         if (key == "equilibrium") run.equilibrium = value == "reached" ? 1 : 0;
@@ -517,6 +518,10 @@ bool read_result_set(const std::string &base, const read_request &request, resul
             rs.units = rs.mst.run.units == 1 ? file_units::kgf_cm : file_units::si;
             units_note = std::string("as the analysis read them (corvane -U ") +
                          std::to_string(rs.mst.run.units) + ")";
+        } else if (have_mst && rs.mst.run.files != 0) {
+            rs.units = rs.mst.run.files == 1 ? file_units::kgf_cm : file_units::si;
+            units_note = std::string("as recorded with the set (files=") +
+                         (rs.mst.run.files == 1 ? "kgf-cm" : "si") + ")";
         } else {
             const double e = slab_modulus_raw(rs);
             rs.units = units_of_slab_modulus(e);

@@ -15,6 +15,7 @@ struct run_record {
     std::string element = "?"; // brick, incompatible
     std::string solver = "?";  // cg, gamg, hypre, ...
     int units = 0;             // corvane's -U
+    int files = 0;             // the files' units as their writer recorded them: 1 kgf-cm, 2 SI
     int case_number = 0;
     double load_factor = 0.0;
     int equilibrium = -1; // 1 reached, 0 not reached, -1 not recorded

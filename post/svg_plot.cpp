@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 namespace
@@ -24,24 +23,6 @@ double nice_step(double lo, double hi)
     const double p = std::pow(10.0, std::floor(std::log10(raw)));
     const double m = raw / p;
     return (m < 1.5 ? 1.0 : m < 3.5 ? 2.0 : m < 7.5 ? 5.0 : 10.0) * p;
-}
-
-// Appends printf-formatted text of any length (labels and point lists have no bound).
-void appendf(std::string &to, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string &to, const char *format, ...)
-{
-    std::va_list a, b;
-    va_start(a, format);
-    va_copy(b, a);
-    const int n = std::vsnprintf(nullptr, 0, format, a);
-    va_end(a);
-    if (n > 0) {
-        const std::size_t at = to.size();
-        to.resize(at + static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(&to[at], static_cast<std::size_t>(n) + 1, format, b);
-        to.resize(at + static_cast<std::size_t>(n));
-    }
-    va_end(b);
 }
 
 std::string number(double v)
@@ -84,35 +65,35 @@ std::string svg_text(const svg_plot &p)
     auto pty = [&](double t) { return top + (yhi - t) / (yhi - ylo) * plot_h; };
 
     std::string o;
-    appendf(o,
-            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
-            "viewBox=\"0 0 %d %d\" font-family=\"sans-serif\" font-size=\"12\">\n"
-            "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
-            p.width, p.height, p.width, p.height);
-    appendf(o, "<text x=\"%g\" y=\"20\" text-anchor=\"middle\" font-size=\"14\">%s</text>\n",
-            p.width / 2.0, html_escape(p.title).c_str());
+    append_format(o,
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
+                  "viewBox=\"0 0 %d %d\" font-family=\"sans-serif\" font-size=\"12\">\n"
+                  "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
+                  p.width, p.height, p.width, p.height);
+    append_format(o, "<text x=\"%g\" y=\"20\" text-anchor=\"middle\" font-size=\"14\">%s</text>\n",
+                  p.width / 2.0, html_escape(p.title).c_str());
     // grid and ticks
     for (double x = xlo; x <= xhi + 1e-9 * xs; x += xs) {
-        appendf(o,
-                "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n"
-                "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%s</text>\n",
-                px(x), top, px(x), top + plot_h, px(x), top + plot_h + 15, number(x).c_str());
+        append_format(o,
+                      "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n"
+                      "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%s</text>\n",
+                      px(x), top, px(x), top + plot_h, px(x), top + plot_h + 15, number(x).c_str());
     }
     for (double t = ylo; t <= yhi + 1e-9 * ys; t += ys) {
         const std::string label = p.log_y ? "1e" + number(t) : number(t);
-        appendf(o,
-                "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n"
-                "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s</text>\n",
-                left, pty(t), left + plot_w, pty(t), left - 5, pty(t) + 4, label.c_str());
+        append_format(o,
+                      "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n"
+                      "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s</text>\n",
+                      left, pty(t), left + plot_w, pty(t), left - 5, pty(t) + 4, label.c_str());
     }
-    appendf(o,
-            "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
-            "stroke=\"black\"/>\n"
-            "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%s</text>\n"
-            "<text transform=\"translate(16,%.1f) rotate(-90)\" "
-            "text-anchor=\"middle\">%s</text>\n",
-            left, top, plot_w, plot_h, left + plot_w / 2, top + plot_h + 34,
-            html_escape(p.x_label).c_str(), top + plot_h / 2, html_escape(p.y_label).c_str());
+    append_format(o,
+                  "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
+                  "stroke=\"black\"/>\n"
+                  "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%s</text>\n"
+                  "<text transform=\"translate(16,%.1f) rotate(-90)\" "
+                  "text-anchor=\"middle\">%s</text>\n",
+                  left, top, plot_w, plot_h, left + plot_w / 2, top + plot_h + 34,
+                  html_escape(p.x_label).c_str(), top + plot_h / 2, html_escape(p.y_label).c_str());
     for (std::size_t k = 0; k < p.series.size(); ++k) {
         const svg_series &s = p.series[k];
         const char *colour = colours[k % (sizeof colours / sizeof colours[0])];
@@ -120,21 +101,22 @@ std::string svg_text(const svg_plot &p)
         for (std::size_t i = 0; i < s.x.size(); ++i) {
             if (!std::isfinite(s.x[i]) || !std::isfinite(s.y[i]) || (p.log_y && !(s.y[i] > 0)))
                 continue;
-            appendf(points, "%.1f,%.1f ", px(s.x[i]), py(s.y[i]));
+            append_format(points, "%.1f,%.1f ", px(s.x[i]), py(s.y[i]));
             if (s.markers) {
-                appendf(o, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3\" fill=\"%s\"/>\n", px(s.x[i]),
-                        py(s.y[i]), colour);
+                append_format(o, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3\" fill=\"%s\"/>\n",
+                              px(s.x[i]), py(s.y[i]), colour);
             }
         }
-        appendf(o, "<polyline points=\"%s\" fill=\"none\" stroke=\"%s\" stroke-width=\"2\"%s/>\n",
-                points.c_str(), colour, s.dashed ? " stroke-dasharray=\"6,4\"" : "");
+        append_format(
+            o, "<polyline points=\"%s\" fill=\"none\" stroke=\"%s\" stroke-width=\"2\"%s/>\n",
+            points.c_str(), colour, s.dashed ? " stroke-dasharray=\"6,4\"" : "");
         const double ly = top + plot_h + 50 + 16.0 * static_cast<double>(k);
-        appendf(o,
-                "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
-                "stroke-width=\"2\"%s/>\n<text x=\"%.1f\" y=\"%.1f\">%s</text>\n",
-                left, ly - 4, left + 30, ly - 4, colour,
-                s.dashed ? " stroke-dasharray=\"6,4\"" : "", left + 36, ly,
-                html_escape(s.name).c_str());
+        append_format(o,
+                      "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
+                      "stroke-width=\"2\"%s/>\n<text x=\"%.1f\" y=\"%.1f\">%s</text>\n",
+                      left, ly - 4, left + 30, ly - 4, colour,
+                      s.dashed ? " stroke-dasharray=\"6,4\"" : "", left + 36, ly,
+                      html_escape(s.name).c_str());
     }
     o += "</svg>\n";
     return o;

@@ -3,6 +3,7 @@
 #include "tables.h"
 
 #include <cmath>
+#include <cstdarg>
 
 namespace
 {
@@ -34,6 +35,22 @@ bool format_of(const std::string &path, report_format &fm)
     else
         return false;
     return true;
+}
+
+void append_format(std::string &to, const char *format, ...)
+{
+    std::va_list a, b;
+    va_start(a, format);
+    va_copy(b, a);
+    const int n = std::vsnprintf(nullptr, 0, format, a);
+    va_end(a);
+    if (n > 0) {
+        const std::size_t at = to.size();
+        to.resize(at + static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(&to[at], static_cast<std::size_t>(n) + 1, format, b);
+        to.resize(at + static_cast<std::size_t>(n));
+    }
+    va_end(b);
 }
 
 void write_document_start(std::FILE *f, report_format fm, const std::string &title)

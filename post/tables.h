@@ -31,6 +31,8 @@ bool format_of(const std::string &path, report_format &fm);
 
 std::string cell_text(const cell &c, bool csv);
 std::string html_escape(const std::string &s);
+// Appends printf-formatted text of any length to `to` (labels and point lists have no bound).
+void append_format(std::string &to, const char *format, ...) __attribute__((format(printf, 2, 3)));
 std::string md_escape(const std::string &s);
 
 // Writes the table; every row written with the header's number of cells.

@@ -23,9 +23,11 @@ void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const
     std::FILE *f = out.stream();
     std::fprintf(f,
                  "%s element=%s solver=%s units=%d case=%d load_factor=%.5f equilibrium=%s "
-                 "nodes=%d materials=%d\n",
+                 "nodes=%d materials=%d",
                  material_stress_tag, run.element->name, run.solver->name, run.unit_code, c,
                  run.acm_load, in_equilibrium ? "reached" : "not-reached", run.np, run.nm);
+    if (run.files_units != 0) std::fprintf(f, " files=%s", run.files_units == 1 ? "kgf-cm" : "si");
+    std::fputs("\n", f);
     std::fputs(material_stress_columns, f);
     const double fs = run.f_stress;
     for (int n = 0; n < run.np; ++n)

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 // Decimal integer as the C library converts it (leading part, 0 when none),
@@ -100,6 +101,8 @@ static const char help_text[] =
     "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
     "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
     "  --material-stresses  also write base.mst: nodal stresses averaged per material\n"
+    "  --files-units=kgf-cm|si  record in base.mst's header the units the model files are\n"
+    "                       written in (files=...), so that readers need not ask\n"
     "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
     "                       files base_p00.pin, .out, ... (the matrix and its set-up reused);\n"
     "                       a set may start \"body g t\": self weight times g, temperature t\n"
@@ -141,6 +144,15 @@ static int long_option(corvane_run &run, const char *arg)
             return status_bad_input;
         }
         run.load_set_file = value;
+        return -1;
+    }
+    if (name == "files-units") {
+        const std::string v = value ? value : "";
+        if (v != "kgf-cm" && v != "si") {
+            std::fprintf(stderr, "corvane: option %s: the value is kgf-cm or si\n", arg);
+            return status_bad_input;
+        }
+        run.files_units = v == "kgf-cm" ? 1 : 2;
         return -1;
     }
     if (name == "material-stresses" && !value) {
@@ -204,6 +216,14 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
     int i = 1;
     while (i < argc && argv[i][0] == '-') {
         if (argv[i][1] == '-') { // one-argument long option
+            // "--files-units VALUE" as "--files-units=VALUE"
+            if (std::strcmp(argv[i], "--files-units") == 0 && i + 1 < argc) {
+                const std::string joined = std::string(argv[i]) + "=" + argv[i + 1];
+                const int status = long_option(run, joined.c_str());
+                if (status >= 0) return status;
+                i += 2;
+                continue;
+            }
             const int status = long_option(run, argv[i]);
             if (status >= 0) return status;
             ++i;

@@ -59,7 +59,8 @@ struct corvane_run : corvane_model {
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
     int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
     int writes_files = 1;                    // 0 on MPI ranks other than 0
-    int material_stresses = 0;               // --material-stresses: write BASE.mst per case
+    int files_units = 0;       // --files-units: 1 kgf-cm, 2 SI, recorded in BASE.mst (0: not given)
+    int material_stresses = 0; // --material-stresses: write BASE.mst per case
     const solver_type *solver = &solver_types[0]; // --solver: the linear-system back end
     std::shared_ptr<linear_system> system;        // the back end, made once the pattern is built
 

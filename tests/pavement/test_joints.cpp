@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace test_support;
 
@@ -174,4 +176,61 @@ TEST(PavementJoints, CheckAndRunRefuseTheSameDescriptions)
             EXPECT_FALSE(fs::exists(dir.path() / "out")) << command << " " << row.name;
         }
     }
+}
+
+// The report's dowel bearing against Friberg's, worked here from the bar forces corvane wrote
+// (kgf, kgf cm in BASE.dwo): beta = (K d / 4 E I)^(1/4), y0 = 2 beta (P - beta M) / (K d),
+// bearing K y0, the larger of the two halves; in MPa, 1 kgf/cm2 = 0.098 MPa.
+TEST(PavementJoints, DowelBearingIsFribergsOnTheBarForces)
+{
+    scratch_dir dir("pavement_friberg");
+    const std::string csv = run_report(dir, "bars", R"([slabs]
+lengths = [3.0, 3.0]
+widths = [1.8]
+thickness = 0.25
+E = 28000
+[foundation]
+k = 40
+[joints.transverse]
+stiffness = 0.5
+[joints.transverse.dowels]
+diameter = 0.032
+length = 0.46
+spacing = 0.3
+E = 200000
+support_modulus = 400000
+[[loads]]
+wheels = [[2.9, 0.9, 0.2, 0.25]]
+load = 40
+[mesh]
+size = 0.3
+size_near_loads = 0.05
+elements_through_slab = 4
+)");
+    const double reported = summary_value(csv, "max_dowel_bearing");
+    const double pi = 3.141592653589793, e = 200000 / 0.098, d = 3.2, k = 400000 / 9.8;
+    const double inertia = pi * d * d * d * d / 64,
+                 beta = std::pow(k * d / (4 * e * inertia), 0.25);
+    std::istringstream dwo(read_text(dir.path() / "bars" / "bars.dwo"));
+    std::string line;
+    std::getline(dwo, line); // the column heads
+    double largest = 0;
+    int bars = 0;
+    while (std::getline(dwo, line)) {
+        std::vector<double> v;
+        std::istringstream in(line);
+        for (std::string t; in >> t;) v.push_back(std::strtod(t.c_str(), nullptr));
+        if (v.size() < 12) continue;
+        const double *g = &v[v.size() - 12]; // Fx1 Fy1 Fz1 Mx1 My1 Mz1 Fx2 ... (bars along x)
+        ++bars;
+        // P and M at the joint face of each half (the end forces' convention for bars along x)
+        const double p[2] = {-g[2], -g[8]}, m[2] = {-g[4], g[10]};
+        for (int h = 0; h < 2; ++h) {
+            const double y0 = 2 * beta * (p[h] - beta * m[h]) / (k * d);
+            largest = std::max(largest, std::fabs(k * y0) * 0.098);
+        }
+    }
+    EXPECT_EQ(bars, 6);
+    EXPECT_GT(largest, 0.5);
+    EXPECT_NEAR(reported, largest, 1e-3 * largest);
 }

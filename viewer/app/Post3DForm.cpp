@@ -580,11 +580,14 @@ void TPost3DForm::initForm()
     if (unit_mode == 0) {
         // the units as corvane read the files, when it recorded them beside the set
         run_record run;
-        if (read_material_stress_header(material_stress_name(files.base_name), run) &&
-            (run.units == 1 || run.units == 2)) {
-            item("SIInputdata1")->setChecked(run.units == 2);
-            set_input_factors(settings, run.units == 2);
-            input_units = units_source::recorded;
+        // (or as the program that wrote them recorded them: files=kgf-cm|si)
+        if (read_material_stress_header(material_stress_name(files.base_name), run)) {
+            const int recorded = run.units == 1 || run.units == 2 ? run.units : run.files;
+            if (recorded == 1 || recorded == 2) {
+                item("SIInputdata1")->setChecked(recorded == 2);
+                set_input_factors(settings, recorded == 2);
+                input_units = units_source::recorded;
+            }
         }
     }
     if (load_current_files()) {

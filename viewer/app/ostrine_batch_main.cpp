@@ -63,15 +63,18 @@ bool write_dowel_listing(const FEMg3D &model, const display_settings &ds, const 
     return true;
 }
 
-// The files' units as -U gives them, else as corvane read them (the per-material file's
-// header), else unknown.
+// The files' units as -U gives them, else as corvane read them or as their writer recorded
+// them (the per-material file's header), else unknown.
 file_units given_units(const batch_options &opt, const std::string &base)
 {
     if (opt.unit_mode == 1) return file_units::kgf_cm;
     if (opt.unit_mode == 2) return file_units::si;
     run_record run;
-    if (read_material_stress_header(material_stress_name(base), run) && run.units != 0)
-        return run.units == 1 ? file_units::kgf_cm : file_units::si;
+    if (read_material_stress_header(material_stress_name(base), run)) {
+        const int recorded = run.units != 0 ? run.units : run.files; // files=: as written
+        if (recorded == 1 || recorded == 2)
+            return recorded == 1 ? file_units::kgf_cm : file_units::si;
+    }
     return file_units::unknown;
 }
 

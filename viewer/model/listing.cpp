@@ -24,6 +24,14 @@ const char *const column_headers[listing_column_count] = {
     "    Ey      ", "    Ez      ", "    Eyz     ", "    Exz     ", "    Exy     ",
     "  S1(MPa)   ", "  S2(MPa)   ", "  S3(MPa)   ", "    FI      "};
 
+// The same in kgf-cm display (the lengths in cm, the stresses in kgf/cm2), of the same widths.
+const char *const coordinate_headers_kgf[3] = {"  xx(cm) ", "  yy(cm) ", "  zz(cm) "};
+const char *const column_headers_kgf[listing_column_count] = {
+    "  Ux(cm)    ", "   Uy(cm)   ", "   Uz(cm)   ", " Sx(kgf/cm2)", " Sy(kgf/cm2)",
+    " Sz(kgf/cm2)", "Syz(kgf/cm2)", "Sxz(kgf/cm2)", "Sxy(kgf/cm2)", "    Ex      ",
+    "    Ey      ", "    Ez      ", "    Eyz     ", "    Exz     ", "    Exy     ",
+    " S1(kgf/cm2)", " S2(kgf/cm2)", " S3(kgf/cm2)", "    FI      "};
+
 const char *const coordinate_format = "%8.4f ";
 const char *const value_format = "%11.4e ";
 const char *const principal_format = "%11.4e %7.4f %7.4f %7.4f ";
@@ -168,12 +176,12 @@ std::vector<t_node> select_listing_rows(const listing_settings &s, const t_node 
     return rows;
 }
 
-std::string listing_header(const listing_settings &s)
+std::string listing_header(const listing_settings &s, bool kgf_cm)
 {
     std::string line;
-    for (const char *h : coordinate_headers) line += h;
+    for (const char *h : kgf_cm ? coordinate_headers_kgf : coordinate_headers) line += h;
     for (int k = 0; k < listing_column_count; ++k)
-        if (s.column_on[k]) line += column_headers[k];
+        if (s.column_on[k]) line += (kgf_cm ? column_headers_kgf : column_headers)[k];
     return line;
 }
 
@@ -212,7 +220,8 @@ std::vector<std::string> numerical_listing(const listing_settings &s, const t_no
     if (!rows.empty()) {
         sort_listing_rows(s, rows.data(), 0, static_cast<int>(rows.size()) - 1);
         lines.reserve(rows.size() + 1);
-        lines.push_back(listing_header(s));
+        // the units the values are shown in: kgf-cm display keeps lengths in cm
+        lines.push_back(listing_header(s, length_factor == 1.0f));
         for (const t_node &row : rows)
             lines.push_back(listing_line(s, row, length_factor, stress_factor));
     }

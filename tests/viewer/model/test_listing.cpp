@@ -229,6 +229,27 @@ TEST(Listing, SiAndKgfCmLineFormats)
                                                  " 0.0000  0.0000  2.5000e+00 ");
 }
 
+// The header names the units the values are shown in: m and MPa in SI display, cm and kgf/cm2
+// in kgf-cm display (where values in cm stood under "(m)"), every header of the same width.
+TEST(Listing, HeaderCarriesTheUnitsShown)
+{
+    listing_settings s;
+    for (bool &on : s.column_on) on = true;
+    const t_node n = node_at(100, 50, 0);
+    const std::vector<std::string> si = numerical_listing(s, &n, 1, 0.01f, 0.098f);
+    const std::vector<std::string> kgf = numerical_listing(s, &n, 1, 1.0f, 1.0f);
+    ASSERT_EQ(si.size(), 2u);
+    ASSERT_EQ(kgf.size(), 2u);
+    EXPECT_EQ(si[0], listing_header(s));
+    EXPECT_NE(si[0].find("Sx(MPa)"), std::string::npos);
+    EXPECT_EQ(kgf[0].find("(m)"), std::string::npos) << kgf[0];
+    EXPECT_EQ(kgf[0].find("MPa"), std::string::npos) << kgf[0];
+    EXPECT_NE(kgf[0].find("xx(cm)"), std::string::npos);
+    EXPECT_NE(kgf[0].find("Uz(cm)"), std::string::npos);
+    EXPECT_NE(kgf[0].find("Sy(kgf/cm2)"), std::string::npos);
+    EXPECT_EQ(kgf[0].size(), si[0].size());
+}
+
 TEST(Listing, UntickingAllLeavesCoordinatesOnly)
 {
     listing_settings s;
