@@ -372,6 +372,13 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     for (const layer_out &l : layers) nz += static_cast<long long>(l.z.size()) - 1;
     g.estimated_nodes =
         static_cast<long long>(g.x.size()) * static_cast<long long>(g.y.size()) * (nz + 1);
-    g.estimated_bytes = g.estimated_nodes * solver_bytes_per_node;
     return true;
+}
+
+double solver_memory(long long nodes, const std::string &solver)
+{
+    const double n = static_cast<double>(nodes);
+    if (solver == "direct") return 0.36e9 * std::pow(n / 16854.0, 1.42);
+    if (solver == "amg") return 10.5e3 * n;
+    return 5.0e3 * n;
 }

@@ -28,7 +28,6 @@ struct generated_model {
     int n_dowels = 0, n_ties = 0;
     int n_layers = 0; // tarnel layers (with the joint layers)
     long long estimated_nodes = 0;
-    double estimated_bytes = 0;  // the solver's memory for the estimated nodes
     bool nonlinear = false;      // a tensionless foundation or interface
     std::vector<wheel> tyres;    // as meshed (cm; edges snapped to nearby lines)
     double slab_e_file = 0;      // the slab's modulus as written (kgf/cm2)
@@ -41,6 +40,7 @@ struct generated_model {
 bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
                  std::string &why, const std::vector<wheel> *grid_only = nullptr);
 
-// Bytes of memory the solver takes per node (matrix rows of a brick mesh and its vectors),
-// used for the estimate; an upper bound measured on the shipped examples.
-constexpr double solver_bytes_per_node = 4500.0;
+// The peak memory of an analysis of this many nodes with this solver (bytes), measured on the
+// shipped examples (bench/pavement_memory.sh): the factorization grows as nodes^1.42 (0.36 GB
+// at 16 854 nodes, 1.9 GB at 55 168), AMG about 10.5 KB a node, the CG 5 KB.
+double solver_memory(long long nodes, const std::string &solver);

@@ -75,7 +75,7 @@ bool parse_range(const std::string &text, sweep_range &r)
 }
 
 // What a description holds, for pavement check.
-void summarise(const description &d)
+void summarise(const description &d, const chain_tools &tools)
 {
     std::printf("%s: %s\n", d.file.c_str(), d.title.empty() ? "(no title)" : d.title.c_str());
     std::printf("  slabs: %zu columns x %zu rows, %.4g x %.4g m in all, %.4g m thick, E %.6g "
@@ -115,9 +115,10 @@ void summarise(const description &d)
     if (!build_model(d, {}, g, why)) return; // refused by the caller
     std::printf("  dowels: %d, ties: %d\n", g.n_dowels, g.n_ties);
     std::printf("  mesh: %zu x %zu x %zu grid lines, about %lld nodes, about %.2f GB for the "
-                "solver%s\n",
+                "solver (%s)%s\n",
                 g.x.size(), g.y.size(), g.z.empty() ? std::size_t(0) : g.z.size(),
-                g.estimated_nodes, g.estimated_bytes / 1e9,
+                g.estimated_nodes, expected_memory(d, tools, g.estimated_nodes) / 1e9,
+                chosen_solver(d, tools, g.estimated_nodes).c_str(),
                 g.nonlinear ? "; nonlinear (a tensionless support or a tight joint): --equilibrium"
                             : "");
 }
@@ -206,6 +207,10 @@ int main(int argc, char **argv)
     if (!s.quiet)
         for (const std::string &w : d.warnings)
             std::fprintf(stderr, "pavement: warning: %s\n", w.c_str());
+    // the programs of the chain (check too: the solver they offer decides the memory)
+    chain_tools tools;
+    std::string tools_why;
+    const bool have_tools = find_tools(argv[0], tools, tools_why);
     // what run would refuse before analysing, check refuses with the same words
     {
         generated_model g;
@@ -214,13 +219,13 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
             return pavement_bad_input;
         }
-        if (!fits_in_memory(d, g, s.verify_mesh, why)) {
+        if (!fits_in_memory(d, g, tools, s.verify_mesh, why)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_bad_input;
         }
     }
     if (command == "check") {
-        summarise(d);
+        summarise(d, tools);
         if (!plan_file.empty()) {
             if (!write_plan(d, plan_file)) {
                 std::fprintf(stderr, "pavement: %s: cannot be written\n", plan_file.c_str());
@@ -230,10 +235,8 @@ int main(int argc, char **argv)
         }
         return pavement_ok;
     }
-    chain_tools tools;
-    std::string why;
-    if (!find_tools(argv[0], tools, why)) {
-        std::fprintf(stderr, "pavement: %s\n", why.c_str());
+    if (!have_tools) {
+        std::fprintf(stderr, "pavement: %s\n", tools_why.c_str());
         return pavement_failed;
     }
     if (command == "run") return run_description(d, s, tools);

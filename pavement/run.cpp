@@ -252,7 +252,7 @@ bool face_block(const std::string &pin, std::string &block, long long &np, long 
 
 std::string automatic_solver(const chain_tools &t, long long nodes)
 {
-    if (t.direct && nodes <= 60000) return "direct";
+    if (t.direct && nodes <= 65000) return "direct";
     if (t.amg) return "amg";
     if (t.direct && nodes <= 120000) return "direct";
     return "cg";
@@ -330,7 +330,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         g.nonlinear ? ", equilibrium iterations: a support or joint that lets go in tension" : "");
     std::vector<std::string> solve = {tools.corvane, "-F", base};
     solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
-    if (d.solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np));
+    // chosen from the planned nodes, as pavement check and the memory guard choose it
+    solve.push_back("--solver=" + chosen_solver(d, tools, g.estimated_nodes));
     // The joints' load transfer is the wheels' alone: with self weight or curl in the model, the
     // model is also analysed without the wheels, as a second load set of the same run (one
     // matrix), and the report takes the difference.
@@ -397,19 +398,38 @@ bool report_of_set(const std::string &base, const description &d, report_data &r
     return build_report(rs, s, r, why, without.empty() ? nullptr : &load);
 }
 
-bool fits_in_memory(const description &d, const generated_model &g, bool verify_mesh,
-                    std::string &why)
+std::string chosen_solver(const description &d, const chain_tools &t, long long nodes)
+{
+    return d.solver == "auto" ? automatic_solver(t, nodes) : d.solver;
+}
+
+double expected_memory(const description &d, const chain_tools &t, long long nodes)
+{
+    return solver_memory(nodes, chosen_solver(d, t, nodes));
+}
+
+bool fits_in_memory(const description &d, const generated_model &g, const chain_tools &t,
+                    bool verify_mesh, std::string &why)
 {
     const double free_bytes = available_memory();
-    const double needed = g.estimated_bytes * (verify_mesh ? 4.0 : 1.0);
+    double needed = expected_memory(d, t, g.estimated_nodes);
+    long long fine_nodes = 0;
+    if (verify_mesh) { // the mesh check's model: its own size and solver
+        generated_model fine;
+        std::string ignored;
+        if (build_model(d, {2.0, 2}, fine, ignored)) {
+            fine_nodes = fine.estimated_nodes;
+            needed = std::max(needed, expected_memory(d, t, fine_nodes));
+        }
+    }
     if (free_bytes > 0 && needed > free_bytes) {
         char b[400];
         std::snprintf(b, sizeof b,
                       "%s: the model needs about %.1f GB (%lld nodes%s), this machine has %.1f GB "
                       "free: make mesh.size or mesh.size_near_loads larger",
-                      d.file.c_str(), needed / 1e9, g.estimated_nodes,
-                      verify_mesh ? ", and four times that for --verify-mesh" : "",
-                      free_bytes / 1e9);
+                      d.file.c_str(), needed / 1e9,
+                      verify_mesh ? fine_nodes : g.estimated_nodes,
+                      verify_mesh ? " of the mesh check's refined mesh" : "", free_bytes / 1e9);
         why = b;
         return false;
     }
@@ -426,7 +446,7 @@ int run_description(const description &d, const run_settings &s, const chain_too
         std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
         return pavement_bad_input;
     }
-    if (!fits_in_memory(d, g, s.verify_mesh, why)) {
+    if (!fits_in_memory(d, g, tools, s.verify_mesh, why)) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_bad_input;
     }

@@ -16,7 +16,7 @@ struct chain_tools {
 };
 
 // The solver for a model of this many nodes when the description leaves it to pavement: the
-// factorization up to 60 000 nodes, AMG for larger models, else what is built.
+// factorization up to 65 000 (planned) nodes, AMG for larger models, else what is built.
 std::string automatic_solver(const chain_tools &t, long long nodes);
 
 // Finds the programs; false with why when tarnel or corvane is missing.
@@ -63,8 +63,12 @@ bool write_file(const std::string &name, const std::string &text);
 
 // Whether the model's estimated memory (four times it for the mesh check) is free on this
 // machine; false with why (naming the description and the keys to change).
-bool fits_in_memory(const description &d, const generated_model &g, bool verify_mesh,
-                    std::string &why);
+bool fits_in_memory(const description &d, const generated_model &g, const chain_tools &t,
+                    bool verify_mesh, std::string &why);
+// The solver a model of this many nodes runs with (the description's, or pavement's choice) and
+// the memory it is expected to take (solver_memory).
+std::string chosen_solver(const description &d, const chain_tools &t, long long nodes);
+double expected_memory(const description &d, const chain_tools &t, long long nodes);
 
 // pavement run: analyse, report (HTML and CSV), pictures, VTK; returns the exit status.
 int run_description(const description &d, const run_settings &s, const chain_tools &tools);
