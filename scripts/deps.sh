@@ -5,7 +5,8 @@ packages=(cmake ninja-build g++ make libgtest-dev qt6-base-dev libgl-dev
           clang libclang-rt-dev xvfb imagemagick python3-vtk9
           pkg-config petsc-dev libopenmpi-dev openmpi-bin gnuplot-nox dpkg-dev
           clang-format openbox x11-utils libtomlplusplus-dev
-          libsuitesparse-dev libopenblas0-serial libxml2-utils)
+          libsuitesparse-dev libopenblas0-serial libxml2-utils
+          librsvg2-bin chromium)
 # OpenBLAS serial, not its threaded variant: every program that loads BLAS (PETSc, CHOLMOD) would
 # start the threaded one's threads at load time, and under a memory limit (ulimit -v) their
 # buffers fail and it spins instead of letting the program report the exhausted memory.

@@ -189,3 +189,85 @@ elements_through_slab = 2
     EXPECT_NEAR(theirs, ours, 1e-3 * ours);
 #endif
 }
+
+// A run as a person makes it, from a relative folder with the default DIR and --quiet: one line
+// on the terminal (the report's path), every program's log beside the results, every SVG well
+// formed and drawn (rsvg-convert), and the HTML report opened in headless Chromium with no
+// broken image.
+TEST(PavementRun, QuietRunLeavesLogsAndAReportThatOpensWhole)
+{
+    scratch_dir dir("pavement_whole");
+    write_text(dir.file("j.toml"), R"(title = "Two slabs & a wheel"
+[slabs]
+lengths = [3.0, 3.0]
+widths = [2.0]
+thickness = 0.2
+E = 30000
+density = 2.4
+[foundation]
+k = 50
+[joints.transverse]
+stiffness = 0.5
+[joints.transverse.dowels]
+diameter = 0.032
+length = 0.46
+spacing = 0.5
+[[loads]]
+wheels = [[2.85, 1.0, 0.25, 0.25]]
+load = 40
+[report]
+fc = 30
+mr = 4.5
+[mesh]
+size = 0.4
+size_near_loads = 0.1
+size_near_joints = 0.1
+elements_through_slab = 2
+)");
+    const run_result r = run_command("'" PAVEMENT "' run j.toml --quiet", dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "pavement: report pavement_j/j_report.html\n");
+    EXPECT_EQ(r.err, "");
+    const fs::path out = dir.path() / "pavement_j";
+    for (const char *log : {"j_tarnel.log", "j_corvane.log"}) {
+        EXPECT_TRUE(fs::exists(out / log)) << log;
+        EXPECT_GT(fs::file_size(out / log), 0u) << log;
+    }
+    const std::string html = read_text(out / "j_report.html");
+    EXPECT_NE(html.find("<h1>Pavement analysis: Two slabs &amp; a wheel</h1>"), std::string::npos);
+    EXPECT_NE(html.find("Verdict: "), std::string::npos);
+    // every picture the report names is there; the SVGs parse and draw
+    int images = 0;
+    for (std::size_t at = html.find("<img src=\""); at != std::string::npos;
+         at = html.find("<img src=\"", at + 1)) {
+        const std::size_t end = html.find('"', at + 10);
+        const std::string src = html.substr(at + 10, end - at - 10);
+        ++images;
+        ASSERT_TRUE(fs::exists(out / src)) << src;
+        if (src.size() < 4 || src.substr(src.size() - 4) != ".svg") continue;
+        EXPECT_EQ(run_command("xmllint --noout '" + src + "'", out).status, 0) << src;
+        if (run_command("command -v rsvg-convert", out).status == 0) {
+            EXPECT_EQ(run_command("rsvg-convert -o drawn.png '" + src + "'", out).status, 0) << src;
+            EXPECT_GT(fs::file_size(out / "drawn.png"), 1000u) << src;
+        }
+    }
+    EXPECT_GE(images, 2); // the plan and the joints' deflections, without pictures too
+    if (run_command("command -v chromium", out).status != 0)
+        GTEST_SKIP() << "no chromium: the report was not opened in a browser";
+    // the report with a script that counts the images the browser could not draw
+    std::string page = html;
+    page.insert(page.rfind("</body>"),
+                "<script>window.addEventListener('load',()=>{document.title='broken '+"
+                "[...document.images].filter(i=>!(i.complete&&i.naturalWidth>0)).length+"
+                "' of '+document.images.length});</script>");
+    write_text((out / "opened.html").string(), page);
+    const run_result c = run_command(
+        "timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+        "--disable-background-networking --disable-component-update --disable-sync "
+        "--user-data-dir=chromium-profile --virtual-time-budget=5000 --dump-dom "
+        "\"file://$PWD/opened.html\" 2>/dev/null",
+        out);
+    EXPECT_NE(c.out.find("<title>broken 0 of " + std::to_string(images) + "</title>"),
+              std::string::npos)
+        << c.out.substr(0, 400);
+}
