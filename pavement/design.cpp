@@ -201,7 +201,7 @@ void sum_damage(const design_spec &g, double mr, design_result &r)
 }
 
 bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
-                    int jobs, bool quiet, design_result &out, std::string &why)
+                    int jobs, bool quiet, bool keep, design_result &out, std::string &why)
 {
     const design_spec &g = d.design;
     out = design_result{};
@@ -302,6 +302,8 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                                                                &placed[mode], scale);
                     }
                 }
+                std::error_code gone;
+                if (ok && !keep) fs::remove_all(mesh_dir, gone); // its stresses are read
                 std::lock_guard<std::mutex> guard(lock);
                 if (!ok) {
                     why = whyg;
@@ -349,7 +351,8 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 generated_model gk;
                 std::string whyk;
                 const int st = analyse(loaded(d, wheels, g.climate[combos[k].climate].difference),
-                                       {}, tools, dir + "/" + name, base, true, gk, whyk);
+                                       {}, tools, dir + "/" + name, base, true, gk, whyk, nullptr,
+                                       false);
                 report_data r;
                 if ((st != pavement_ok && st != pavement_not_converged) ||
                     !report_of_set(dir + "/" + name + "/" + base, d, r, whyk)) {
@@ -360,6 +363,8 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 }
                 stress[k] =
                     mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
+                std::error_code gone;
+                if (!keep) fs::remove_all(dir + "/" + name, gone); // its stress is read
                 std::lock_guard<std::mutex> guard(lock);
                 if (st != pavement_ok) out.in_equilibrium = false;
                 const std::size_t n = ++done;
@@ -709,7 +714,7 @@ int design_description(const description &d, const std::vector<double> &thicknes
         if (!s.quiet && hs.size() > 1) std::printf("pavement: slab thickness %.4g m\n", h);
         design_result r;
         std::string why;
-        if (!compute_design(dh, tools, sub, jobs, s.quiet, r, why)) {
+        if (!compute_design(dh, tools, sub, jobs, s.quiet, s.keep, r, why)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_failed;
         }
@@ -726,6 +731,10 @@ int design_description(const description &d, const std::vector<double> &thicknes
                          why.c_str());
             return pavement_failed;
         }
+    if (!s.quiet)
+        std::printf("pavement: %s\n", s.keep ? "every analysis's files are kept (--keep)"
+                                               : "the analyses' files are removed once read "
+                                                 "(--keep keeps them)");
     std::printf("pavement: report %s/%s_design.html\n", dir.c_str(), base.c_str());
     return status;
 }

@@ -52,9 +52,10 @@ struct design_result {
 // repetitions, and the sums and cracking of both modes (Miner's rule).
 void sum_damage(const design_spec &g, double mr, design_result &r);
 
-// The stresses of every combination and their damage; false with why.
+// The stresses of every combination and their damage; false with why. Each analysis's files are
+// removed once its stresses are read, unless keep.
 bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
-                    int jobs, bool quiet, design_result &out, std::string &why);
+                    int jobs, bool quiet, bool keep, design_result &out, std::string &why);
 
 // Writes the damage report (HTML, Markdown or CSV by the name) with its plots beside it.
 bool write_design_report(const description &d, const std::vector<design_result> &results,

@@ -25,7 +25,7 @@ const char usage[] =
     "usage: pavement check FILE.toml [--plan=FILE.svg]\n"
     "       pavement run FILE.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]\n"
     "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
-    "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR]\n"
+    "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR] [--keep]\n"
     "  check           read the description, say what it holds and how large the model is\n"
     "  run             mesh (tarnel), analyse (corvane), write the report, pictures and VTK\n"
     "                  into DIR (default pavement_NAME); the report's path is printed last\n"
@@ -34,6 +34,7 @@ const char usage[] =
     "  design          the fatigue check over the traffic, wander and climate: damage by\n"
     "                  Miner's sum bottom-up and top-down, the damage report\n"
     "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
+    "  --keep          design: keep every analysis's files (removed once read otherwise)\n"
     "  --plan=FILE.svg the plan sketch (slabs, joints, bars, tyres) written by check\n"
     "  --out=DIR       directory of every file written (also --out DIR)\n"
     "  --verify-mesh   run again with the sizes near loads and joints halved and twice the\n"
@@ -165,6 +166,8 @@ int main(int argc, char **argv)
             plan_file = v;
         } else if (a == "--verify-mesh" && command == "run") {
             s.verify_mesh = true;
+        } else if (a == "--keep" && command == "design") {
+            s.keep = true;
         } else if (a == "--no-pictures") {
             s.pictures = false;
         } else if (a == "--quiet") {

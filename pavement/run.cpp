@@ -295,7 +295,7 @@ bool find_tools(const char *argv0, chain_tools &t, std::string &why)
 
 int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
             const std::string &dir, const std::string &base, bool quiet, generated_model &g,
-            std::string &why, const std::vector<wheel> *grid_only)
+            std::string &why, const std::vector<wheel> *grid_only, bool wheels_alone)
 {
     if (!build_model(d, refine, g, why, grid_only)) return pavement_bad_input;
     std::error_code ec;
@@ -335,7 +335,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     // The joints' load transfer is the wheels' alone: with self weight or curl in the model, the
     // model is also analysed without the wheels, as a second load set of the same run (one
     // matrix), and the report takes the difference.
-    g.without_wheels = needs_unloaded_analysis(d);
+    g.without_wheels = wheels_alone && needs_unloaded_analysis(d);
     std::string block;
     long long npin = 0, nepin = 0;
     if (g.without_wheels) {

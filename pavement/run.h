@@ -35,14 +35,18 @@ struct run_settings {
     bool verify_mesh = false; // run again with the sizes halved and compare
     bool pictures = true;     // pictures and VTK through ostrine-batch (when built)
     bool quiet = false;       // no progress lines
+    bool keep = false;        // design: keep every analysis's files (else removed once read)
 };
 
 // One analysis of description d (refined as asked) in directory dir with base name base:
 // writes the files, runs tarnel and corvane. Returns a pavement_status; why says what failed.
 // grid_only: wheels that shape the grid without load (so that analyses share a mesh).
+// wheels_alone: with self weight or curl and a joint, also analyse the model without the wheels
+// (BASE_unloaded), for the joints' load transfer of the wheels alone.
 int analyse(const description &d, const mesh_refinement &refine, const chain_tools &tools,
             const std::string &dir, const std::string &base, bool quiet, generated_model &g,
-            std::string &why, const std::vector<wheel> *grid_only = nullptr);
+            std::string &why, const std::vector<wheel> *grid_only = nullptr,
+            bool wheels_alone = true);
 
 // Descriptions that differ only in their loads, meshed on one grid (refined under every wheel
 // of `every`) and solved as the load sets of one corvane run in dir; the results of set k are
