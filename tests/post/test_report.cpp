@@ -7,6 +7,7 @@
 #include "report.h"
 #include "result_set.h"
 #include "test_support.h"
+#include "vtu.h"
 
 #include <gtest/gtest.h>
 
@@ -516,3 +517,64 @@ TEST(Report, DamagedSetsAreRefusedWithNothingWritten)
     EXPECT_NE(odd.err.find("outside 10 to 120 MPa"), std::string::npos) << odd.err;
 }
 #endif
+
+// The XML VTK export as a second tool reads it (VTK's own Python reader): every node and element
+// with the dowels' lines, the fields named, in SI; the slab isolated by its material id; the
+// largest deflection and a cell's principal values computed here from the set.
+TEST(Report, VtuOpensInVtkWithItsFieldsInSi)
+{
+    if (run_command("/usr/bin/python3 -c 'import vtk'", fs::temp_directory_path()).status != 0)
+        GTEST_SKIP() << "VTK's Python module (python3-vtk9) is not installed";
+    scratch_dir dir("post_vtu");
+    run_example(dir.path());
+    const result_set rs = read_set(dir.path() / "jpcp");
+    std::string why;
+    ASSERT_TRUE(write_vtu(rs, dir.file("jpcp.vtu"), why)) << why;
+    write_text(dir.file("read.py"), R"(import vtk
+r = vtk.vtkXMLUnstructuredGridReader(); r.SetFileName('jpcp.vtu'); r.Update()
+g = r.GetOutput(); cd = g.GetCellData(); pd = g.GetPointData()
+print(g.GetNumberOfPoints(), g.GetNumberOfCells())
+print(' '.join(sorted(cd.GetArrayName(i) for i in range(cd.GetNumberOfArrays()))))
+print(' '.join(sorted(pd.GetArrayName(i) for i in range(pd.GetNumberOfArrays()))))
+m = cd.GetArray('material'); k = cd.GetArray('kind'); p = cd.GetArray('principal_MPa')
+print(sum(1 for i in range(g.GetNumberOfCells()) if m.GetValue(i) == 0),
+      sum(1 for i in range(g.GetNumberOfCells()) if k.GetValue(i) == 2))
+d = pd.GetArray('displacement_m')
+print(repr(max(abs(d.GetComponent(i, 2)) for i in range(g.GetNumberOfPoints()))))
+print(repr(p.GetComponent(0, 0)), repr(p.GetComponent(0, 2)))
+)");
+    const run_result r = run_command("/usr/bin/python3 read.py", dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    std::size_t points = 0, cells = 0, slab = 0, dowels = 0;
+    std::string cell_arrays, point_arrays;
+    double largest = 0, p_min = 0, p_max = 0;
+    in >> points >> cells;
+    in.ignore();
+    std::getline(in, cell_arrays);
+    std::getline(in, point_arrays);
+    in >> slab >> dowels >> largest >> p_min >> p_max;
+    EXPECT_EQ(points, static_cast<std::size_t>(rs.np + 2 * rs.ndowel));
+    EXPECT_EQ(cells, static_cast<std::size_t>(rs.ne + rs.ndowel));
+    EXPECT_EQ(cell_arrays, "dowel_force_kN kind material principal_MPa stress_own_material_MPa");
+    EXPECT_EQ(point_arrays, "displacement_m stress_all_solids_MPa");
+    std::size_t slab_here = 0;
+    for (int e = 0; e < rs.ne; ++e) slab_here += rs.conn[9 * e + 8] == 0 ? 1 : 0;
+    EXPECT_EQ(slab, slab_here);
+    EXPECT_EQ(dowels, static_cast<std::size_t>(rs.ndowel));
+    double uz = 0;
+    for (int n = 0; n < rs.np; ++n) uz = std::max(uz, std::fabs(rs.disp[3 * n + 2]));
+    EXPECT_NEAR(largest, uz * 0.01, 1e-12); // cm to m, at full precision
+    // cell 0: the mean of its own material's nodal stresses, in MPa, and its principal values
+    double s[6] = {0, 0, 0, 0, 0, 0};
+    for (int k = 0; k < 8; ++k) {
+        const std::int64_t row = rs.material_row(rs.conn[k], rs.conn[8]);
+        ASSERT_GE(row, 0);
+        for (int c = 0; c < 6; ++c) s[c] += rs.mst.stress[6 * row + c] * 0.098 / 8;
+    }
+    // the extreme principal values bound every normal stress of the tensor
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_LE(p_min, s[c] + 1e-9);
+        EXPECT_GE(p_max, s[c] - 1e-9);
+    }
+}

@@ -19,6 +19,7 @@
 #include "quantities.h"
 #include "report.h"
 #include "result_set.h"
+#include "vtu.h"
 
 namespace
 {
@@ -314,7 +315,7 @@ int main(int argc, char **argv)
     file_units units = given_units(opt, opt.base);
     result_set rs;
     report_data report;
-    const bool strict = !opt.report_file.empty() || !opt.at.empty();
+    const bool strict = !opt.report_file.empty() || !opt.at.empty() || !opt.vtu_file.empty();
     if (strict) {
         std::string note;
         if (!read_for_report(opt.base, units, rs, note)) return batch_exit_failed;
@@ -366,6 +367,15 @@ int main(int argc, char **argv)
             status = batch_exit_failed;
         } else {
             std::printf("ostrine-batch: wrote %s\n", opt.vtk_file.c_str());
+        }
+    }
+    if (!opt.vtu_file.empty()) {
+        std::string why;
+        if (!write_vtu(rs, opt.vtu_file, why)) {
+            std::fprintf(stderr, "ostrine-batch: %s\n", why.c_str());
+            status = batch_exit_failed;
+        } else {
+            std::printf("ostrine-batch: wrote %s\n", opt.vtu_file.c_str());
         }
     }
     if (!opt.list_file.empty() && !write_numerical_listing(model, ds, opt.list_file))

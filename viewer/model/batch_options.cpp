@@ -190,7 +190,7 @@ namespace
 
 const char usage_text[] =
     "usage: ostrine-batch -F base [-U 1|2] [--si | --kgf] [--binary]\n"
-    "                     [--vtk FILE] [--list FILE] [--dowels FILE]\n"
+    "                     [--vtk FILE] [--vtu FILE] [--list FILE] [--dowels FILE]\n"
     "                     [--image FILE [picture options]]\n"
     "  -F base      result set base name (base.pin, .out, .dwi, .dwo, .dyn)\n"
     "  -U 1|2       1: the files hold kgf-cm values, 2: SI values (default: as corvane read\n"
@@ -198,6 +198,8 @@ const char usage_text[] =
     "  --si, --kgf  units of the written files: m and MPa (default) or cm and kgf/cm2\n"
     "  --binary     read the binary form of the result set\n"
     "  --vtk FILE   write the mesh and nodal vectors as a legacy VTK file\n"
+    "  --vtu FILE   an XML VTK file in SI at full precision: material ids, each solid's own\n"
+    "               material's stresses and signed principal values per cell, dowels as lines\n"
     "  --list FILE  write the numerical listing (default selection: nodes at z = 0)\n"
     "  --dowels FILE write the dowel stress listing\n"
     "  --image FILE write a picture of a graph (options below)\n"
@@ -275,6 +277,11 @@ const option_row option_table[] = {
     {"--vtk", true,
      [](batch_options &o, const char *v) -> const char * {
          o.vtk_file = v;
+         return nullptr;
+     }},
+    {"--vtu", true,
+     [](batch_options &o, const char *v) -> const char * {
+         o.vtu_file = v;
          return nullptr;
      }},
     {"--list", true,
@@ -405,8 +412,8 @@ int parse_batch_options(int argc, char **argv, batch_options &o, std::FILE *err)
     }
     if (o.base.empty()) return usage_error(err, "no result set given (-F base)");
     if (o.vtk_file.empty() && o.list_file.empty() && o.dowels_file.empty() &&
-        o.picture.image_file.empty() && o.report_file.empty() && o.at.empty())
-        return usage_error(
-            err, "nothing to write: give --vtk, --list, --dowels, --image, --report or --at");
+        o.picture.image_file.empty() && o.report_file.empty() && o.at.empty() && o.vtu_file.empty())
+        return usage_error(err, "nothing to write: give --vtk, --vtu, --list, --dowels, --image, "
+                                "--report or --at");
     return batch_exit_ok;
 }

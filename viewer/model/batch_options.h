@@ -47,6 +47,7 @@ struct batch_options {
     bool si_output = true;             // --si / --kgf
     bool binary = false;               // --binary
     std::string vtk_file;              // --vtk
+    std::string vtu_file;              // --vtu: XML VTK in SI (read strictly, with .mst)
     std::string list_file;             // --list
     std::string dowels_file;           // --dowels
     std::string report_file;           // --report: .html, .md or .csv
