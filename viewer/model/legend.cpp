@@ -122,6 +122,8 @@ void contour_key(FEMg3D &m, const display_settings &ds, key_writer &w, int heigh
     std::snprintf(text, sizeof text, "%s units, %d bands", ds.unit_text_si ? "SI" : "kgf-cm",
                   bands);
     w.text(text);
+    // per-material averaging changes the values: the key says which means are drawn
+    if (stress && ds.per_material) w.text("per-material nodal means", grey);
     // the bounds are written centred on the box edges: half a row more above the first box
     w.gap(w.row / 2 + 4);
     // at most 20 boxes, each several bands when there are more
@@ -195,10 +197,14 @@ void principal_key(FEMg3D &m, const display_settings &ds, key_writer &w, float p
     const double s = round_stress_for(pixels_per_stress, 60.0, pixels);
     if (vmax >= vmin) {
         const double step = std::max(std::fabs(vmax * f), std::fabs(vmin * f)) / 100.0;
+        // what these are: the element-centre values of the bars, not the nodal contours
+        w.text("at element centres:", grey);
         std::snprintf(text, sizeof text, "largest %s", scale_text(vmax * f, step).c_str());
         w.text(text);
         std::snprintf(text, sizeof text, "smallest %s", scale_text(vmin * f, step).c_str());
         w.text(text);
+        w.text("(the contours' nodal", grey);
+        w.text(" values can be larger)", grey);
     }
     if (pixels > 0) {
         w.gap(4);

@@ -785,6 +785,14 @@ TEST(Legend, ContourKeyBandsBoundsExtremesAndUnitsOnlyWhenAsked)
     const std::vector<std::string> ts = texts(si);
     EXPECT_NE(std::find(ts.begin(), ts.end(), "Sx (MPa)"), ts.end());
     EXPECT_NE(std::find(ts.begin(), ts.end(), "2.94"), ts.end());
+    // the key says which means a stress contour draws: per-material only when they are on
+    EXPECT_EQ(std::find(ts.begin(), ts.end(), "per-material nodal means"), ts.end());
+    ds.per_material = true;
+    recording_canvas own;
+    draw_graph(m, ds, own, 2, 640, 400, graph_target::window);
+    const std::vector<std::string> to = texts(own);
+    EXPECT_NE(std::find(to.begin(), to.end(), "per-material nodal means"), to.end());
+    ds.per_material = false;
     // a mesh picture gets its own key: the material's colour, name and modulus
     // (300 000 kgf/cm2 times the viewer's 0.098 = 29 400 MPa), no contour bands
     recording_canvas mesh;
