@@ -422,9 +422,10 @@ std::string verdict(const report_data &r, const std::vector<report_case> &cases)
     if (!std::isnan(tension)) {
         const std::string where =
             location(r, un, at_top ? "max_tension_slab_top" : "max_tension_slab_bottom");
-        std::snprintf(b, sizeof b, "the governing slab tension is %.4g %s at the slab %s, %s",
+        std::snprintf(b, sizeof b, "the governing slab tension is %.4g %s at the slab %s, %s %s",
                       un.v(tension, quantity_kind::stress), un.u(quantity_kind::stress).c_str(),
-                      at_top ? "top" : "bottom", where.c_str());
+                      at_top ? "top" : "bottom", where.c_str(),
+                      un.u(quantity_kind::length).c_str());
         slab = b;
         if (r.settings.mr > 0) {
             const double ratio = tension / r.settings.mr;
@@ -441,9 +442,9 @@ std::string verdict(const report_data &r, const std::vector<report_case> &cases)
     }
     if (r.most_loaded_dowel >= 0) {
         const dowel_row &d = r.dowels[r.most_loaded_dowel];
-        std::snprintf(b, sizeof b, "; the largest dowel bearing is %.4g %s at dowel %d, %s",
+        std::snprintf(b, sizeof b, "; the largest dowel bearing is %.4g %s at dowel %d, %s %s",
                       un.v(d.bearing, quantity_kind::stress), un.u(quantity_kind::stress).c_str(),
-                      d.dowel, point(un, d.centre).c_str());
+                      d.dowel, point(un, d.centre).c_str(), un.u(quantity_kind::length).c_str());
         dowel = b;
         if (d.allowable > 0) {
             fails = fails || d.ratio > 1.0;
