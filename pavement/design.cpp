@@ -350,9 +350,9 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 std::snprintf(name, sizeof name, "state%05zu", k);
                 generated_model gk;
                 std::string whyk;
-                const int st = analyse(loaded(d, wheels, g.climate[combos[k].climate].difference),
-                                       {}, tools, dir + "/" + name, base, true, gk, whyk, nullptr,
-                                       false);
+                const int st =
+                    analyse(loaded(d, wheels, g.climate[combos[k].climate].difference), {}, tools,
+                            dir + "/" + name, base, true, gk, whyk, nullptr, false);
                 report_data r;
                 if ((st != pavement_ok && st != pavement_not_converged) ||
                     !report_of_set(dir + "/" + name + "/" + base, d, r, whyk)) {
@@ -733,8 +733,8 @@ int design_description(const description &d, const std::vector<double> &thicknes
         }
     if (!s.quiet)
         std::printf("pavement: %s\n", s.keep ? "every analysis's files are kept (--keep)"
-                                               : "the analyses' files are removed once read "
-                                                 "(--keep keeps them)");
+                                             : "the analyses' files are removed once read "
+                                               "(--keep keeps them)");
     std::printf("pavement: report %s/%s_design.html\n", dir.c_str(), base.c_str());
     return status;
 }

@@ -183,6 +183,12 @@ void describe(const description &d, const generated_model &g, report_data &r)
                    (d.kgf_cm ? "kgf-cm (cm, kgf/cm2, kgf)" : "SI (m, MPa, kN)") +
                    "; the model and result files in the suite's kgf-cm";
     r.units_note.clear();
+    if (std::FILE *f = std::fopen(d.file.c_str(), "rb")) { // echoed in the engineer's own keys
+        char b[4096];
+        for (std::size_t n; (n = std::fread(b, 1, sizeof b, f)) > 0;) r.input_text.append(b, n);
+        std::fclose(f);
+        r.input_name = d.file;
+    }
     if (!d.title.empty()) r.notes.push_back({"title", d.title});
     r.notes.push_back({"description", d.file});
     if (d.lengths.size() > 1) r.notes.push_back({"transverse joints", joint_text(d.transverse)});
@@ -427,8 +433,7 @@ bool fits_in_memory(const description &d, const generated_model &g, const chain_
         std::snprintf(b, sizeof b,
                       "%s: the model needs about %.1f GB (%lld nodes%s), this machine has %.1f GB "
                       "free: make mesh.size or mesh.size_near_loads larger",
-                      d.file.c_str(), needed / 1e9,
-                      verify_mesh ? fine_nodes : g.estimated_nodes,
+                      d.file.c_str(), needed / 1e9, verify_mesh ? fine_nodes : g.estimated_nodes,
                       verify_mesh ? " of the mesh check's refined mesh" : "", free_bytes / 1e9);
         why = b;
         return false;

@@ -93,6 +93,8 @@ struct report_data {
     std::string set_name;
     std::string title;                // the document's title ("" : named after the set)
     std::vector<std::string> heading; // lines under the title: program, date, inputs' checksum
+    std::string input_text;           // the input as the engineer wrote it, echoed at the end
+    std::string input_name;           // its file
     report_settings settings;
     // What was analysed.
     std::string units_text, units_note;

@@ -529,6 +529,8 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
                  "Largest principal stress S3 at the slab top, seen from above (slab elements "
                  "only; the key gives the unit and the extremes)",
                  figures.s3_top_picture);
+    if (!r.input_text.empty())
+        write_verbatim(f, fm, "The description as entered (" + r.input_name + ")", r.input_text);
     write_document_end(f, fm);
     if (!out.commit()) {
         why = "write error (disk full or device error)";

@@ -70,6 +70,16 @@ void write_document_end(std::FILE *f, report_format fm)
     if (fm == report_format::html) std::fputs("</body></html>\n", f);
 }
 
+void write_verbatim(std::FILE *f, report_format fm, const std::string &title,
+                    const std::string &text)
+{
+    if (fm == report_format::md)
+        std::fprintf(f, "## %s\n\n```\n%s\n```\n\n", md_escape(title).c_str(), text.c_str());
+    if (fm == report_format::html)
+        std::fprintf(f, "<h2>%s</h2>\n<pre>%s</pre>\n", html_escape(title).c_str(),
+                     html_escape(text).c_str());
+}
+
 void write_paragraph(std::FILE *f, report_format fm, const std::string &text, bool warning)
 {
     if (fm == report_format::md)

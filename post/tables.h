@@ -45,3 +45,6 @@ void write_document_start(std::FILE *f, report_format fm, const std::string &tit
 void write_document_end(std::FILE *f, report_format fm);
 // A paragraph of text (a warning in bold when warning); nothing in CSV.
 void write_paragraph(std::FILE *f, report_format fm, const std::string &text, bool warning = false);
+// A titled block of text kept as it is (an input file echoed); nothing in CSV.
+void write_verbatim(std::FILE *f, report_format fm, const std::string &title,
+                    const std::string &text);

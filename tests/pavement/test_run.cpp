@@ -236,6 +236,9 @@ elements_through_slab = 2
     const std::string html = read_text(out / "j_report.html");
     EXPECT_NE(html.find("<h1>Pavement analysis: Two slabs &amp; a wheel</h1>"), std::string::npos);
     EXPECT_NE(html.find("Verdict: "), std::string::npos);
+    // the description echoed as the engineer wrote it
+    EXPECT_NE(html.find("<pre>title = &quot;Two slabs &amp; a wheel&quot;\n[slabs]"),
+              std::string::npos);
     // every picture the report names is there; the SVGs parse and draw
     int images = 0;
     for (std::size_t at = html.find("<img src=\""); at != std::string::npos;
