@@ -38,7 +38,8 @@ TDataForm::TDataForm(FEMg3D &model_, const display_settings &settings_, const re
     const char *const select_names[3] = {"XE", "YE", "ZE"};
     QLineEdit *key_fields[3], *select_fields[3];
     for (int a = 0; a < 3; ++a) {
-        keys->addWidget(new QLabel(QString::fromLatin1(axis_labels[a]), this), a + 1, 0);
+        axis_label[a] = new QLabel(QString::fromLatin1(axis_labels[a]), this);
+        keys->addWidget(axis_label[a], a + 1, 0);
         key_fields[a] = make_field(this, key_names[a], QString::fromStdString(initial.key[a]));
         key_fields[a]->setToolTip(QStringLiteral("0-2"));
         select_fields[a] =
@@ -107,6 +108,22 @@ TDataForm::TDataForm(FEMg3D &model_, const display_settings &settings_, const re
     resize(900, 560);
 }
 
+void TDataForm::label_axes()
+{
+    const bool cm = display.length_factor == 1.0f; // kgf-cm display
+    const char *const names[3] = {"X", "Y", "Z"};
+    for (int a = 0; a < 3; ++a)
+        if (axis_label[a])
+            axis_label[a]->setText(QString::fromLatin1(names[a]) +
+                                   QString::fromLatin1(cm ? "(cm)" : "(m)"));
+}
+
+void TDataForm::showEvent(QShowEvent *event)
+{
+    label_axes();
+    QWidget::showEvent(event);
+}
+
 void TDataForm::ExecuteClick()
 {
     listing_fields f;
@@ -119,6 +136,7 @@ void TDataForm::ExecuteClick()
     f.line_a = field_text(Edit1);
     f.line_b = field_text(Edit2);
     f.range = field_text(Edit3);
+    label_axes();
     try {
         read_listing_fields(state, f, display.length_factor);
     } catch (const field_error &e) {

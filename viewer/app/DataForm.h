@@ -13,6 +13,7 @@
 
 class FEMg3D;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class line_list;
 class QPushButton;
@@ -44,6 +45,7 @@ class TDataForm : public QWidget
     QLineEdit *Edit3;             // "Range = ", tolerance
     QCheckBox *CheckBox[21] = {}; // CheckBox[1] .. CheckBox[20]
     line_list *ListBox1;
+    QLabel *axis_label[3] = {}; // "X(m)" or "X(cm)": the unit of the plane values typed
     QPushButton *ExecuteButton, *SaveButton, *CloseButton;
 
     // Settings as last read by Execute.
@@ -57,6 +59,11 @@ class TDataForm : public QWidget
 
   protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+  private:
+    // The axis labels name the length unit the fields are read in (the display's).
+    void label_axes();
 
   private:
     void free_rows();

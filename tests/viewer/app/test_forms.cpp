@@ -113,7 +113,8 @@ TEST_F(FormTest, DataFormInitialFieldsListTheZeroPlane)
     form.ExecuteClick();
     ASSERT_EQ(form.ListBox1->count(), 7);
     EXPECT_EQ(form.row_count(), 6);
-    EXPECT_EQ(item(form.ListBox1, 0).substr(0, 27), "  xx(m)    yy(m)    zz(m)  ");
+    // kgf-cm display: the header names the cm the coordinates are shown in
+    EXPECT_EQ(item(form.ListBox1, 0).substr(0, 27), "  xx(cm)   yy(cm)   zz(cm) ");
     // z 0 nodes sorted by y then x.
     EXPECT_EQ(item(form.ListBox1, 1).substr(0, 27), "  0.0000   0.0000   0.0000 ");
     EXPECT_EQ(item(form.ListBox1, 2).substr(0, 27), "100.0000   0.0000   0.0000 ");
@@ -134,11 +135,19 @@ TEST_F(FormTest, DataFormSiAndKgfColumnsAndUnitsOfTheFields)
     EXPECT_EQ(item(form.ListBox1, 2).substr(0, 27 + 48),
               "  1.0000   0.0000  -0.2000  0.0000e+00  7.0000e-02  0.0000e+00  9.8000e-01 ");
 
+    EXPECT_EQ(form.axis_label[2]->text().toStdString(), "Z(m)");
+    EXPECT_EQ(item(form.ListBox1, 0).substr(0, 9), "  xx(m)  ");
+
     set_output_units(settings, false);
     form.ZE->setText("-20");
     form.ExecuteClick();
     EXPECT_EQ(item(form.ListBox1, 2).substr(0, 27 + 48),
               "100.0000   0.0000 -20.0000  0.0000e+00  7.0000e+00  0.0000e+00  1.0000e+01 ");
+    // in kgf-cm display the labels and the list's header name cm and kgf/cm2 (they said m and
+    // MPa over values in cm and kgf/cm2)
+    EXPECT_EQ(form.axis_label[2]->text().toStdString(), "Z(cm)");
+    EXPECT_EQ(item(form.ListBox1, 0).substr(0, 9), "  xx(cm) ");
+    EXPECT_NE(item(form.ListBox1, 0).find("Sx(kgf/cm2)"), std::string::npos);
 }
 
 TEST_F(FormTest, DataFormAllBoxAndColumnBoxes)
