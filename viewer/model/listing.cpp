@@ -25,12 +25,13 @@ const char *const column_headers[listing_column_count] = {
     "  S1(MPa)   ", "  S2(MPa)   ", "  S3(MPa)   ", "    FI      "};
 
 // The same in kgf-cm display (the lengths in cm, the stresses in kgf/cm2), of the same widths.
+// (kg/cm2 for kgf/cm2, so that every header keeps its 12 characters and a space between)
 const char *const coordinate_headers_kgf[3] = {"  xx(cm) ", "  yy(cm) ", "  zz(cm) "};
 const char *const column_headers_kgf[listing_column_count] = {
-    "  Ux(cm)    ", "   Uy(cm)   ", "   Uz(cm)   ", " Sx(kgf/cm2)", " Sy(kgf/cm2)",
-    " Sz(kgf/cm2)", "Syz(kgf/cm2)", "Sxz(kgf/cm2)", "Sxy(kgf/cm2)", "    Ex      ",
+    "  Ux(cm)    ", "   Uy(cm)   ", "   Uz(cm)   ", "  Sx(kg/cm2)", "  Sy(kg/cm2)",
+    "  Sz(kg/cm2)", " Syz(kg/cm2)", " Sxz(kg/cm2)", " Sxy(kg/cm2)", "    Ex      ",
     "    Ey      ", "    Ez      ", "    Eyz     ", "    Exz     ", "    Exy     ",
-    " S1(kgf/cm2)", " S2(kgf/cm2)", " S3(kgf/cm2)", "    FI      "};
+    "  S1(kg/cm2)", "  S2(kg/cm2)", "  S3(kg/cm2)", "    FI      "};
 
 const char *const coordinate_format = "%8.4f ";
 const char *const value_format = "%11.4e ";

@@ -59,7 +59,7 @@ void sort_listing_rows(const listing_settings &s, t_node *rows, int lo, int hi);
 std::vector<t_node> select_listing_rows(const listing_settings &s, const t_node *nodes, int n);
 
 // Header line: coordinates and the headers of the columns that are on, in m and MPa, or with
-// kgf_cm in cm and kgf/cm2 (the units the values are shown in).
+// kgf_cm in cm and kg/cm2 (kgf/cm2; the units the values are shown in).
 std::string listing_header(const listing_settings &s, bool kgf_cm = false);
 
 // One record line with the display factors.

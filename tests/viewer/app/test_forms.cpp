@@ -147,7 +147,7 @@ TEST_F(FormTest, DataFormSiAndKgfColumnsAndUnitsOfTheFields)
     // MPa over values in cm and kgf/cm2)
     EXPECT_EQ(form.axis_label[2]->text().toStdString(), "Z(cm)");
     EXPECT_EQ(item(form.ListBox1, 0).substr(0, 9), "  xx(cm) ");
-    EXPECT_NE(item(form.ListBox1, 0).find("Sx(kgf/cm2)"), std::string::npos);
+    EXPECT_NE(item(form.ListBox1, 0).find("Sx(kg/cm2)"), std::string::npos);
 }
 
 TEST_F(FormTest, DataFormAllBoxAndColumnBoxes)

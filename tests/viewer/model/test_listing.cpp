@@ -88,12 +88,13 @@ TEST(Listing, InitialFieldsListTheZeroPlaneSortedZYX)
     // z = 0 nodes are 0..5; sorted by z, then y, then x: 0, 1, 2 (y 0), 3, 4, 5 (y 5).
     EXPECT_EQ(labels(rows), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     ASSERT_EQ(lines.size(), 7u);
-    const std::string header = std::string("  xx(m)  ") + "  yy(m)  " + "  zz(m)  " +
-                               "  Ux(m)     " + "   Uy(m)    " + "   Uz(m)    " + "  Sx(MPa)   " +
-                               "  Sy(MPa)   " + "  Sz(MPa)   " + "  Syz(MPa)  " + "  Sxz(MPa)  " +
-                               "  Sxy(MPa)  " + "    Ex      " + "    Ey      " + "    Ez      " +
-                               "    Eyz     " + "    Exz     " + "    Exy     " + "  S1(MPa)   " +
-                               "  S2(MPa)   " + "  S3(MPa)   " + "    FI      ";
+    // kgf-cm display (factors 1): the header names cm and kg/cm2, each of the SI one's width
+    const std::string header = std::string("  xx(cm) ") + "  yy(cm) " + "  zz(cm) " +
+                               "  Ux(cm)    " + "   Uy(cm)   " + "   Uz(cm)   " + "  Sx(kg/cm2)" +
+                               "  Sy(kg/cm2)" + "  Sz(kg/cm2)" + " Syz(kg/cm2)" + " Sxz(kg/cm2)" +
+                               " Sxy(kg/cm2)" + "    Ex      " + "    Ey      " + "    Ez      " +
+                               "    Eyz     " + "    Exz     " + "    Exy     " + "  S1(kg/cm2)" +
+                               "  S2(kg/cm2)" + "  S3(kg/cm2)" + "    FI      ";
     EXPECT_EQ(lines[0], header);
     // 19 columns: 3 + 6 + 6 values of 12 characters, 3 principal of 36, FI of 12.
     EXPECT_EQ(lines[1].size(), 3u * 9 + 15 * 12 + 3 * 36 + 12);
@@ -246,7 +247,7 @@ TEST(Listing, HeaderCarriesTheUnitsShown)
     EXPECT_EQ(kgf[0].find("MPa"), std::string::npos) << kgf[0];
     EXPECT_NE(kgf[0].find("xx(cm)"), std::string::npos);
     EXPECT_NE(kgf[0].find("Uz(cm)"), std::string::npos);
-    EXPECT_NE(kgf[0].find("Sy(kgf/cm2)"), std::string::npos);
+    EXPECT_NE(kgf[0].find("Sy(kg/cm2)"), std::string::npos);
     EXPECT_EQ(kgf[0].size(), si[0].size());
 }
 
