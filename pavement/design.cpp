@@ -731,10 +731,12 @@ int design_description(const description &d, const std::vector<double> &thicknes
                          why.c_str());
             return pavement_failed;
         }
-    if (!s.quiet)
+    if (!s.quiet) {
         std::printf("pavement: %s\n", s.keep ? "every analysis's files are kept (--keep)"
                                              : "the analyses' files are removed once read "
                                                "(--keep keeps them)");
+        print_resources(dir);
+    }
     std::printf("pavement: report %s/%s_design.html\n", dir.c_str(), base.c_str());
     return status;
 }

@@ -360,7 +360,8 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
                        dw.str() + bars.str();
 
     // the files are kgf-cm: recorded with the results, so that every reader takes them so
-    g.corvane_args = {"--material-stresses", "--files-units=kgf-cm", "--element=" + d.element};
+    g.corvane_args = {"--material-stresses", "--files-units=kgf-cm", "--timings",
+                      "--element=" + d.element};
     if (d.solver != "auto") g.corvane_args.push_back("--solver=" + d.solver);
     if (g.nonlinear) {
         g.corvane_args.push_back("--equilibrium");

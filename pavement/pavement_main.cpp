@@ -42,6 +42,7 @@ const char usage[] =
     "  --no-pictures   no pictures or VTK (no ostrine-batch)\n"
     "  -j N, --jobs=N  analyses at a time in a sweep (2)\n"
     "  --quiet         only the report's path and errors\n"
+    "  --timings       where the time went: each phase, and the solver's own\n"
     "  --version, --help\n"
     "Exit status: 0 done; 1 a program of the chain failed; 2 a bad description or command\n"
     "line (nothing written); 4 results written but equilibrium not reached.\n";
@@ -168,6 +169,8 @@ int main(int argc, char **argv)
             s.verify_mesh = true;
         } else if (a == "--keep" && command == "design") {
             s.keep = true;
+        } else if (a == "--timings") {
+            s.timings = true;
         } else if (a == "--no-pictures") {
             s.pictures = false;
         } else if (a == "--quiet") {

@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -112,6 +113,36 @@ double seconds_since(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
+
+} // namespace
+
+void print_solver_timings(const std::string &log)
+{
+    std::FILE *f = std::fopen(log.c_str(), "r");
+    char line[1024];
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "corvane: timings:", 17) == 0)
+            std::printf("pavement: analysis: %s", line + 9);
+    if (f) std::fclose(f);
+}
+
+void print_resources(const std::string &dir)
+{
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    const double peak = std::max(self.ru_maxrss, children.ru_maxrss) * 1024.0; // kB on Linux
+    std::uintmax_t bytes = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file(ec)) bytes += it->file_size(ec);
+    std::printf("pavement: peak memory %.2f GB (the largest process), %.1f MB of files in %s\n",
+                peak / 1e9, static_cast<double>(bytes) / 1e6, dir.c_str());
+}
+
+namespace
+{
 
 // The memory this machine has free, in bytes (0 when unknown).
 double available_memory()
@@ -330,7 +361,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         std::fclose(f);
     }
     say(quiet, "pavement: meshed %s (%s nodes", base, std::to_string(np));
-    if (!quiet) std::printf(", %.1f s)\n", seconds_since(t0));
+    g.mesh_seconds = seconds_since(t0);
+    if (!quiet) std::printf(", %.1f s)\n", g.mesh_seconds);
     t0 = std::chrono::steady_clock::now();
     say(quiet, "pavement: analysing %s (corvane%s) ...\n", base,
         g.nonlinear ? ", equilibrium iterations: a support or joint that lets go in tension" : "");
@@ -370,7 +402,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
             }
         }
     }
-    if (!quiet) std::printf("pavement: analysed %s in %.1f s\n", base.c_str(), seconds_since(t0));
+    g.analysis_seconds = seconds_since(t0);
+    if (!quiet) std::printf("pavement: analysed %s in %.1f s\n", base.c_str(), g.analysis_seconds);
     if (cs == 4) {
         why = "corvane: equilibrium not reached (see " + stem + "_corvane.log)";
         return pavement_not_converged;
@@ -463,6 +496,7 @@ int run_description(const description &d, const run_settings &s, const chain_too
     if (status == pavement_not_converged) std::fprintf(stderr, "pavement: %s\n", why.c_str());
     const std::string stem = dir + "/" + base;
     report_data r;
+    auto t0 = std::chrono::steady_clock::now();
     if (!report_of_set(stem, d, r, why, g.without_wheels ? stem + unloaded_suffix : "")) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_failed;
@@ -507,6 +541,8 @@ int run_description(const description &d, const run_settings &s, const chain_too
         }
     }
 
+    const double reading_seconds = seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
     report_figures figures;
     if (s.pictures && !tools.batch.empty()) {
         // S3 of the slab material that governs each face: the bottom seen from below, the
@@ -564,13 +600,26 @@ int run_description(const description &d, const run_settings &s, const chain_too
         }
         figures.plan = base + "_plan.svg";
     }
+    const double picture_seconds = seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
     for (const char *ext : {"_report.csv", "_report.html"})
         if (!write_report(r, {}, figures, stem + ext, why)) {
             std::fprintf(stderr, "pavement: %s%s: %s\n", stem.c_str(), ext, why.c_str());
             return pavement_failed;
         }
-    if (!s.quiet)
+    if (s.timings) {
+        std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the set%s and "
+                    "the report's figures %.2f s, pictures and plots %.2f s, writing the report "
+                    "%.2f s\n",
+                    g.mesh_seconds, g.analysis_seconds,
+                    g.without_wheels ? " (and the one without the wheels)" : "", reading_seconds,
+                    picture_seconds, seconds_since(t0));
+        print_solver_timings(stem + "_corvane.log");
+    }
+    if (!s.quiet) {
         for (const std::string &w : r.warnings) std::printf("pavement: warning: %s\n", w.c_str());
+        print_resources(dir);
+    }
     std::printf("pavement: report %s_report.html\n", stem.c_str());
     return status;
 }
@@ -848,6 +897,8 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                 all.size(), gp.dx, gp.dy,
                 in_report_units(std::fmax(gp.figures[0], gp.figures[1]), quantity_kind::stress, si),
                 unit_label(quantity_kind::stress, si), dir.c_str(), dir.c_str());
+    if (s.timings && one_mesh) print_solver_timings(dir + "/" + base + "_corvane.log");
+    if (!s.quiet) print_resources(dir);
     if (failed) {
         std::fprintf(stderr, "pavement: %d position(s) failed or did not reach equilibrium\n",
                      failed);

@@ -36,7 +36,13 @@ struct run_settings {
     bool pictures = true;     // pictures and VTK through ostrine-batch (when built)
     bool quiet = false;       // no progress lines
     bool keep = false;        // design: keep every analysis's files (else removed once read)
+    bool timings = false;     // where the time goes, by phase (and corvane's own phases)
 };
+
+// Prints corvane's phase timings from its log (corvane --timings), as pavement lines.
+void print_solver_timings(const std::string &log);
+// Prints the peak memory of pavement and the programs it ran, and the files in dir.
+void print_resources(const std::string &dir);
 
 // One analysis of description d (refined as asked) in directory dir with base name base:
 // writes the files, runs tarnel and corvane. Returns a pavement_status; why says what failed.

@@ -15,6 +15,7 @@
 #include "recovery.h"
 #include "results.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -60,9 +61,18 @@ static const char *end_reason(iteration_end why)
 
 // One equilibrium iteration's matrix: rebuilt, compacted and checked.
 // Returns false when a negative diagonal ends the iterations (j > 0 only).
+// Wall seconds since t0 (for --timings).
+static double seconds_since(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
 static bool assemble(corvane_run &run, int j)
 {
+    const auto t0 = std::chrono::steady_clock::now();
     const int negative = run.system->assemble(run, true);
+    run.times.assembly += seconds_since(t0);
+    ++run.times.assemblies;
     run.matrix_is_current = 1;
     if (negative < 0 && j > 0) {
         std::printf("Negative diagonal component!!\n\n");
@@ -101,7 +111,11 @@ static int solve_correction(corvane_run &run)
 {
     vec_zero(run.ddisp.data(), run.nn);
     cg_report report;
+    const auto t0 = std::chrono::steady_clock::now();
     run.system->solve(run.fixed.data(), run.ddisp.data(), run.resid.data(), &report);
+    run.times.solve += seconds_since(t0);
+    ++run.times.solves;
+    run.times.iterations += report.iterations;
     vec_axpy(run.disp.data(), 1.0, run.ddisp.data(), run.nn);
     run.matrix_is_current = 0;
     return report.outcome;
@@ -447,11 +461,15 @@ static int run_case(corvane_run &run, int c)
     run.mode_phase2 = run.phase2;
     material_nodal per_material; // --material-stresses: nodal means per material
     if (run.material_stresses) size_material_nodal(run, per_material);
+    auto t0 = std::chrono::steady_clock::now();
     recover_stresses(run, run.material_stresses ? &per_material : nullptr);
+    run.times.recovery += seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
     write_results(run, c);
     // dowel end forces of this case, appended maxima line (-J)
     out_results_dowel(run, c);
     if (run.material_stresses) write_material_stresses(run, c, !run.case_failed, per_material);
+    run.times.write += seconds_since(t0);
     if (run.case_failed) {
         std::fprintf(stderr, "corvane: case %d: results written, equilibrium not reached\n", c);
         run.not_in_equilibrium = 1;
@@ -462,7 +480,9 @@ static int run_case(corvane_run &run, int c)
 int run_analysis(corvane_run &run)
 {
     try {
+        const auto t0 = std::chrono::steady_clock::now();
         const int got = read_inputs(run);
+        run.times.read = seconds_since(t0);
         if (got != 0) return status_ok; // model file missing
     } catch (const input_error &err) {
         std::fprintf(stderr, "corvane: %s\n", err.what());
@@ -474,9 +494,11 @@ int run_analysis(corvane_run &run)
         std::vector<int> kind;
         pattern_kinds(run, kind);
         // a distributed back end holds its own matrix: only the node pattern here
+        const auto t0 = std::chrono::steady_clock::now();
         build_pattern(run, kind.data(), run.solver->distributed);
         std::string why;
         run.system = run.solver->create(run, *run.solver, run.amg_reuse, why);
+        run.times.setup = seconds_since(t0);
         if (!run.system) {
             std::fprintf(stderr, "corvane: --solver=%s: %s\n", run.solver->name, why.c_str());
             return status_bad_input;
@@ -495,5 +517,13 @@ int run_analysis(corvane_run &run)
         // allocate inside the case loop
         no_memory("array_d2");
     }
+    if (run.timings)
+        std::printf("corvane: timings: reading %.2f s, pattern and solver set-up %.2f s, %d "
+                    "assemblies %.2f s, %d solves %.2f s (%lld iterations; a preconditioner or "
+                    "factorization is formed in its first solve), recovery %.2f s, writing "
+                    "%.2f s\n",
+                    run.times.read, run.times.setup, run.times.assemblies, run.times.assembly,
+                    run.times.solves, run.times.solve, run.times.iterations, run.times.recovery,
+                    run.times.write);
     return final_status(run);
 }

@@ -101,6 +101,7 @@ static const char help_text[] =
     "  --equilibrium-tolerance=R     |r| / |load| that ends --equilibrium (1e-6)\n"
     "  --check-tolerance=R  |r| / |load| the equilibrium check accepts (1e-3)\n"
     "  --material-stresses  also write base.mst: nodal stresses averaged per material\n"
+    "  --timings            print the wall seconds of each phase at the end\n"
     "  --files-units=kgf-cm|si  record in base.mst's header the units the model files are\n"
     "                       written in (files=...), so that readers need not ask\n"
     "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
@@ -144,6 +145,10 @@ static int long_option(corvane_run &run, const char *arg)
             return status_bad_input;
         }
         run.load_set_file = value;
+        return -1;
+    }
+    if (name == "timings" && !value) {
+        run.timings = 1;
         return -1;
     }
     if (name == "files-units") {

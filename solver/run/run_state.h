@@ -59,6 +59,13 @@ struct corvane_run : corvane_model {
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
     int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
     int writes_files = 1;                    // 0 on MPI ranks other than 0
+    // --timings: wall seconds of each phase, printed at the end of the run
+    int timings = 0;
+    struct {
+        double read = 0, setup = 0, assembly = 0, solve = 0, recovery = 0, write = 0;
+        int assemblies = 0, solves = 0;
+        long long iterations = 0;
+    } times;
     int files_units = 0;       // --files-units: 1 kgf-cm, 2 SI, recorded in BASE.mst (0: not given)
     int material_stresses = 0; // --material-stresses: write BASE.mst per case
     const solver_type *solver = &solver_types[0]; // --solver: the linear-system back end

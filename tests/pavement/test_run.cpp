@@ -45,6 +45,13 @@ elements_through_slab = 1
     const run_result r =
         run_command("'" PAVEMENT "' run s.toml --out=out --no-pictures --quiet", dir.path());
     ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // --timings: each phase of the run and the solver's own, with the peak memory and files
+    const run_result t =
+        run_command("'" PAVEMENT "' run s.toml --out=timed --no-pictures --timings", dir.path());
+    ASSERT_EQ(t.status, 0) << t.out << t.err;
+    for (const char *line : {"pavement: timings: meshing ", "pavement: analysis: timings: reading ",
+                             "pavement: peak memory ", " MB of files in timed"})
+        EXPECT_NE(t.out.find(line), std::string::npos) << line << "\n" << t.out;
     // p = 400 kN / 4 m2 = 0.1 MPa; w = p / k = 0.1 / 50 m = 2 mm
     const std::string csv = read_text(dir.path() / "out/s_report.csv");
     EXPECT_NEAR(summary_value(csv, "max_deflection"), 2.0, 0.01 * 2.0) << csv;
