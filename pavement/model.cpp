@@ -379,7 +379,7 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
 double solver_memory(long long nodes, const std::string &solver)
 {
     const double n = static_cast<double>(nodes);
-    if (solver == "direct") return 0.36e9 * std::pow(n / 16854.0, 1.42);
+    if (solver == "direct") return 0.379e9 * std::pow(n / 16854.0, 1.175);
     if (solver == "amg") return 10.5e3 * n;
     return 5.0e3 * n;
 }

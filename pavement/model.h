@@ -41,7 +41,8 @@ struct generated_model {
 bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
                  std::string &why, const std::vector<wheel> *grid_only = nullptr);
 
-// The peak memory of an analysis of this many nodes with this solver (bytes), measured on the
-// shipped examples (bench/pavement_memory.sh): the factorization grows as nodes^1.42 (0.36 GB
-// at 16 854 nodes, 1.9 GB at 55 168), AMG about 10.5 KB a node, the CG 5 KB.
+// The peak memory of an analysis of this many (planned) nodes with this solver (bytes), fitted
+// to the shipped examples (bench/pavement_memory.sh): the factorization grows as nodes^1.175
+// (0.37 GB at 16 854 planned nodes, 1.97 GB at 62 208, 2.87 GB at 101 270), AMG about 10.5 KB
+// a node, the CG 5 KB.
 double solver_memory(long long nodes, const std::string &solver);

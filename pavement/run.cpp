@@ -289,9 +289,10 @@ bool face_block(const std::string &pin, std::string &block, long long &np, long 
 
 std::string automatic_solver(const chain_tools &t, long long nodes)
 {
-    if (t.direct && nodes <= 65000) return "direct";
-    if (t.amg) return "amg";
+    // the factorization while it fits: it is reused for every load set and, as a preconditioner,
+    // across equilibrium iterations
     if (t.direct && nodes <= 120000) return "direct";
+    if (t.amg) return "amg";
     return "cg";
 }
 

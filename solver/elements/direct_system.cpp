@@ -1,7 +1,9 @@
 // --solver=direct: the row-slot matrix factorised by CHOLMOD's sparse Cholesky. The free
 // equations' pattern is analysed (fill-reducing ordering, symbolic factor) once per run; the
 // numeric factor is made again only when the matrix changes (joints that open, new materials)
-// and reused for every solve while it does not.
+// and reused for every solve while it does not. Between the equilibrium iterations of a model
+// whose joints or supports change a few springs, the factor in hand preconditions a CG on the
+// new matrix; when that does not converge in a few iterations the matrix is factorised anew.
 #include "global_matrix.h"
 #include "linear_system.h"
 
@@ -73,6 +75,18 @@ class direct_system : public linear_system
             *report = out;
             return out.outcome;
         }
+        if (refactor_ && factored_ && m_.plan.has_joints && !same_values(diag)) {
+            // springs changed since the factor in hand: it preconditions a CG on the new matrix
+            long long its = 0;
+            const double eps = preconditioned_cg(fixed, x, b, diag, its);
+            if (std::isfinite(eps) && eps < 1e-5) {
+                print_solve_line(eps, its);
+                out.iterations = its;
+                out.outcome = cg_converged;
+                *report = out;
+                return out.outcome;
+            }
+        }
         if (refactor_ && !factorise(diag)) {
             out.outcome = cg_breakdown;
             *report = out;
@@ -101,6 +115,73 @@ class direct_system : public linear_system
     }
 
   private:
+    // z = the factor's solve of r over the free equations (held and fixed rows 0).
+    void apply_factor(const std::vector<double> &r, std::vector<double> &z)
+    {
+        const row_slot_matrix &a = m_.matrix;
+        cholmod_dense *rhs = cholmod_l_zeros(n_, 1, CHOLMOD_REAL, &c_);
+        if (!rhs) throw std::bad_alloc();
+        double *v = static_cast<double *>(rhs->x);
+        for (int i = 0; i < a.nn; ++i)
+            if (index_[i] >= 0) v[index_[i]] = r[i];
+        cholmod_dense *sol = cholmod_l_solve(CHOLMOD_A, factor_, rhs, &c_);
+        cholmod_l_free_dense(&rhs, &c_);
+        if (!sol) throw std::bad_alloc();
+        const double *s = static_cast<const double *>(sol->x);
+        for (int i = 0; i < a.nn; ++i) z[i] = index_[i] >= 0 ? s[index_[i]] : 0.0;
+        cholmod_l_free_dense(&sol, &c_);
+    }
+
+    // CG on the current matrix over its free equations with stiffness, preconditioned by the
+    // factor in hand (of an earlier matrix); at most reuse_iterations. Returns the scaled
+    // residual reached (the CG's measure), its iterations in its.
+    double preconditioned_cg(const int *fixed, double *x, const double *b,
+                             const std::vector<double> &diag, long long &its)
+    {
+        const row_slot_matrix &a = m_.matrix;
+        const std::size_t nn = static_cast<std::size_t>(a.nn);
+        std::vector<char> active(nn, 0);
+        for (std::size_t i = 0; i < nn; ++i) active[i] = !fixed[i] && diag[i] > 0.0;
+        std::vector<double> r(nn, 0.0), z(nn), p(nn), q(nn);
+        for (std::size_t i = 0; i < nn; ++i) {
+            x[i] = 0.0;
+            r[i] = active[i] ? b[i] : 0.0;
+        }
+        auto mask = [&](std::vector<double> &v) {
+            for (std::size_t i = 0; i < nn; ++i)
+                if (!active[i]) v[i] = 0.0;
+        };
+        apply_factor(r, z);
+        mask(z);
+        p = z;
+        double rz = 0.0;
+        for (std::size_t i = 0; i < nn; ++i) rz += r[i] * z[i];
+        double eps = scaled_residual(r.data(), b, diag.data(), fixed, a.nn);
+        for (its = 0; its < reuse_iterations && !(eps < 1e-5); ++its) {
+            matrix_vector(q.data(), a, p.data());
+            mask(q);
+            double pq = 0.0;
+            for (std::size_t i = 0; i < nn; ++i) pq += p[i] * q[i];
+            if (!(pq > 0.0)) break; // not positive definite on this direction: factorise
+            const double alpha = rz / pq;
+            for (std::size_t i = 0; i < nn; ++i) {
+                x[i] += alpha * p[i];
+                r[i] -= alpha * q[i];
+            }
+            eps = scaled_residual(r.data(), b, diag.data(), fixed, a.nn);
+            apply_factor(r, z);
+            mask(z);
+            double rz_new = 0.0;
+            for (std::size_t i = 0; i < nn; ++i) rz_new += r[i] * z[i];
+            const double beta = rz_new / rz;
+            rz = rz_new;
+            for (std::size_t i = 0; i < nn; ++i) p[i] = z[i] + beta * p[i];
+        }
+        for (std::size_t i = 0; i < nn; ++i)
+            if (!active[i]) x[i] = 0.0;
+        return eps;
+    }
+
     // The free equations renumbered, the lower triangle's pattern by columns (rows sorted) and
     // each planned slot's place in it; the fill-reducing ordering and the symbolic factor.
     void analyse()
@@ -151,9 +232,19 @@ class direct_system : public linear_system
                          c_.method[c_.selected].ordering, c_.lnz, c_.fl);
     }
 
-    // The numeric factor of the current values; free rows without stiffness are held at zero
-    // (a 1 on their diagonal). False after the message when K is not positive definite.
-    bool factorise(const std::vector<double> &diag)
+    // Whether the current matrix (as factorise would load it) is the one of the factor in hand.
+    bool same_values(const std::vector<double> &diag)
+    {
+        load_values(diag);
+        const auto *v = static_cast<const double *>(a_->x);
+        const std::size_t nnz =
+            static_cast<std::size_t>(static_cast<const SuiteSparse_long *>(a_->p)[n_]);
+        return factored_values_.size() == nnz && std::equal(v, v + nnz, factored_values_.begin());
+    }
+
+    // The current values into a_ (free rows without stiffness held at zero: a 1 on their
+    // diagonal), held_ marking those rows.
+    void load_values(const std::vector<double> &diag)
     {
         const row_slot_matrix &a = m_.matrix;
         auto *v = static_cast<double *>(a_->x);
@@ -168,6 +259,15 @@ class direct_system : public linear_system
             for (std::int64_t k = p[index_[i]]; k < p[index_[i] + 1]; ++k)
                 if (rows[k] == index_[i]) v[k] = 1.0;
         }
+    }
+
+    // The numeric factor of the current values. False after the message when K is not
+    // positive definite.
+    bool factorise(const std::vector<double> &diag)
+    {
+        load_values(diag);
+        const auto *v = static_cast<const double *>(a_->x);
+        const auto *p = static_cast<const SuiteSparse_long *>(a_->p);
         // the same values as the factor in hand (linear joints re-formed, the next load set):
         // the factor stands
         const std::size_t nnz = static_cast<std::size_t>(p[n_]);
@@ -202,6 +302,8 @@ class direct_system : public linear_system
     std::vector<std::int64_t> slot_;      // matrix slot -> position in a_'s values, -1 none
     bool factored_ = false, refactor_ = true;
     std::vector<double> factored_values_; // the values of the factor in hand
+    // CG iterations on a changed matrix with the factor in hand before it is made anew
+    static constexpr long long reuse_iterations = 40;
 };
 
 } // namespace

@@ -102,3 +102,40 @@ TEST(DirectSolver, AnEquationWithoutStiffnessIsRefused)
     EXPECT_EQ(out.status, status_not_in_equilibrium) << out.err;
     EXPECT_NE(out.out.find("has no positive diagonal"), std::string::npos) << out.out;
 }
+
+// A slab on a base over an interface that lets go in tension, loaded at a corner so that its
+// far part lifts: between equilibrium iterations the factor in hand preconditions a CG on the
+// changed matrix (solve lines with more than one iteration) instead of a new factorization,
+// and the answer is the row-slot CG's within the equilibrium tolerance.
+TEST(DirectSolver, FactorReusedAcrossEquilibriumIterations)
+{
+    slab_layout slab;
+    slab.nx = slab.ny = 6;
+    slab.i1 = slab.j1 = 2;
+    slab.joint = "100 100 1000 0 0 0.001 0 0 0 0 0 1"; // opens over 10 micrometres
+    int np = 0;
+    const std::string text = slab_model(slab, &np);
+    std::vector<double> u[2];
+    std::string direct_out;
+    for (int s = 0; s < 2; ++s) {
+        scratch_dir dir;
+        write_text(dir.file("m.pin"), text);
+        const run_output out = run_corvane({"-F", dir.file("m"), "--equilibrium", "-N", "100",
+                                            s == 0 ? "--solver=cg" : "--solver=direct"});
+        ASSERT_EQ(out.status, status_ok) << out.err;
+        u[s] = read_result_file(dir.file("m.out"), np).disp;
+        if (s == 1) direct_out = out.out;
+    }
+    EXPECT_GT(solve_lines(direct_out), 2);                    // the interface opened: iterations
+    EXPECT_NE(direct_out.find("nc =1\n"), std::string::npos); // the first: the factorization
+    bool reused = false;
+    for (std::size_t at = direct_out.find("nc ="); at != std::string::npos;
+         at = direct_out.find("nc =", at + 1))
+        reused = reused || std::atoi(direct_out.c_str() + at + 4) > 1;
+    EXPECT_TRUE(reused) << direct_out;
+    double largest = 0.0;
+    for (double v : u[0]) largest = std::fmax(largest, std::fabs(v));
+    ASSERT_GT(largest, 0.0);
+    for (std::size_t k = 0; k < u[0].size(); ++k)
+        EXPECT_NEAR(u[1][k], u[0][k], 1e-4 * largest) << "entry " << k;
+}
