@@ -52,7 +52,8 @@ std::string location(const report_data &r, const units &un, const std::string &k
         for (const slab_extreme &s : r.slab)
             if (s.top == top && s.node >= 0 && (!best || s.s3 > best->s3)) best = &s;
         if (best)
-            return "material " + std::to_string(best->material) + " at " + point(un, best->xyz);
+            return "material " + std::to_string(best->material) + " (the viewer's No." +
+                   std::to_string(best->material + 1) + ") at " + point(un, best->xyz);
     }
     if (key == "max_deflection" && r.deflection_node >= 0) return point(un, r.deflection_xyz);
     if (key == "max_joint_opening" && r.max_opening > 0) return point(un, r.opening_xyz);
@@ -131,13 +132,14 @@ table mesh_check_table(const report_data &r, const units &un)
 table layers_table(const report_data &r, const units &un)
 {
     table t{"Layers (solid materials, top first)",
-            "",
-            {"material", "role", un.with("top z", quantity_kind::length),
+            "material: the number in the model file; the viewer names material m No.m+1.",
+            {"material", "in the viewer", "role", un.with("top z", quantity_kind::length),
              un.with("thickness", quantity_kind::length), un.with("E", quantity_kind::stress), "nu",
              un.with("unit weight", quantity_kind::unit_weight), "alpha", "T top", "T bottom"},
             {}};
     for (const layer_row &l : r.layers)
-        t.rows.push_back({num(l.material, "%.0f"), txt(l.slab ? "slab" : "layer"),
+        t.rows.push_back({num(l.material, "%.0f"), txt("No." + std::to_string(l.material + 1)),
+                          txt(l.slab ? "slab" : "layer"),
                           num(un.v(l.top, quantity_kind::length), "%.4g"),
                           num(un.v(l.top - l.bottom, quantity_kind::length), "%.4g"),
                           num(un.v(l.e, quantity_kind::stress), "%.5g"), num(l.nu, "%.3g"),

@@ -68,4 +68,8 @@ TEST(Verdict, GoverningFaceAndStrengths)
     const std::string v = verdict(figures(40, 30, 45.9, 50, 100));
     EXPECT_NE(v.find("0.871 of the modulus of rupture 4.498 MPa"), std::string::npos) << v;
     EXPECT_NE(v.find("3.92 MPa at the slab top"), std::string::npos) << v;
+    // one numbering with the viewer: its names beside the model file's numbers
+    EXPECT_NE(v.find("material 0 (the viewer's No.1) at (4.500, 0.100, 0.000) m"),
+              std::string::npos)
+        << v;
 }
