@@ -603,10 +603,12 @@ void TPost3DForm::settle_start_units()
     const bool si = item("SIInputdata1")->isChecked();
     const int looks = guess_file_units(model, settings.in_stress_factor);
     if (looks != 0 && (looks == 2) != si) {
-        // the slab's modulus says the other units: ask, as File > Open does
+        // the slab's modulus says the other units: ask, as File > Open does, with the answer
+        // the modulus gives as the default (Enter reads kgf/cm2 moduli as kgf-cm)
         const int answer =
             message_box(this, QStringLiteral(" Is the data file written in SI uint?"),
-                        QStringLiteral("Data unit confirmation "), mb_yes_no | mb_icon_question);
+                        QStringLiteral("Data unit confirmation "),
+                        mb_yes_no | mb_icon_question | (looks == 1 ? mb_default_no : 0));
         item("SIInputdata1")->setChecked(answer == id_yes);
         set_input_factors(settings, answer == id_yes);
         input_units = units_source::answer;

@@ -29,6 +29,7 @@ int real_message_box(QWidget *parent, const QString &text, const QString &title,
     }
     if ((flags & 0x0F) == mb_yes_no) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton((flags & mb_default_no) ? QMessageBox::No : QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? id_yes : id_no;
     }
     box.setStandardButtons(QMessageBox::Ok);

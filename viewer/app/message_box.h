@@ -17,6 +17,7 @@ enum message_flags {
     mb_icon_question = 0x20,
     mb_icon_warning = 0x30,
     mb_icon_information = 0x40,
+    mb_default_no = 0x100, // with mb_yes_no: No is the default button (Enter answers No)
 };
 enum message_answer { id_ok = 1, id_cancel = 2, id_yes = 6, id_no = 7 };
 

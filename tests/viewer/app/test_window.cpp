@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -510,6 +511,30 @@ TEST_F(WindowTest, PavementSetOpensWithoutTheUnitQuestion)
     EXPECT_FALSE(w.item("SIInputdata1")->isChecked()); // kgf-cm files
     EXPECT_FLOAT_EQ(w.settings.in_stress_factor, 1.0f);
 #endif
+}
+
+// A set without recorded units whose slab modulus reads as kgf/cm2: the question comes with No
+// (kgf-cm) as its default, so Enter reads the set right (it defaulted to SI, ten times too large).
+TEST_F(WindowTest, UnitQuestionDefaultsToWhatTheModulusSays)
+{
+    command_options o;
+    o.base_name = copy_set("kgf");
+    {
+        // the one-element set with a concrete modulus in kgf/cm2 (300 000)
+        std::ifstream in(dir / "kgf.pin");
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string pin = text.str();
+        pin.replace(pin.find("3.00000e+04"), 11, "3.00000e+05");
+        write_text(dir / "kgf.pin", pin);
+    }
+    answer = id_no;
+    TPost3DForm &w = make_form(o);
+    w.initForm();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, " Is the data file written in SI uint?");
+    EXPECT_EQ(messages[0].flags & mb_default_no, int(mb_default_no));
+    EXPECT_FALSE(w.item("SIInputdata1")->isChecked());
 }
 
 TEST_F(WindowTest, UnitOptionSkipsTheQuestion)
