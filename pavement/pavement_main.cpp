@@ -221,11 +221,7 @@ int main(int argc, char **argv)
     {
         generated_model g;
         std::string why;
-        if (!build_model(d, {}, g, why)) {
-            std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
-            return pavement_bad_input;
-        }
-        if (!fits_in_memory(d, g, tools, s.verify_mesh, why)) {
+        if (!plan_analysis(d, tools, s.verify_mesh, g, why)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_bad_input;
         }

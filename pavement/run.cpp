@@ -475,17 +475,23 @@ bool fits_in_memory(const description &d, const generated_model &g, const chain_
     return true;
 }
 
+bool plan_analysis(const description &d, const chain_tools &t, bool verify_mesh, generated_model &g,
+                   std::string &why)
+{
+    if (!build_model(d, {}, g, why)) {
+        why = d.file + ": " + why;
+        return false;
+    }
+    return fits_in_memory(d, g, t, verify_mesh, why);
+}
+
 int run_description(const description &d, const run_settings &s, const chain_tools &tools)
 {
     const std::string base = fs::path(d.file).stem().string();
     const std::string dir = s.out_dir.empty() ? "pavement_" + base : s.out_dir;
     generated_model g;
     std::string why;
-    if (!build_model(d, {}, g, why)) {
-        std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
-        return pavement_bad_input;
-    }
-    if (!fits_in_memory(d, g, tools, s.verify_mesh, why)) {
+    if (!plan_analysis(d, tools, s.verify_mesh, g, why)) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_bad_input;
     }

@@ -75,6 +75,10 @@ bool write_file(const std::string &name, const std::string &text);
 // machine; false with why (naming the description and the keys to change).
 bool fits_in_memory(const description &d, const generated_model &g, const chain_tools &t,
                     bool verify_mesh, std::string &why);
+// The model's files planned (build_model) and its memory checked (fits_in_memory): what run
+// refuses before analysing, and check with it. False with the message (naming the description).
+bool plan_analysis(const description &d, const chain_tools &t, bool verify_mesh, generated_model &g,
+                   std::string &why);
 // The solver a model of this many nodes runs with (the description's, or pavement's choice) and
 // the memory it is expected to take (solver_memory).
 std::string chosen_solver(const description &d, const chain_tools &t, long long nodes);

@@ -92,17 +92,9 @@ class direct_system : public linear_system
             *report = out;
             return out.outcome;
         }
-        cholmod_dense *rhs = cholmod_l_zeros(n_, 1, CHOLMOD_REAL, &c_);
-        if (!rhs) throw std::bad_alloc();
-        double *r = static_cast<double *>(rhs->x);
-        for (int i = 0; i < a.nn; ++i)
-            if (index_[i] >= 0) r[index_[i]] = b[i];
-        cholmod_dense *sol = cholmod_l_solve(CHOLMOD_A, factor_, rhs, &c_);
-        cholmod_l_free_dense(&rhs, &c_);
-        if (!sol) throw std::bad_alloc();
-        const double *s = static_cast<const double *>(sol->x);
-        for (int i = 0; i < a.nn; ++i) x[i] = index_[i] >= 0 && !held_[i] ? s[index_[i]] : 0.0;
-        cholmod_l_free_dense(&sol, &c_);
+        std::vector<double> bv(b, b + a.nn), xv(static_cast<std::size_t>(a.nn));
+        apply_factor(bv, xv);
+        for (int i = 0; i < a.nn; ++i) x[i] = held_[i] ? 0.0 : xv[i];
         // the same measure and line as the CG's (one "iteration": the substitutions)
         std::vector<double> kx(static_cast<std::size_t>(a.nn)), res(static_cast<std::size_t>(a.nn));
         matrix_vector(kx.data(), a, x);
