@@ -165,16 +165,13 @@ std::string fmt(const char *format, double v)
 }
 
 // FNV-1a (64 bits) of the description's bytes: which description a report was made from.
-std::string description_checksum(const std::string &file)
+std::string checksum(const std::string &bytes)
 {
-    std::FILE *f = std::fopen(file.c_str(), "rb");
-    if (!f) return "unreadable";
     std::uint64_t h = 1469598103934665603ULL;
-    for (int c; (c = std::fgetc(f)) != EOF;) {
+    for (const char c : bytes) {
         h ^= static_cast<unsigned char>(c);
         h *= 1099511628211ULL;
     }
-    std::fclose(f);
     char b[32];
     std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(h));
     return b;
@@ -207,19 +204,20 @@ void describe(const description &d, const generated_model &g, report_data &r)
     const std::time_t now = std::time(nullptr);
     char date[64];
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
-    r.heading.push_back(std::string("pavement ") + PAVEMENT_VERSION + ", " + date +
-                        "; description " + d.file + " (FNV-1a checksum " +
-                        description_checksum(d.file) + ")");
-    r.units_text = std::string("the description in ") +
-                   (d.kgf_cm ? "kgf-cm (cm, kgf/cm2, kgf)" : "SI (m, MPa, kN)") +
-                   "; the model and result files in the suite's kgf-cm";
-    r.units_note.clear();
-    if (std::FILE *f = std::fopen(d.file.c_str(), "rb")) { // echoed in the engineer's own keys
+    // the description as the engineer wrote it: echoed at the end, and its checksum here
+    if (std::FILE *f = std::fopen(d.file.c_str(), "rb")) {
         char b[4096];
         for (std::size_t n; (n = std::fread(b, 1, sizeof b, f)) > 0;) r.input_text.append(b, n);
         std::fclose(f);
         r.input_name = d.file;
     }
+    r.heading.push_back(std::string("pavement ") + PAVEMENT_VERSION + ", " + date +
+                        "; description " + d.file + " (FNV-1a checksum " + checksum(r.input_text) +
+                        ")");
+    r.units_text = std::string("the description in ") +
+                   (d.kgf_cm ? "kgf-cm (cm, kgf/cm2, kgf)" : "SI (m, MPa, kN)") +
+                   "; the model and result files in the suite's kgf-cm";
+    r.units_note.clear();
     if (!d.title.empty()) r.notes.push_back({"title", d.title});
     r.notes.push_back({"description", d.file});
     if (d.lengths.size() > 1) r.notes.push_back({"transverse joints", joint_text(d.transverse)});
