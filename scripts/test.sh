@@ -24,6 +24,17 @@ rm -rf "$screen_dir" && mkdir -p "$screen_dir"
     [ -f "$screen_dir/jpcp.out" ] && screen_set=$screen_dir/jpcp
 [ "$screen_set" = "$screen_dir/jpcp" ] || echo "example result set not made (see $screen_dir/run.log): using $screen_set"
 bash scripts/viewer_screen_check.sh build/release/bin/ostrine "$screen_set" build/release/ostrine_screen.png
+# a set pavement writes (its units recorded, its report beside it), for the screen test that
+# opens it without -U
+pavement_dir=build/release/screen_pavement
+rm -rf "$pavement_dir"
+pavement_set=""
+if [ -x build/release/bin/pavement ] &&
+    build/release/bin/pavement run examples/westergaard.toml --out="$pavement_dir" --quiet \
+        --no-pictures >"build/release/screen_pavement.log" 2>&1; then
+    pavement_set=$root/$pavement_dir/westergaard
+fi
+export PAVEMENT_SET=$pavement_set
 # status panels and the progress window as painted, Xvfb with a window manager
 bash scripts/screen_tests.sh build/release/bin/test_viewer_screen "$PWD/$screen_set"
 

@@ -9,6 +9,7 @@
 #include "DowelList.h"
 #include "MsgForm.h"
 #include "Post3DForm.h"
+#include "RangeDlg.h"
 #include "ViewDlg0.h"
 #include "dialogs.h"
 #include "fem3d.h"
@@ -34,8 +35,10 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace
@@ -454,5 +457,68 @@ TEST(Screen, StartWithoutUnitsAsksAndTheStatusBarShowsTheAnswer)
     EXPECT_GT(dark_pixels(img, 0, img.height()), 40);
     EXPECT_GE(panel->contentsRect().width(),
               QFontMetrics(panel->font()).horizontalAdvance(panel->text()));
+    set_message_box(nullptr);
+}
+
+// A set pavement wrote (PAVEMENT_SET, its report beside it) opens as "ostrine -F set" without
+// the unit question, and S3 of the slab's own stresses seen from below (as the report's picture
+// is drawn) has the report's largest bottom tension as its extreme, in MPa; the picture painted.
+TEST(Screen, PavementSetOpensUnaskedWithTheReportsSlabTension)
+{
+    application();
+    const char *set = std::getenv("PAVEMENT_SET");
+    if (!set || !*set) GTEST_SKIP() << "PAVEMENT_SET (a set pavement wrote) is not given";
+    int questions = 0;
+    set_message_box([&](QWidget *, const QString &, const QString &, int) {
+        ++questions;
+        return int(id_yes);
+    });
+    FEMg3D model;
+    command_options o;
+    o.unit_mode = 0; // no -U: the set says its units
+    auto w = std::make_unique<TPost3DForm>(model, o);
+    w->show();
+    settle();
+    w->files.base_name = set;
+    w->initForm();
+    settle();
+    EXPECT_EQ(questions, 0) << "the unit question was asked";
+    w->PerMaterial1Click();
+    w->RangeClick();
+    w->RangeDlg0->UpDown1MouseUp(0); // All -> material 0, the slab
+    w->RangeDlg0->Button1Click();
+    w->View1Click();
+    w->ViewOpDlg->ButtonClick(6); // Backside: from below
+    w->ViewOpDlg->OKClick();
+    w->S31Click();
+    if (!w->settings.legend) w->Legend1Click();
+    settle_until([&] { return !w->redraw_pending(); });
+    settle();
+    ASSERT_TRUE(model.last_contour.valid);
+    const double painted = model.last_contour.data_max * w->settings.stress_factor;
+    std::ifstream csv(std::string(set) + "_report.csv");
+    std::stringstream text;
+    text << csv.rdbuf();
+    const std::string t = text.str(), key = "\nmax_tension_slab_bottom,";
+    const std::size_t at = t.find(key);
+    ASSERT_NE(at, std::string::npos) << "no report beside the set";
+    const double report = std::strtod(t.c_str() + at + key.size(), nullptr);
+    EXPECT_GT(report, 0.5);
+    EXPECT_NEAR(painted, report, 0.01 * report) << "painted " << painted << " MPa";
+    const QImage img = screen_pixels(w->picture_widget());
+    img.save(QStringLiteral("pavement_set_s3.png"));
+    int coloured = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            coloured += std::max({qRed(p), qGreen(p), qBlue(p)}) -
+                                    std::min({qRed(p), qGreen(p), qBlue(p)}) >=
+                                40
+                            ? 1
+                            : 0;
+        }
+    EXPECT_GT(coloured, 5000) << "no contour painted";
+    w->RangeDlg0->close();
+    w->ViewOpDlg->close();
     set_message_box(nullptr);
 }
