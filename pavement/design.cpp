@@ -206,7 +206,7 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     const design_spec &g = d.design;
     out = design_result{};
     out.thickness = d.thickness;
-    out.wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points);
+    out.wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points, &out.wander_at_edge);
     const double mr = g.mr > 0 ? g.mr : d.mr;
     if (!(mr > 0)) {
         why = d.file + ": the design check needs the modulus of rupture ([design] mr)";
@@ -520,7 +520,9 @@ bool write_design_report(const description &d, const std::vector<design_result> 
                 "distribution of mean " +
                     fmt("%g", g.wander_mean) + " m and standard deviation " +
                     fmt("%g", g.wander_sd) +
-                    " m at discrete points, weights summing to 1 (points off the slab left out).",
+                    " m at discrete points, weights summing to 1; traffic beyond the free edge is "
+                    "kept at the edge (offset 0): " +
+                    fmt("%.1f", 100.0 * r.wander_at_edge) + " % of it here.",
                 {"offset (m)", "weight"},
                 {}};
         for (const auto &w : r.wander) t.rows.push_back({num(w.first), num(w.second, "%.4f")});

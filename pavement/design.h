@@ -46,6 +46,7 @@ struct design_result {
     bool superposed = false;     // stresses from unit loads and a unit gradient on one mesh
     bool in_equilibrium = true;
     std::vector<std::pair<double, double>> wander; // offsets and weights
+    double wander_at_edge = 0; // the share of the traffic beyond the free edge, kept at it
 };
 
 // Fills each term's stress ratio, allowable repetitions and damage n / N from its stress and

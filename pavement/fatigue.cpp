@@ -43,22 +43,35 @@ double total_cracking(double bu, double td)
     return bu + td - bu * td;
 }
 
-std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions)
+std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions,
+                                                        double *at_edge)
 {
     std::vector<std::pair<double, double>> w;
+    if (at_edge) *at_edge = 0.0;
     if (positions <= 1 || !(sd > 0.0)) {
-        if (mean >= 0.0) w.push_back({mean, 1.0});
+        w.push_back({std::max(mean, 0.0), 1.0});
+        if (at_edge && mean < 0.0) *at_edge = 1.0;
         return w;
     }
-    double sum = 0.0;
+    double sum = 0.0, beyond = 0.0;
     for (int k = 0; k < positions; ++k) {
         const double z = -2.0 + 4.0 * k / (positions - 1);
         const double offset = mean + z * sd;
-        if (offset < 0.0) continue; // off the slab
         const double weight = std::exp(-0.5 * z * z);
-        w.push_back({offset, weight});
         sum += weight;
+        if (offset < 0.0) { // beyond the free edge: kept at the edge
+            beyond += weight;
+            continue;
+        }
+        w.push_back({offset, weight});
+    }
+    if (beyond > 0.0) {
+        if (!w.empty() && w.front().first == 0.0)
+            w.front().second += beyond;
+        else
+            w.insert(w.begin(), {0.0, beyond});
     }
     for (auto &p : w) p.second /= sum;
+    if (at_edge) *at_edge = beyond / sum;
     return w;
 }

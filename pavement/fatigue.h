@@ -31,6 +31,8 @@ double total_cracking(double bu, double td);
 
 // Discrete lateral positions of the wheels: offsets of the outer tyre edge from the slab edge
 // (m) with their weights, sum 1. `positions` points at mean + z sd for z evenly spaced over
-// [-2, 2] (one point: the mean), weighted by the normal density; points with a negative offset
-// (off the slab) are left out and the weights of the others scaled to sum 1.
-std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions);
+// [-2, 2] (one point: the mean), weighted by the normal density. Traffic beyond the free edge
+// (a negative offset) is kept at the edge: its weight goes to offset 0, the most damaging place
+// on the slab, not to the points inside; at_edge, when given, receives that share.
+std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions,
+                                                        double *at_edge = nullptr);

@@ -62,19 +62,29 @@ TEST(Fatigue, MinersSumByHand)
 }
 
 // The wander: points at mean + z sd, z evenly over [-2, 2], weights of the normal density
-// summing to 1, the point off the slab (a negative offset) left out.
+// summing to 1; traffic beyond the free edge (a negative offset) is kept at the edge with its
+// own weight, not spread over the points inside.
 TEST(Fatigue, WanderPositionsAndWeights)
 {
-    const auto w = wander_positions(0.45, 0.25, 5);
-    ASSERT_EQ(w.size(), 4u); // 0.45 - 0.5 < 0 is off the slab
-    const double e0 = 1.0, e1 = std::exp(-0.5), e2 = std::exp(-2.0), sum = e0 + 2 * e1 + e2;
-    EXPECT_NEAR(w[0].first, 0.20, 1e-12);
-    EXPECT_NEAR(w[1].second, e0 / sum, 1e-12);
-    EXPECT_NEAR(w[3].second, e2 / sum, 1e-12);
+    double edge = -1;
+    const auto w = wander_positions(0.45, 0.25, 5, &edge);
+    ASSERT_EQ(w.size(), 5u); // 0.45 - 0.5 < 0: at the edge
+    const double e0 = 1.0, e1 = std::exp(-0.5), e2 = std::exp(-2.0), sum = e0 + 2 * e1 + 2 * e2;
+    EXPECT_NEAR(w[0].first, 0.0, 1e-12);
+    EXPECT_NEAR(w[0].second, e2 / sum, 1e-12); // 5.4 % of the traffic, kept at the edge
+    EXPECT_NEAR(edge, e2 / sum, 1e-12);
+    EXPECT_NEAR(w[1].first, 0.20, 1e-12);
+    EXPECT_NEAR(w[2].second, e0 / sum, 1e-12);
+    EXPECT_NEAR(w[4].second, e2 / sum, 1e-12);
     double total = 0;
     for (const auto &p : w) total += p.second;
     EXPECT_NEAR(total, 1.0, 1e-12);
     EXPECT_EQ(wander_positions(0.3, 0.25, 1).size(), 1u);
+    // all of it beyond: one point at the edge
+    const auto all = wander_positions(-0.2, 0.0, 1, &edge);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].first, 0.0);
+    EXPECT_EQ(edge, 1.0);
 }
 
 // A linear model: each combination's stress superposed from the self weight, the unit gradient
