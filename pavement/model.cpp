@@ -307,6 +307,11 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     }
     g.layer_text = o.str();
     g.n_layers = static_cast<int>(layers.size());
+    // the node levels through the depth (the joint layers' two faces counted apart), descending
+    g.z.clear();
+    for (const layer_out &l : layers)
+        for (double zz : l.z)
+            if (g.z.empty() || std::fabs(g.z.back() - zz) > 1e-9) g.z.push_back(zz);
     g.tarnel_args = {"-J", num(threshold), "-C", "15", num(e_slab)};
 
     // dowels across transverse joints, ties across longitudinal ones, at mid-depth
