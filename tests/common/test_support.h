@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -84,6 +85,15 @@ inline std::vector<std::string> lines_of(const std::string &text)
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) out.push_back(line);
     return out;
+}
+
+// The value of a key figure in a report's CSV (its summary row "key,value,..."); NaN when the
+// key is not there.
+inline double summary_value(const std::string &csv, const std::string &key)
+{
+    const std::size_t at = csv.find("\n" + key + ",");
+    if (at == std::string::npos) return std::nan("");
+    return std::strtod(csv.c_str() + at + key.size() + 2, nullptr);
 }
 
 // What a program run printed and how it ended.

@@ -15,13 +15,6 @@ using namespace test_support;
 namespace
 {
 
-double summary_value(const std::string &csv, const std::string &key)
-{
-    const std::size_t at = csv.find("\n" + key + ",");
-    if (at == std::string::npos) return std::nan("");
-    return std::strtod(csv.c_str() + at + key.size() + 2, nullptr);
-}
-
 // Runs pavement on a description text in dir and returns the report's CSV.
 std::string run_report(const scratch_dir &dir, const std::string &name, const std::string &text)
 {

@@ -9,19 +9,6 @@
 
 using namespace test_support;
 
-namespace
-{
-
-// The value of a summary key in a report CSV.
-double summary_value(const std::string &csv, const std::string &key)
-{
-    const std::size_t at = csv.find("\n" + key + ",");
-    if (at == std::string::npos) return std::nan("");
-    return std::strtod(csv.c_str() + at + key.size() + 2, nullptr);
-}
-
-} // namespace
-
 // A slab on a dense liquid under a pressure over its whole top settles p / k everywhere: the
 // conversion of k (MPa/m) into the joint convention (9 k in kgf/cm3) and the load written.
 TEST(PavementRun, DenseLiquidSettlesPressureOverK)
