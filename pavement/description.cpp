@@ -110,6 +110,11 @@ class reader
     std::string text(const toml::table &t, const std::string &path, const char *key,
                      const std::string &def, std::initializer_list<const char *> choices = {})
     {
+        return text(t, path, key, def, std::vector<std::string>(choices.begin(), choices.end()));
+    }
+    std::string text(const toml::table &t, const std::string &path, const char *key,
+                     const std::string &def, const std::vector<std::string> &choices)
+    {
         const toml::node *n = t.get(key);
         if (!n) return def;
         if (!n->is_string()) {
@@ -120,7 +125,7 @@ class reader
         const std::string v = *n->value<std::string>();
         if (choices.size() == 0) return v;
         std::string list;
-        for (const char *c : choices) {
+        for (const std::string &c : choices) {
             if (v == c) return v;
             list += std::string(list.empty() ? "" : ", ") + "\"" + c + "\"";
         }
@@ -765,7 +770,7 @@ std::vector<double> description::longitudinal_joints() const
 }
 
 bool parse_description(const std::string &text, const std::string &name, description &d,
-                       std::vector<std::string> &errors)
+                       std::vector<std::string> &errors, const offered_names &offered)
 {
     d = description{};
     d.file = name;
@@ -874,8 +879,10 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     }
     if (const toml::table *a = r.table(root, "", "analysis")) {
         r.unknown_keys(*a, "analysis", {"element", "solver"});
-        d.element = r.text(*a, "analysis", "element", d.element, {"incompatible", "brick"});
-        d.solver = r.text(*a, "analysis", "solver", d.solver, {"auto", "cg", "amg", "direct"});
+        std::vector<std::string> solvers = offered.solvers;
+        if (!solvers.empty()) solvers.insert(solvers.begin(), "auto");
+        d.element = r.text(*a, "analysis", "element", d.element, offered.elements);
+        d.solver = r.text(*a, "analysis", "solver", d.solver, solvers);
     }
     if (const toml::table *p = r.table(root, "", "report")) {
         r.unknown_keys(*p, "report", {"fc", "mr"});
@@ -889,7 +896,8 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     return errors.empty();
 }
 
-bool read_description(const std::string &path, description &d, std::vector<std::string> &errors)
+bool read_description(const std::string &path, description &d, std::vector<std::string> &errors,
+                      const offered_names &offered)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -898,5 +906,5 @@ bool read_description(const std::string &path, description &d, std::vector<std::
     }
     std::stringstream s;
     s << in.rdbuf();
-    return parse_description(s.str(), path, d, errors);
+    return parse_description(s.str(), path, d, errors, offered);
 }

@@ -146,8 +146,16 @@ double relative_stiffness_radius(const description &d);
 double lte_of_agg(double agg_kl);
 double agg_of_lte(double lte);
 
+// The names corvane offers for [analysis] element and solver, as its --capabilities lists
+// them. Empty lists: corvane was not found, and the names are not checked.
+struct offered_names {
+    std::vector<std::string> elements, solvers;
+};
+
 // Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
-bool read_description(const std::string &path, description &d, std::vector<std::string> &errors);
+// offered: the element and solver names to accept ("auto" besides the solvers).
+bool read_description(const std::string &path, description &d, std::vector<std::string> &errors,
+                      const offered_names &offered = {});
 // The same from text (name is used in the messages).
 bool parse_description(const std::string &text, const std::string &name, description &d,
-                       std::vector<std::string> &errors);
+                       std::vector<std::string> &errors, const offered_names &offered = {});

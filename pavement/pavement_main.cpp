@@ -201,9 +201,14 @@ int main(int argc, char **argv)
         }
     }
     if (file.empty()) return usage_error("no description given");
+    // the programs of the chain first: the solvers and elements corvane offers are the names
+    // the description may give (check too: the solver they offer decides the memory)
+    chain_tools tools;
+    std::string tools_why;
+    const bool have_tools = find_tools(argv[0], tools, tools_why);
     description d;
     std::vector<std::string> errors;
-    if (!read_description(file, d, errors)) {
+    if (!read_description(file, d, errors, tools.offered)) {
         for (const std::string &e : errors) std::fprintf(stderr, "pavement: %s\n", e.c_str());
         std::fprintf(stderr, "pavement: %s: %zu error(s); nothing written\n", file.c_str(),
                      errors.size());
@@ -213,10 +218,6 @@ int main(int argc, char **argv)
     if (!s.quiet)
         for (const std::string &w : d.warnings)
             std::fprintf(stderr, "pavement: warning: %s\n", w.c_str());
-    // the programs of the chain (check too: the solver they offer decides the memory)
-    chain_tools tools;
-    std::string tools_why;
-    const bool have_tools = find_tools(argv[0], tools, tools_why);
     // what run would refuse before analysing, check refuses with the same words
     {
         generated_model g;

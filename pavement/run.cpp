@@ -3,6 +3,7 @@
 #include "run.h"
 
 #include "atomic_output.h"
+#include "corvane_status.h"
 #include "pavement_version.h"
 #include "plan.h"
 #include "quantities.h"
@@ -19,7 +20,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -290,12 +293,18 @@ std::string automatic_solver(const chain_tools &t, long long nodes)
     // the factorization while it fits: it is reused for every load set and, as a preconditioner,
     // across equilibrium iterations; beyond 120 000 nodes while it takes at most 40 % of the
     // memory free
-    if (t.direct && nodes <= 120000) return "direct";
+    if (t.has("direct") && nodes <= direct_node_limit) return "direct";
     const double free_bytes = available_memory();
-    if (t.direct && free_bytes > 0 && solver_memory(nodes, "direct") <= 0.4 * free_bytes)
+    if (t.has("direct") && free_bytes > 0 &&
+        solver_memory(nodes, "direct") <= direct_memory_share * free_bytes)
         return "direct";
-    if (t.amg) return "amg";
+    if (t.has("amg")) return "amg";
     return "cg";
+}
+
+bool chain_tools::has(const std::string &solver) const
+{
+    return std::find(built.begin(), built.end(), solver) != built.end();
 }
 
 bool find_tools(const char *argv0, chain_tools &t, std::string &why)
@@ -310,18 +319,19 @@ bool find_tools(const char *argv0, chain_tools &t, std::string &why)
     t.tarnel = find_program(beside, "tarnel");
     t.corvane = find_program(beside, "corvane");
     t.batch = find_program(beside, "ostrine-batch");
-    if (!t.corvane.empty()) { // the back ends corvane lists without "(not in this build)"
-        const std::string log = "/tmp/pavement_solvers_" + std::to_string(getpid());
-        if (run_program({t.corvane, "--help"}, "/", log) == 0) {
-            std::FILE *f = std::fopen(log.c_str(), "r");
-            char line[512];
-            while (f && std::fgets(line, sizeof line, f)) {
-                const std::string l(line);
-                const bool built = l.find("not in this build") == std::string::npos;
-                if (l.rfind("  direct ", 0) == 0) t.direct = built;
-                if (l.rfind("  amg ", 0) == 0) t.amg = built;
+    if (!t.corvane.empty()) { // what corvane offers: "solver NAME built|absent", "element NAME"
+        const std::string log = "/tmp/pavement_capabilities_" + std::to_string(getpid());
+        if (run_program({t.corvane, "--capabilities"}, "/", log) == 0) {
+            std::ifstream in(log);
+            std::string kind, name, state;
+            for (std::string line; std::getline(in, line);) {
+                std::istringstream words(line);
+                if (!(words >> kind >> name)) continue;
+                if (kind == "element") t.offered.elements.push_back(name);
+                if (kind != "solver") continue;
+                t.offered.solvers.push_back(name);
+                if (words >> state && state == "built") t.built.push_back(name);
             }
-            if (f) std::fclose(f);
         }
         std::remove(log.c_str());
     }
@@ -388,7 +398,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         solve.push_back("--load-sets=" + base + "_sets.txt");
     }
     const int cs = run_program(solve, dir, stem + "_corvane.log");
-    if (cs != 0 && cs != 4) {
+    if (cs != status_ok && cs != status_not_in_equilibrium) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
     }
@@ -407,7 +417,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     }
     g.analysis_seconds = seconds_since(t0);
     if (!quiet) std::printf("pavement: analysed %s in %.1f s\n", base.c_str(), g.analysis_seconds);
-    if (cs == 4) {
+    if (cs == status_not_in_equilibrium) {
         why = "corvane: equilibrium not reached (see " + stem + "_corvane.log)";
         return pavement_not_converged;
     }
@@ -482,6 +492,10 @@ bool plan_analysis(const description &d, const chain_tools &t, bool verify_mesh,
 {
     if (!build_model(d, {}, g, why)) {
         why = d.file + ": " + why;
+        return false;
+    }
+    if (d.solver != "auto" && !t.corvane.empty() && !t.has(d.solver)) {
+        why = d.file + ": analysis.solver: this corvane was built without \"" + d.solver + "\"";
         return false;
     }
     return fits_in_memory(d, g, t, verify_mesh, why);
@@ -721,11 +735,11 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
     // one factorization serves every load set: the factorization wherever it fits
     if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
     const int cs = run_program(solve, dir, stem + "_corvane.log");
-    if (cs != 0 && cs != 4) {
+    if (cs != status_ok && cs != status_not_in_equilibrium) {
         why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
         return pavement_failed;
     }
-    return cs == 4 ? pavement_not_converged : pavement_ok;
+    return cs == status_not_in_equilibrium ? pavement_not_converged : pavement_ok;
 }
 
 std::string load_set_base(const std::string &dir, const std::string &base, int set)

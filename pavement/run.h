@@ -12,12 +12,17 @@
 // The suite's programs, found beside this one or on the PATH.
 struct chain_tools {
     std::string tarnel, corvane, batch; // batch: ostrine-batch, empty when not built
-    bool direct = false, amg = false;   // corvane's back ends in this build
+    offered_names offered;              // corvane's solvers and elements (its --capabilities)
+    std::vector<std::string> built;     // the solvers this corvane was built with
+    // whether corvane was built with the solver of that name
+    bool has(const std::string &solver) const;
 };
 
 // The solver for a model of this many nodes when the description leaves it to pavement: the
-// factorization up to 120 000 (planned) nodes and beyond while it takes at most 40 % of the
-// memory free, AMG for larger models, else what is built.
+// factorization up to direct_node_limit (planned) nodes and beyond while it takes at most
+// direct_memory_share of the memory free, AMG for larger models, else what is built.
+inline constexpr long long direct_node_limit = 120000;
+inline constexpr double direct_memory_share = 0.4;
 std::string automatic_solver(const chain_tools &t, long long nodes);
 
 // Finds the programs; false with why when tarnel or corvane is missing.

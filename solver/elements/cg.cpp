@@ -84,8 +84,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
             skip[i] = 1;
         } else {
             // no scale factor exists: the scaled system is undefined
-            std::printf("\n !! C-G method: equation %d has no positive diagonal, not solved !!\n",
-                        i);
+            print_refused_equation(i);
             outcome = cg_refused;
             return 0;
         }
@@ -110,7 +109,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
     for (int i = 0; i < nn; ++i) x[i] *= s[i];
 
     if (b_max == 0.0) {
-        std::printf("\n !! C-G method: zero right-hand side, not solved !!\n");
+        print_zero_load();
         unscale();
         outcome = cg_refused;
         return 0;
@@ -130,7 +129,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
         q[i] = 0.0;
     }
     if (u == 0.0) { // the start is the solution
-        std::printf("\n damx/force = %f nc =%d\n", 0.0, 0);
+        print_solve_line(0.0, 0);
         unscale();
         return 1;
     }
@@ -159,8 +158,8 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
             t += rho[i] * rho[i];
         }
         eps = std::fabs(rho_max / b_max);
-        if (eps < 1e-5) {
-            std::printf("\n damx/force = %f nc =%lld\n", eps, nc);
+        if (eps < solve_tolerance) {
+            print_solve_line(eps, nc);
             unscale();
             return 1;
         }
@@ -172,9 +171,7 @@ int cg_solve(row_slot_matrix &a, double *x, double *b, const int *fixed, cg_repo
             if (!skip[i]) d[i] = rho[i] + beta * d[i];
         u = t;
     }
-    // the fixed text, spelled as users know it ("do not converge")
-    std::printf("\n !! Solution do not converge (C-G method) !!\n");
-    std::printf("\n damx/force = %f nc =%lld", eps, nc);
+    print_not_converged(eps, nc);
     unscale();
     outcome = cg_not_converged;
     return 0;

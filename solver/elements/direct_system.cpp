@@ -39,8 +39,7 @@ class direct_system : public linear_system
 
     int assemble(corvane_model &m, bool print) override
     {
-        const assembly_plan &plan = m.plan;
-        const bool unchanged = plan.base_valid && plan.base_mats == m.mats && !plan.has_joints;
+        const bool unchanged = m.plan.base.unchanged(m);
         build_stiffness(m); // planned slots, never compacted: each slot keeps its place
         if (!a_) analyse();
         if (!unchanged || !factored_) refactor_ = true;
@@ -49,48 +48,33 @@ class direct_system : public linear_system
 
     void product(const double *x, double *y) override { matrix_vector(y, m_.matrix, x); }
 
-    int solve(const int *fixed, double *x, const double *b, cg_report *report) override
+  protected:
+    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override
     {
-        cg_report out;
+        // planned slots are never compacted: a row without stiffness holds zeros
+        row_diagonal(m_.matrix, diagonal, empty);
+        for (std::size_t i = 0; i < diagonal.size(); ++i) empty[i] = diagonal[i] == 0.0;
+    }
+
+    void solve_accepted(const int *fixed, double *x, const double *b,
+                        const std::vector<double> &diag, cg_report &out) override
+    {
         out.iterations = 1;
         const row_slot_matrix &a = m_.matrix;
-        std::vector<double> diag(static_cast<std::size_t>(a.nn), 0.0);
-        double bmax = 0.0;
-        for (int i = 0; i < a.nn; ++i) {
-            const std::int64_t s = find_diagonal(a, i);
-            diag[i] = s >= 0 ? a.values[s] : 0.0;
-            if (fixed[i]) continue;
-            if (!(diag[i] > 0.0) && (diag[i] < 0.0 || b[i] != 0.0)) {
-                std::printf(
-                    "\n !! C-G method: equation %d has no positive diagonal, not solved !!\n", i);
-                out.outcome = cg_refused;
-                *report = out;
-                return out.outcome;
-            }
-            bmax = std::fmax(bmax, std::fabs(b[i]));
-        }
-        if (bmax == 0.0) {
-            std::printf("\n !! C-G method: zero right-hand side, not solved !!\n");
-            out.outcome = cg_refused;
-            *report = out;
-            return out.outcome;
-        }
-        if (refactor_ && factored_ && m_.plan.has_joints && !same_values(diag)) {
+        if (refactor_ && factored_ && m_.plan.base.has_joints && !same_values(diag)) {
             // springs changed since the factor in hand: it preconditions a CG on the new matrix
             long long its = 0;
             const double eps = preconditioned_cg(fixed, x, b, diag, its);
-            if (std::isfinite(eps) && eps < 1e-5) {
+            if (std::isfinite(eps) && eps < solve_tolerance) {
                 print_solve_line(eps, its);
                 out.iterations = its;
                 out.outcome = cg_converged;
-                *report = out;
-                return out.outcome;
+                return;
             }
         }
         if (refactor_ && !factorise(diag)) {
             out.outcome = cg_breakdown;
-            *report = out;
-            return out.outcome;
+            return;
         }
         std::vector<double> bv(b, b + a.nn), xv(static_cast<std::size_t>(a.nn));
         apply_factor(bv, xv);
@@ -101,9 +85,7 @@ class direct_system : public linear_system
         for (int i = 0; i < a.nn; ++i) res[i] = b[i] - kx[i];
         const double eps = scaled_residual(res.data(), b, diag.data(), fixed, a.nn);
         print_solve_line(eps, 1);
-        out.outcome = std::isfinite(eps) && eps < 1e-5 ? cg_converged : cg_not_converged;
-        *report = out;
-        return out.outcome;
+        out.outcome = std::isfinite(eps) && eps < solve_tolerance ? cg_converged : cg_not_converged;
     }
 
   private:
@@ -149,7 +131,7 @@ class direct_system : public linear_system
         double rz = 0.0;
         for (std::size_t i = 0; i < nn; ++i) rz += r[i] * z[i];
         double eps = scaled_residual(r.data(), b, diag.data(), fixed, a.nn);
-        for (its = 0; its < reuse_iterations && !(eps < 1e-5); ++its) {
+        for (its = 0; its < reuse_iterations && !(eps < solve_tolerance); ++its) {
             matrix_vector(q.data(), a, p.data());
             mask(q);
             double pq = 0.0;
@@ -186,12 +168,17 @@ class direct_system : public linear_system
         held_.assign(static_cast<std::size_t>(a.nn), 0);
         // column j of the lower triangle is row j's entries with column >= j
         std::vector<std::int64_t> count(static_cast<std::size_t>(n_) + 1, 0);
+        // every free row keeps a diagonal, also a node's outside every element (it stores no
+        // slot): held rows get their 1 there
+        std::vector<char> has_diagonal(static_cast<std::size_t>(a.nn), 0);
         for (int i = 0; i < a.nn; ++i) {
             if (index_[i] < 0) continue;
             for (std::int64_t s = a.row_start[i]; s < a.row_start[i + 1]; ++s) {
                 const int c = a.JENDEX[s];
                 if (c >= 0 && index_[c] >= index_[i]) ++count[index_[i] + 1];
+                if (c == i) has_diagonal[i] = 1;
             }
+            if (!has_diagonal[i]) ++count[index_[i] + 1];
         }
         std::partial_sum(count.begin(), count.end(), count.begin());
         const std::int64_t nnz = count[n_];
@@ -209,11 +196,13 @@ class direct_system : public linear_system
                 const int c = a.JENDEX[s];
                 if (c >= 0 && index_[c] >= index_[i]) column.push_back({index_[c], s});
             }
+            if (!has_diagonal[i]) column.push_back({index_[i], -1}); // no slot feeds it
             std::sort(column.begin(), column.end());
             std::int64_t at = p[index_[i]];
             for (const auto &[row, s] : column) {
                 rows[at] = row;
-                slot_[s] = at++;
+                if (s >= 0) slot_[s] = at;
+                ++at;
             }
         }
         factor_ = cholmod_l_analyze(a_, &c_);

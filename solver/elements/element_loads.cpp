@@ -57,12 +57,12 @@ static int each_gauss_point(const corvane_model &model, int e, const double *xyz
 
 // Self weight and temperature of the enriched brick (incompatible modes): the
 // loads on the nodes (f_u) and on the internal modes (f_a) are gathered per
-// element and condensed, f = f_u - K_ua K_aa^-1 f_a; f_a is kept in mode_load
+// element and condensed, f = f_u - K_ua K_aa^-1 f_a; f_a is kept in modes.load
 // for the recovery. Same loops, points and messages as the plain brick.
 void incompatible_body_loads(corvane_model &model, double *f_ext, int &errors)
 {
     const double *g = model.gauss_point, *gw = model.gauss_weight;
-    model.mode_load.assign(9 * static_cast<std::size_t>(model.ne), 0.0);
+    model.modes.load.assign(9 * static_cast<std::size_t>(model.ne), 0.0);
     double xyz[24], d[36], ga[9], b[144], ba[54];
     double fu[24], fa[9], f[24];
     mode_coupling mc;
@@ -88,7 +88,7 @@ void incompatible_body_loads(corvane_model &model, double *f_ext, int &errors)
         mode_coupling_matrices(d, xyz, g, gw, mc);
         condense_load(mc, fu, fa, f);
         assemble_fe(f_ext, f, 1.0, rec, 8, 3);
-        vec_axpy(&model.mode_load[9 * static_cast<std::size_t>(e)], 1.0, fa, 9);
+        vec_axpy(&model.modes.load[9 * static_cast<std::size_t>(e)], 1.0, fa, 9);
     }
     // temperature: B^T D e0 on the nodes, B_a^T D e0 on the modes
     for (int e = 0; e < model.ne; ++e) {
@@ -120,7 +120,7 @@ void incompatible_body_loads(corvane_model &model, double *f_ext, int &errors)
                          });
         condense_load(mc, fu, fa, f);
         assemble_fe(f_ext, f, 1.0, rec, 8, 3);
-        vec_axpy(&model.mode_load[9 * static_cast<std::size_t>(e)], 1.0, fa, 9);
+        vec_axpy(&model.modes.load[9 * static_cast<std::size_t>(e)], 1.0, fa, 9);
     }
 }
 

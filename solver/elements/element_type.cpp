@@ -17,10 +17,11 @@ int incompatible_brick_stiffness(const double *d, const double *xyz, const doubl
 
 const element_type element_types[] = {
     {"brick", "the eight-node brick, 2 x 2 x 2 Gauss points (default)", solid_stiffness,
-     brick_body_loads, brick_phase2_loads, false},
+     brick_body_loads, brick_phase2_loads, brick_recovery},
     {"incompatible",
      "the brick with Wilson-Taylor incompatible bending modes, condensed per element",
-     incompatible_brick_stiffness, incompatible_body_loads, incompatible_phase2_loads, true},
+     incompatible_brick_stiffness, incompatible_body_loads, incompatible_phase2_loads,
+     incompatible_recovery},
 };
 
 const int element_type_count = static_cast<int>(sizeof element_types / sizeof element_types[0]);

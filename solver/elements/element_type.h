@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model.h"
+#include "recovery.h"
 
 struct element_type {
     const char *name; // --element=NAME
@@ -17,8 +18,9 @@ struct element_type {
     void (*body_loads)(corvane_model &m, double *f, int &errors);
     // adds the second-phase load (entry 4 times the element's elastic forces at disp) to f
     void (*phase2_loads)(corvane_model &m, double *f, int &errors);
-    // internal modes condensed per element: the recovery solves them from mode_load
-    bool condensed_modes;
+    // the integration-point and nodal values of every solid element at disp (recovery.h);
+    // failed[n] counts the elements whose Jacobian failed at node n
+    void (*recover)(corvane_model &m, material_nodal *per_material, std::vector<int> &failed);
 };
 
 extern const element_type element_types[];

@@ -152,7 +152,7 @@ void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
         for (int i = 0; i < 16; ++i)
             for (int j = 0; j < 16; ++j) pos[16 * i + j] = position_of(a, nodes[i], nodes[j]);
     }
-    plan.base_valid = 0;
+    plan.base.valid = 0;
 }
 
 void assemble_ek(row_slot_matrix &a, const double *ek, double factor, const int *pair_pos,
@@ -257,6 +257,38 @@ bool depends_on_displacement(const corvane_model &m)
     return false;
 }
 
+void for_each_joint_matrix(const corvane_model &m, const std::function<bool(int)> &take,
+                           const std::function<void(int, const int *, const double *)> &add)
+{
+    double xyz[24], u[24], kg[576];
+    for (int e = 0; e < m.ne; ++e) {
+        const int *rec = &m.conn[9 * e];
+        const double *mat = &m.mats[12 * rec[8]];
+        if (!is_joint_type(material_type(mat)) || !take(e)) continue;
+        gather_nodes(rec, m.coords.data(), 8, xyz);
+        gather_nodes(rec, m.disp.data(), 8, u);
+        joint_stiffness(xyz, u, mat, m.gauss_point, m.gauss_weight, kg);
+        add(e, rec, kg);
+    }
+}
+
+bool constant_part_cache::current(const corvane_model &m) const
+{
+    return valid && mats == m.mats;
+}
+
+bool constant_part_cache::unchanged(const corvane_model &m) const
+{
+    return current(m) && !has_joints;
+}
+
+void constant_part_cache::record(const corvane_model &m)
+{
+    has_joints = depends_on_displacement(m) ? 1 : 0;
+    mats = m.mats;
+    valid = 1;
+}
+
 void for_each_loose_dowel(const corvane_model &m, const std::function<bool(int)> &take,
                           const std::function<void(int, const int *, double, const double *)> &add)
 {
@@ -291,34 +323,26 @@ void build_stiffness(corvane_model &m)
 {
     row_slot_matrix &a = m.matrix;
     assembly_plan &plan = m.plan;
-    const bool same_materials = plan.base_valid && plan.base_mats == m.mats;
-    if (same_materials && !plan.has_joints) return; // nothing depends on disp: A is unchanged
+    if (plan.base.unchanged(m)) return; // nothing depends on disp: A is unchanged
     restore_rows(a);
-    if (same_materials) {
+    if (plan.base.current(m)) {
         std::copy(plan.base_values.begin(), plan.base_values.end(), a.values.begin());
     } else {
         std::fill(a.values.begin(), a.values.end(), 0.0);
         assemble_constant_part(m);
-        plan.has_joints = depends_on_displacement(m) ? 1 : 0;
-        if (plan.has_joints) {
+        plan.base.record(m);
+        if (plan.base.has_joints) {
             reserve_huge(plan.base_values, a.values.size());
             plan.base_values.assign(a.values.begin(), a.values.end());
         } else
             std::vector<double>().swap(plan.base_values);
-        plan.base_mats = m.mats;
-        plan.base_valid = 1;
     }
     // Joints: re-formed from the current total displacements.
-    double xyz[24], u[24], kg[576];
-    for (int e = 0; e < m.ne; ++e) {
-        const int *rec = &m.conn[9 * e];
-        const double *mat = &m.mats[12 * rec[8]];
-        if (!is_joint_type(material_type(mat))) continue;
-        gather_nodes(rec, m.coords.data(), 8, xyz);
-        gather_nodes(rec, m.disp.data(), 8, u);
-        joint_stiffness(xyz, u, mat, m.gauss_point, m.gauss_weight, kg);
-        assemble_ek(a, kg, 1.0, &plan.pair_pos[plan.element_offset[e]], rec, 8);
-    }
+    for_each_joint_matrix(
+        m, [](int) { return true; },
+        [&](int e, const int *rec, const double *kg) {
+            assemble_ek(a, kg, 1.0, &plan.pair_pos[plan.element_offset[e]], rec, 8);
+        });
     // Loose dowels: their engagement at the current displacements.
     for_each_loose_dowel(
         m, [](int) { return true; },
@@ -369,6 +393,17 @@ std::int64_t find_diagonal(const row_slot_matrix &a, int i)
     for (int k = 0; k < a.row_count[i]; ++k)
         if (a.JENDEX[s + k] == i) return s + k;
     return -1;
+}
+
+void row_diagonal(const row_slot_matrix &a, std::vector<double> &diagonal, std::vector<char> &empty)
+{
+    diagonal.assign(static_cast<std::size_t>(a.nn), 0.0);
+    empty.assign(static_cast<std::size_t>(a.nn), 0);
+    for (int i = 0; i < a.nn; ++i) {
+        const std::int64_t slot = find_diagonal(a, i);
+        if (slot >= 0) diagonal[i] = a.values[slot];
+        empty[i] = a.row_count[i] == 0;
+    }
 }
 
 int check_diagonal(const row_slot_matrix &a)

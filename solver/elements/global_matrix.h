@@ -32,6 +32,12 @@ void for_each_constant_matrix(
 // True when the matrix depends on the displacements: a joint, or a loose dowel, in the model.
 bool depends_on_displacement(const corvane_model &m);
 
+// Calls add(element, nodes, kg) for every joint element that take(element) accepts, with its
+// 24x24 matrix re-formed at the current displacements (only the facing node pairs k, k+4
+// couple).
+void for_each_joint_matrix(const corvane_model &m, const std::function<bool(int)> &take,
+                           const std::function<void(int, const int *, const double *)> &add);
+
 // Calls add(dowel, nodes, factor, ek) for every loose dowel that take(dowel) accepts and whose
 // engagement at the current displacements is not 1: factor = engagement - 1 and ek its tight
 // 48x48 matrix, the correction to add to the constant part (which holds the bar tight).
@@ -62,6 +68,10 @@ void matrix_vector(double *y, const row_slot_matrix &a, const double *x);
 
 // Slot index of the stored diagonal of row i, or -1 when the row stores none.
 std::int64_t find_diagonal(const row_slot_matrix &a, int i);
+
+// diagonal[i] = the stored diagonal of row i (0 when none), empty[i] = the row stores nothing.
+void row_diagonal(const row_slot_matrix &a, std::vector<double> &diagonal,
+                  std::vector<char> &empty);
 
 // 0, or minus the number of rows whose stored diagonal is not positive.
 int check_diagonal(const row_slot_matrix &a);

@@ -2,19 +2,22 @@
 #include "linear_system.h"
 
 #include "global_matrix.h"
+#include "petsc_system.h"
 
 #include <cmath>
 #include <cstdio>
 
 const solver_type solver_types[] = {
     {"cg", "Jacobi-scaled conjugate gradients on the row-slot matrix (default)", false, 0,
-     create_row_slot_system, [] { return true; }},
-    {"amg", "CG with PETSc's smoothed-aggregation AMG (GAMG), MPI ranks with mpirun", true, 0,
-     create_petsc_system, petsc_built},
-    {"gamg", "the same as amg", true, 0, create_petsc_system, petsc_built},
-    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, 1, create_petsc_system, petsc_built},
+     create_row_slot_system, [] { return true; }, nullptr, nullptr},
+    {"amg", "CG with PETSc's smoothed-aggregation AMG (GAMG), MPI ranks with mpirun", true,
+     amg_gamg, create_petsc_system, petsc_built, petsc_start, petsc_stop},
+    {"gamg", "the same as amg", true, amg_gamg, create_petsc_system, petsc_built, petsc_start,
+     petsc_stop},
+    {"hypre", "CG with hypre's BoomerAMG through PETSc", true, amg_hypre, create_petsc_system,
+     petsc_built, petsc_start, petsc_stop},
     {"direct", "sparse Cholesky (CHOLMOD): analysed once, factorised when K changes", false, 0,
-     create_direct_system, direct_built},
+     create_direct_system, direct_built, nullptr, nullptr},
 };
 
 const int solver_type_count = static_cast<int>(sizeof solver_types / sizeof solver_types[0]);
@@ -26,22 +29,30 @@ const solver_type *find_solver_type(const std::string &name)
     return nullptr;
 }
 
-void print_solve_line(double scaled, long long iterations)
+std::string distributed_solver_names()
 {
-    std::printf("\n damx/force = %f nc =%lld\n", scaled, iterations);
+    std::vector<const char *> names;
+    for (const solver_type &t : solver_types)
+        if (t.distributed) names.push_back(t.name);
+    std::string text;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k > 0) text += k + 1 == names.size() ? " or " : ", ";
+        text += names[k];
+    }
+    return text;
 }
 
-double scaled_residual(const double *r, const double *b, const double *diagonal, const int *fixed,
-                       int n)
+int linear_system::solve(const int *fixed, double *x, const double *b, cg_report *report)
 {
-    double rmax = 0.0, bmax = 0.0;
-    for (int i = 0; i < n; ++i) {
-        if (fixed[i]) continue;
-        const double s = diagonal[i] > 0.0 ? std::sqrt(diagonal[i]) : 1.0;
-        rmax = std::fmax(rmax, std::fabs(r[i] / s));
-        bmax = std::fmax(bmax, std::fabs(b[i] / s));
-    }
-    return bmax > 0.0 ? rmax / bmax : rmax;
+    std::vector<double> diagonal;
+    std::vector<char> empty;
+    rows(diagonal, empty);
+    cg_report out;
+    out.outcome =
+        refuse_unsolvable(fixed, diagonal.data(), empty, b, static_cast<int>(diagonal.size()));
+    if (out.outcome == cg_converged) solve_accepted(fixed, x, b, diagonal, out);
+    if (report) *report = out;
+    return out.outcome;
 }
 
 namespace
@@ -60,11 +71,17 @@ class row_slot_system : public linear_system
         return print ? check_diagonal(m.matrix) : 0;
     }
     void product(const double *x, double *y) override { matrix_vector(y, m_.matrix, x); }
-    int solve(const int *fixed, double *x, const double *b, cg_report *report) override
+
+  protected:
+    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override
+    {
+        row_diagonal(m_.matrix, diagonal, empty);
+    }
+    void solve_accepted(const int *fixed, double *x, const double *b, const std::vector<double> &,
+                        cg_report &report) override
     {
         // cg_solve scales b in place and restores it
-        cg_solve(m_.matrix, x, const_cast<double *>(b), fixed, report);
-        return report->outcome;
+        cg_solve(m_.matrix, x, const_cast<double *>(b), fixed, &report);
     }
 
   private:

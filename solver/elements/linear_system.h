@@ -5,9 +5,11 @@
 
 #include "cg.h"
 #include "model.h"
+#include "solve_contract.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class linear_system
 {
@@ -20,8 +22,24 @@ class linear_system
     // y = K x with the matrix of the last assembly (rows without stiffness give 0).
     virtual void product(const double *x, double *y) = 0;
     // Solves K x = b over the free equations (fixed[i] == 0); x receives the solution, fixed
-    // entries 0. Prints the solve's progress line; returns the cg_outcome.
-    virtual int solve(const int *fixed, double *x, const double *b, cg_report *report) = 0;
+    // entries 0. A system the contract refuses (refuse_unsolvable) is not handed to the back
+    // end. Prints the solve's progress line; returns the cg_outcome, also in report.
+    int solve(const int *fixed, double *x, const double *b, cg_report *report);
+
+  protected:
+    // K_ii of the last assembly (0 where the row stores no diagonal) and whether each row stores
+    // nothing at all.
+    virtual void rows(std::vector<double> &diagonal, std::vector<char> &empty) = 0;
+    // The back end's solve of a system the contract accepted, diagonal as rows() gave it. Prints
+    // through the contract's lines and fills report.
+    virtual void solve_accepted(const int *fixed, double *x, const double *b,
+                                const std::vector<double> &diagonal, cg_report &report) = 0;
+};
+
+// AMG flavours of the PETSc back end.
+enum amg_flavour {
+    amg_gamg = 0,  // PETSc's smoothed aggregation (PCGAMG) with the rigid-body modes
+    amg_hypre = 1, // hypre's BoomerAMG through PETSc, nodal coarsening
 };
 
 // One back end of --solver.
@@ -29,12 +47,16 @@ struct solver_type {
     const char *name; // --solver=NAME
     const char *help; // one line for --help
     bool distributed; // PETSc under MPI: the coupling pattern is built as node adjacency only
-    int flavour;      // the back end's variant (AMG flavour)
+    int flavour;      // the back end's variant (amg_flavour)
     // The back end for the model whose pattern has been built; nullptr with why when this
     // corvane was built without what it needs. reuse: keep set-ups while the matrix allows.
     std::unique_ptr<linear_system> (*create)(corvane_model &m, const solver_type &t, int reuse,
                                              std::string &why);
     bool (*built)(); // false when this corvane was built without the back end's library
+    // Start and stop of the library's run-time (MPI), nullptr when there is none. start gives
+    // this process's rank and the number of ranks, or false with why.
+    bool (*start)(int &rank, int &size, std::string &why);
+    void (*stop)();
 };
 
 extern const solver_type solver_types[];
@@ -55,10 +77,5 @@ std::unique_ptr<linear_system> create_direct_system(corvane_model &m, const solv
 bool petsc_built();
 bool direct_built();
 
-// The progress line of a solve, as the row-slot CG prints it: "\n damx/force = %f nc =%d\n".
-void print_solve_line(double scaled_residual, long long iterations);
-
-// The stopping measure of the solvers: max_i |r_i / s_i| / max_i |b_i / s_i| over the free
-// equations, s_i = sqrt(K_ii) (1 where the diagonal is not positive), r = b - K x.
-double scaled_residual(const double *r, const double *b, const double *diagonal, const int *fixed,
-                       int n);
+// The names of the distributed rows, as "amg, gamg or hypre".
+std::string distributed_solver_names();

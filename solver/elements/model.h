@@ -27,6 +27,24 @@ struct row_slot_matrix {
     std::vector<int> adj;                // node neighbours
 };
 
+struct corvane_model;
+
+// Whether the constant part (solids, tight dowels) held for the materials of the last
+// assembly still stands, and whether anything re-formed on top of it depends on the
+// displacements: the one cache rule of every back end.
+struct constant_part_cache {
+    std::vector<double> mats; // the materials the constant part was assembled with
+    int valid = 0;
+    int has_joints = 0; // joints or loose dowels: re-formed at every assembly
+    // the constant part is current for m's materials
+    bool current(const corvane_model &m) const;
+    // nothing to assemble: the constant part is current and nothing depends on disp
+    bool unchanged(const corvane_model &m) const;
+    // records that the constant part was assembled for m's materials
+    // (these three in global_matrix.cpp)
+    void record(const corvane_model &m);
+};
+
 // Where each element (and dowel) adds its node blocks: for the node pair
 // (i, j) of an element with q nodes, pair_pos[offset + i*q + j] is the
 // position of node j in node i's neighbour list, or -1 for a pair the element
@@ -39,9 +57,15 @@ struct assembly_plan {
     // summed once per set of materials into base_values (pattern order) and
     // copied at every later assembly; only the joints are re-formed.
     std::vector<double> base_values;
-    std::vector<double> base_mats; // the materials base_values was built with
-    int base_valid = 0;
-    int has_joints = 0;
+    constant_part_cache base; // whether base_values stands
+};
+
+// The state of an element row with internal modes condensed per element: filled by its body
+// loads, read by its recovery.
+struct condensed_modes {
+    std::vector<double> load; // 9*ne  load on each solid's modes at the full first-phase load
+    double scale = 1.0;       // first-phase load factor reached (set before recovery)
+    int phase2 = 0;           // 1 when a second phase added entry 4 times the first phase
 };
 
 struct element_type;
@@ -79,9 +103,7 @@ struct corvane_model {
 
     // the solid element (--element; element_type.h): the 2x2x2 brick unless chosen
     const element_type *element = default_element_type();
-    std::vector<double> mode_load; // 9*ne  load on each solid's modes at the full first-phase load
-    double mode_scale = 1.0;       // first-phase load factor reached (set before recovery)
-    int mode_phase2 = 0;           // 1 when a second phase added entry 4 times the first phase
+    condensed_modes modes; // the enriched brick's mode loads (its body loads fill them)
 
     // 2x2x2 Gauss rule (filled by the driver before the first assembly)
     double gauss_point[2] = {-0.57735027, 0.57735027};

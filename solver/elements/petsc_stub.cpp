@@ -2,12 +2,12 @@
 #include "linear_system.h"
 #include "petsc_system.h"
 
-int petsc_start(int &rank, int &size, std::string &error)
+bool petsc_start(int &rank, int &size, std::string &error)
 {
     rank = 0;
     size = 1;
     error = "this corvane was built without PETSc (install petsc-dev and rebuild)";
-    return 0;
+    return false;
 }
 
 void petsc_stop() {}

@@ -28,7 +28,7 @@ static int started_here = 0; // 1 when petsc_start initialised PETSc
         }                                                                                          \
     } while (0)
 
-int petsc_start(int &rank, int &size, std::string &)
+bool petsc_start(int &rank, int &size, std::string &)
 {
     PetscBool initialised = PETSC_FALSE;
     PetscInitialized(&initialised);
@@ -39,7 +39,7 @@ int petsc_start(int &rank, int &size, std::string &)
         static char name[] = "corvane";
         static char *args[] = {name, nullptr};
         char **argv = args;
-        if (PetscInitialize(&argc, &argv, nullptr, nullptr) != 0) return 0;
+        if (PetscInitialize(&argc, &argv, nullptr, nullptr) != 0) return false;
         started_here = 1;
     }
     PetscMPIInt r = 0, s = 1;
@@ -47,7 +47,7 @@ int petsc_start(int &rank, int &size, std::string &)
     MPI_Comm_size(PETSC_COMM_WORLD, &s);
     rank = r;
     size = s;
-    return 1;
+    return true;
 }
 
 void petsc_stop()
@@ -68,8 +68,7 @@ struct petsc_system {
     VecScatter to_all = nullptr;
     KSP ksp = nullptr;
     int flavour = amg_gamg;
-    std::vector<double> base_mats; // the materials base was assembled with
-    int base_valid = 0, has_joints = 0;
+    constant_part_cache cache;    // whether base stands for the current materials
     std::vector<double> diag_all; // nn   diagonal of K (replicated)
     std::vector<char> held;       // nn   1: a free row without stiffness, held at zero
     std::vector<int> self_pos;    // np   slot of node n in its own neighbour list (messages)
@@ -152,6 +151,9 @@ petsc_system *petsc_create(const corvane_model &m, int flavour, int reuse)
     std::vector<int> sorted;
     for (int n = s->node_lo; n < s->node_hi; ++n) {
         sorted.assign(pat.adj.begin() + pat.adj_start[n], pat.adj.begin() + pat.adj_start[n + 1]);
+        // a node outside every element couples nothing, but its rows are held as identity
+        // rows: their diagonal must be in the pattern
+        if (std::find(sorted.begin(), sorted.end(), n) == sorted.end()) sorted.push_back(n);
         std::sort(sorted.begin(), sorted.end());
         for (int k = 0; k < 3; ++k) {
             for (int c : sorted)
@@ -258,10 +260,8 @@ static int report_diagonal(const petsc_system &s, bool print)
 
 int petsc_assemble(petsc_system &s, corvane_model &m, bool print)
 {
-    const bool same_materials = s.base_valid && s.base_mats == m.mats;
-    if (same_materials && !s.has_joints)
-        return report_diagonal(s, print); // nothing depends on disp
-    if (!same_materials) {
+    if (s.cache.unchanged(m)) return report_diagonal(s, print); // nothing depends on disp
+    if (!s.cache.current(m)) {
         CHECK(MatZeroEntries(s.base));
         std::vector<PetscInt> idx(16);
         for_each_constant_matrix(
@@ -277,30 +277,25 @@ int petsc_assemble(petsc_system &s, corvane_model &m, bool print)
             });
         CHECK(MatAssemblyBegin(s.base, MAT_FINAL_ASSEMBLY));
         CHECK(MatAssemblyEnd(s.base, MAT_FINAL_ASSEMBLY));
-        s.has_joints = depends_on_displacement(m) ? 1 : 0;
-        s.base_mats = m.mats;
-        s.base_valid = 1;
+        s.cache.record(m);
         s.rebuild = 1; // another matrix: set the preconditioner up afresh
     }
     CHECK(MatCopy(s.base, s.a, SAME_NONZERO_PATTERN));
     // joints, re-formed from the current displacements: only facing node pairs
-    double xyz[24], u[24], kg[576], blk[9];
-    for (int e = 0; e < m.ne; ++e) {
-        const int *rec = &m.conn[9 * e];
-        const double *mat = &m.mats[12 * rec[8]];
-        if (!is_joint_type(material_type(mat)) || owner(s, rec[0]) != s.rank) continue;
-        gather_nodes(rec, m.coords.data(), 8, xyz);
-        gather_nodes(rec, m.disp.data(), 8, u);
-        joint_stiffness(xyz, u, mat, m.gauss_point, m.gauss_weight, kg);
-        for (int i = 0; i < 8; ++i)
-            for (int j = 0; j < 8; ++j) {
-                if (!(i == j || i == j + 4 || j == i + 4)) continue;
-                for (int r = 0; r < 3; ++r)
-                    for (int c = 0; c < 3; ++c) blk[3 * r + c] = kg[(3 * i + r) * 24 + 3 * j + c];
-                const PetscInt bi = rec[i], bj = rec[j];
-                CHECK(MatSetValuesBlocked(s.a, 1, &bi, 1, &bj, blk, ADD_VALUES));
-            }
-    }
+    double blk[9];
+    for_each_joint_matrix(
+        m, [&](int e) { return owner(s, m.conn[9 * e]) == s.rank; },
+        [&](int, const int *rec, const double *kg) {
+            for (int i = 0; i < 8; ++i)
+                for (int j = 0; j < 8; ++j) {
+                    if (!(i == j || i == j + 4 || j == i + 4)) continue;
+                    for (int r = 0; r < 3; ++r)
+                        for (int c = 0; c < 3; ++c)
+                            blk[3 * r + c] = kg[(3 * i + r) * 24 + 3 * j + c];
+                    const PetscInt bi = rec[i], bj = rec[j];
+                    CHECK(MatSetValuesBlocked(s.a, 1, &bi, 1, &bj, blk, ADD_VALUES));
+                }
+        });
     // loose dowels: their engagement, as a correction to the tight bar the base holds
     std::vector<double> scaled(48 * 48);
     std::vector<PetscInt> dn(16);
@@ -338,9 +333,9 @@ void petsc_product(petsc_system &s, const double *x, double *y)
         if (s.held[i]) y[i] = 0.0;
 }
 
-// The stopping test of cg_solve on the unscaled system: max|r_i / s_i| over
-// max|b_i / s_i|, s_i = sqrt(K_ii), r = b - K x.
-static double scaled_residual(petsc_system &s)
+// The contract's scaled residual of KSP's current iterate, evaluated on the distributed
+// vectors: max|r_i / s_i| over max|b_i / s_i|, s_i = sqrt(K_ii), r = b - K x.
+static double distributed_scaled_residual(petsc_system &s)
 {
     Vec r = nullptr;
     CHECK(KSPBuildResidual(s.ksp, s.work, s.work2, &r));
@@ -360,28 +355,18 @@ static PetscErrorCode stopping_test(KSP, PetscInt it, PetscReal rnorm, KSPConver
     // tolerance its value follows |r| (which CG keeps), so it is evaluated
     // only when that estimate comes within a factor 3, or every 10 iterations.
     if (s.tested_at > 0 && it - s.tested_at < 10 && s.tested_norm > 0.0 &&
-        s.eps * rnorm / s.tested_norm > 3e-5)
+        s.eps * rnorm / s.tested_norm > 3.0 * solve_tolerance)
         return 0;
-    s.eps = scaled_residual(s);
+    s.eps = distributed_scaled_residual(s);
     s.tested_norm = rnorm;
     s.tested_at = it;
-    if (s.eps < 1e-5) *reason = KSP_CONVERGED_RTOL;
+    if (s.eps < solve_tolerance) *reason = KSP_CONVERGED_RTOL;
     return 0;
 }
 
 int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, cg_report *report)
 {
     cg_report out;
-    for (int i = 0; i < s.nn; ++i) {
-        const bool refused = !fixed[i] && (s.diag_all[i] < 0.0 || (s.held[i] && b[i] != 0.0));
-        if (refused) {
-            std::printf("\n !! C-G method: equation %d has no positive diagonal, not solved !!\n",
-                        i);
-            out.outcome = cg_refused;
-            if (report) *report = out;
-            return 0;
-        }
-    }
     scatter(s, b, s.b);
     // held rows carry no load (checked above); scale = 1 / sqrt(diagonal)
     PetscScalar *sc = nullptr;
@@ -394,13 +379,7 @@ int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, c
     CHECK(VecPointwiseMult(s.work, s.b, s.scale));
     PetscReal bmax = 0.0;
     CHECK(VecNorm(s.work, NORM_INFINITY, &bmax));
-    s.b_max = bmax;
-    if (bmax == 0.0) {
-        std::printf("\n !! C-G method: zero right-hand side, not solved !!\n");
-        out.outcome = cg_refused;
-        if (report) *report = out;
-        return 0;
-    }
+    s.b_max = bmax; // not 0: the contract refused a zero load
     CHECK(KSPSetOperators(s.ksp, s.a, s.a));
     CHECK(KSPSetReusePreconditioner(s.ksp, s.rebuild ? PETSC_FALSE : PETSC_TRUE));
     CHECK(KSPSetConvergenceTest(s.ksp, stopping_test, &s, nullptr));
@@ -422,14 +401,12 @@ int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, c
         ++s.reused;
         if (its > rebuild_factor * static_cast<double>(s.fresh_its) && its > 2) s.rebuild = 1;
     }
-    s.eps = scaled_residual(s); // also for solvers that do not call the test (preonly)
+    s.eps = distributed_scaled_residual(s); // also for solvers that do not call the test (preonly)
     if (reason > 0) {
-        std::printf("\n damx/force = %f nc =%lld\n", s.eps, static_cast<long long>(its));
+        print_solve_line(s.eps, its);
         out.outcome = cg_converged;
     } else if (reason == KSP_DIVERGED_ITS) {
-        // the fixed text of the row-slot solver, spelled as users know it
-        std::printf("\n !! Solution do not converge (C-G method) !!\n");
-        std::printf("\n damx/force = %f nc =%lld", s.eps, static_cast<long long>(its));
+        print_not_converged(s.eps, its);
         out.outcome = cg_not_converged;
     } else {
         std::printf("\n !! C-G method breaks down: %s nc =%lld !!\n", KSPConvergedReasons[reason],
@@ -457,10 +434,20 @@ class petsc_linear_system : public linear_system
     ~petsc_linear_system() override { petsc_destroy(s_); }
     int assemble(corvane_model &m, bool print) override { return petsc_assemble(*s_, m, print); }
     void product(const double *x, double *y) override { petsc_product(*s_, x, y); }
-    int solve(const int *fixed, double *x, const double *b, cg_report *report) override
+
+  protected:
+    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override
     {
-        petsc_solve(*s_, fixed, x, b, report);
-        return report->outcome;
+        // a free row without stiffness is held as an identity row: it stores nothing of K
+        diagonal = s_->diag_all;
+        empty.assign(s_->held.begin(), s_->held.end());
+        for (std::size_t i = 0; i < diagonal.size(); ++i)
+            if (s_->held[i]) diagonal[i] = 0.0;
+    }
+    void solve_accepted(const int *fixed, double *x, const double *b, const std::vector<double> &,
+                        cg_report &report) override
+    {
+        petsc_solve(*s_, fixed, x, b, &report);
     }
 
   private:

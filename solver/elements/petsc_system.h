@@ -1,22 +1,16 @@
 // The global matrix distributed over MPI ranks and solved by AMG-preconditioned CG (PETSc).
 #pragma once
 
-#include "cg.h"
+#include "linear_system.h"
 #include "model.h"
 
 #include <string>
 
-// AMG flavours of --solver.
-enum amg_flavour {
-    amg_gamg = 0,  // PETSc's smoothed aggregation (PCGAMG) with the rigid-body modes
-    amg_hypre = 1, // hypre's BoomerAMG through PETSc, nodal coarsening
-};
-
 // Starts MPI and PETSc once per process (the program's arguments are not
 // passed: PETSc's options come from PETSC_OPTIONS and ~/.petscrc). rank and
-// size receive this process's place. Returns 0 with a message in error when
-// this corvane was built without PETSc.
-int petsc_start(int &rank, int &size, std::string &error);
+// size receive this process's place. Returns false with a message in error when
+// this corvane was built without PETSc. The start hook of the PETSc rows.
+bool petsc_start(int &rank, int &size, std::string &error);
 
 // Ends PETSc and MPI (when petsc_start started them).
 void petsc_stop();
@@ -42,8 +36,7 @@ int petsc_assemble(petsc_system &s, corvane_model &m, bool print = true);
 void petsc_product(petsc_system &s, const double *x, double *y);
 
 // Solves K x = b over the free equations with CG preconditioned by AMG, the
-// stopping test that of cg_solve (max|r_i / s_i| / max|b_i / s_i| < 1e-5, s
-// the square roots of the diagonal) and the same "damx/force = ... nc = ..."
-// line with PETSc's iteration count. x (replicated) receives the solution.
-// Returns 1 when converged; report gets the count and the outcome.
+// stopping test that of cg_solve (the scaled residual below solve_tolerance) and the same
+// "damx/force = ... nc = ..." line with PETSc's iteration count. x (replicated) receives the
+// solution. Returns 1 when converged; report gets the count and the outcome.
 int petsc_solve(petsc_system &s, const int *fixed, double *x, const double *b, cg_report *report);

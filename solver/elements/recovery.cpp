@@ -167,19 +167,11 @@ static void recover_element(corvane_model &m, int e, const double *d, const doub
         }
 }
 
-void recover_stresses(corvane_model &m, material_nodal *per_material)
+void brick_recovery(corvane_model &m, material_nodal *per_material, std::vector<int> &failed)
 {
+    // all integration points first, then all nodes
     double xyz[24], u[24], d[36];
-    std::vector<int> failed(m.np, 0);
-    // The plain brick: all integration points first, then all nodes. The
-    // enriched brick: both per element, from one integration of its modes,
-    // alpha = K_aa^-1 (f_a - K_au u) with f_a the mode load reached (first
-    // phase at mode_scale, plus entry 4 times it after a second phase).
-    const bool modes = m.element->condensed_modes;
-    const bool loads = m.mode_load.size() == 9 * static_cast<std::size_t>(m.ne);
-    mode_coupling mc;
-    double fa[9], alpha[9];
-    for (int pass = 0; pass < (modes ? 1 : 2); ++pass)
+    for (int pass = 0; pass < 2; ++pass)
         for (int e = 0; e < m.ne; ++e) {
             const int *rec = &m.conn[9 * e];
             const double *mat = &m.mats[12 * rec[8]];
@@ -187,19 +179,41 @@ void recover_stresses(corvane_model &m, material_nodal *per_material)
             make_d(mat, d);
             gather_nodes(rec, m.coords.data(), 8, xyz);
             gather_nodes(rec, m.disp.data(), 8, u);
-            if (!modes) {
-                recover_element(m, e, d, xyz, u, nullptr, nullptr, pass == 0 ? at_points : at_nodes,
-                                failed, per_material);
-                continue;
-            }
-            mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
-            const double share = m.mode_scale * (1.0 + (m.mode_phase2 ? mat[4] : 0.0));
-            for (int q = 0; q < 9; ++q)
-                fa[q] = loads ? share * m.mode_load[9 * static_cast<std::size_t>(e) + q] : 0.0;
-            recover_modes(mc, fa, u, alpha);
-            recover_element(m, e, d, xyz, u, &mc, alpha, at_points | at_nodes, failed,
-                            per_material);
+            recover_element(m, e, d, xyz, u, nullptr, nullptr, pass == 0 ? at_points : at_nodes,
+                            failed, per_material);
         }
+}
+
+void incompatible_recovery(corvane_model &m, material_nodal *per_material, std::vector<int> &failed)
+{
+    // points and nodes per element, from one integration of its modes, alpha = K_aa^-1 (f_a -
+    // K_au u) with f_a the mode load reached (first phase at scale, plus entry 4 times it after
+    // a second phase)
+    const condensed_modes &modes = m.modes;
+    const bool loads = modes.load.size() == 9 * static_cast<std::size_t>(m.ne);
+    double xyz[24], u[24], d[36];
+    mode_coupling mc;
+    double fa[9], alpha[9];
+    for (int e = 0; e < m.ne; ++e) {
+        const int *rec = &m.conn[9 * e];
+        const double *mat = &m.mats[12 * rec[8]];
+        if (material_type(mat) != 0) continue;
+        make_d(mat, d);
+        gather_nodes(rec, m.coords.data(), 8, xyz);
+        gather_nodes(rec, m.disp.data(), 8, u);
+        mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
+        const double share = modes.scale * (1.0 + (modes.phase2 ? mat[4] : 0.0));
+        for (int q = 0; q < 9; ++q)
+            fa[q] = loads ? share * modes.load[9 * static_cast<std::size_t>(e) + q] : 0.0;
+        recover_modes(mc, fa, u, alpha);
+        recover_element(m, e, d, xyz, u, &mc, alpha, at_points | at_nodes, failed, per_material);
+    }
+}
+
+void recover_stresses(corvane_model &m, material_nodal *per_material)
+{
+    std::vector<int> failed(m.np, 0);
+    m.element->recover(m, per_material, failed);
     average_over_evaluated(m, failed);
     if (per_material) finish_material_nodal(*per_material);
 }

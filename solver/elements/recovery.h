@@ -35,4 +35,11 @@ void size_material_nodal(const corvane_model &m, material_nodal &t);
 // averages into node_strain/node_stress (arrays zeroed by the caller). With
 // per_material (sized by size_material_nodal), the same nodal values are also
 // averaged per material; the cross-material arrays are unchanged by it.
+// The element row's recovery does the work.
 void recover_stresses(corvane_model &m, material_nodal *per_material = nullptr);
+
+// The rows' recoveries: each adds its elements' point and node values (failed[n] counts the
+// elements whose Jacobian failed at node n).
+void brick_recovery(corvane_model &m, material_nodal *per_material, std::vector<int> &failed);
+void incompatible_recovery(corvane_model &m, material_nodal *per_material,
+                           std::vector<int> &failed);

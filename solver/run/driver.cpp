@@ -11,7 +11,6 @@
 #include "loads.h"
 #include "material_stresses.h"
 #include "model_io.h"
-#include "petsc_system.h"
 #include "recovery.h"
 #include "results.h"
 
@@ -457,8 +456,8 @@ static int run_case(corvane_run &run, int c)
         vec_zero(run.resid.data(), run.nn);
         second_phase(run, c);
     }
-    run.mode_scale = run.acm_load; // the enriched brick's mode loads reached
-    run.mode_phase2 = run.phase2;
+    run.modes.scale = run.acm_load; // the enriched brick's mode loads reached
+    run.modes.phase2 = run.phase2;
     material_nodal per_material; // --material-stresses: nodal means per material
     if (run.material_stresses) size_material_nodal(run, per_material);
     auto t0 = std::chrono::steady_clock::now();

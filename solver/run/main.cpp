@@ -1,7 +1,7 @@
 // corvane: three-dimensional finite-element analysis of a layered pavement model.
 #include "driver.h"
+#include "linear_system.h"
 #include "options.h"
-#include "petsc_system.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,10 +22,10 @@ int main(int argc, char **argv)
     corvane_run run;
     const int status = parse_command_line(run, argc, argv);
     if (status >= 0) return status;
-    if (run.solver->distributed) {
+    if (run.solver->start) {
         int rank = 0, size = 1;
         std::string error;
-        if (!petsc_start(rank, size, error)) {
+        if (!run.solver->start(rank, size, error)) {
             std::fprintf(stderr, "corvane: --solver=%s: %s\n", run.solver->name, error.c_str());
             return status_bad_input;
         }
@@ -38,12 +38,13 @@ int main(int argc, char **argv)
         }
     } else if (launched_on_several_ranks()) {
         // each rank would write the same files at the same time
-        std::fprintf(stderr, "corvane: several MPI ranks need --solver=amg, gamg or hypre\n");
+        std::fprintf(stderr, "corvane: several MPI ranks need --solver=%s\n",
+                     distributed_solver_names().c_str());
         return status_bad_input;
     }
     const int result = run_analysis(run);
     std::fflush(stdout);
-    run.system.reset(); // the PETSc objects go before PETSc ends
-    if (run.solver->distributed) petsc_stop();
+    run.system.reset(); // the back end's objects go before its run-time ends
+    if (run.solver->stop) run.solver->stop();
     std::exit(result); // 999 stays 999 for the caller to reduce
 }

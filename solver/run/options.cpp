@@ -107,8 +107,17 @@ static const char help_text[] =
     "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
     "                       files base_p00.pin, .out, ... (the matrix and its set-up reused);\n"
     "                       a set may start \"body g t\": self weight times g, temperature t\n"
+    "  --capabilities       print the solvers, elements and long options of this build,\n"
+    "                       one per line, for programs that drive corvane\n"
     "  --version            print the version\n"
     "  --help               print this list\n";
+
+// The long options, for --capabilities (the ones that take a value end in '=').
+static const char *const long_options[] = {
+    "element=",         "solver=",           "amg-reuse=", "equilibrium",  "equilibrium-tolerance=",
+    "check-tolerance=", "material-stresses", "timings",    "files-units=", "load-sets=",
+    "capabilities",     "version",           "help",
+};
 
 // One "--name[=value]" argument. Returns -1 when it was taken (or is unknown:
 // the letter options skip such arguments, so an unknown one is only noted),
@@ -132,6 +141,17 @@ static int long_option(corvane_run &run, const char *arg)
         for (int k = 0; k < solver_type_count; ++k)
             std::printf("  %-20s %s%s\n", solver_types[k].name, solver_types[k].help,
                         solver_types[k].built() ? "" : " (not in this build)");
+        return status_ok;
+    }
+    if (name == "capabilities" && !value) {
+        // "solver NAME built|absent", "element NAME", "option NAME[=]": stable words, one item
+        // per line, in table order
+        for (int k = 0; k < solver_type_count; ++k)
+            std::printf("solver %s %s\n", solver_types[k].name,
+                        solver_types[k].built() ? "built" : "absent");
+        for (int k = 0; k < element_type_count; ++k)
+            std::printf("element %s\n", element_types[k].name);
+        for (const char *o : long_options) std::printf("option --%s\n", o);
         return status_ok;
     }
     if (name == "equilibrium" && !value) {

@@ -1,21 +1,12 @@
 // The run-state object of one corvane run: settings, unit factors, model tables and driver vectors.
 #pragma once
 
+#include "corvane_status.h"
 #include "linear_system.h"
 #include "model.h"
 
 #include <string>
 #include <vector>
-
-// Exit statuses of corvane (documented in the README).
-enum corvane_status {
-    status_ok = 0,                 // normal end, usage message, model file not found
-    status_no_memory = 1,          // an allocator could not obtain memory
-    status_bad_input = 2,          // malformed command line, model, dowel or case file
-    status_write_failed = 3,       // a result file could not be opened or written completely
-    status_not_in_equilibrium = 4, // results written, equilibrium not reached
-    status_no_file = 999,          // no -F option (a POSIX shell reports 231)
-};
 
 // One output-point row: position and the code that selects the quantities written.
 struct out_point {
