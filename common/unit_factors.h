@@ -44,3 +44,25 @@ template <typename T> constexpr bool converts_as_solid(T entry11)
 {
     return entry11 < T(1);
 }
+
+// The suite's engineering units (m, MPa, kN, MPa/m) against the kgf-cm units of its files, all
+// derived from code 1's factors: 1 kgf/cm2 = 0.098 MPa, so 1 kgf = 0.098 MPa x 1e-4 m2 = 9.8 N.
+inline constexpr double mpa_per_kgf_cm2 = unit_factors[1].stress;                     // 0.098
+inline constexpr double mpa_m_per_kgf_cm3 = unit_factors[1].spring;                   // 9.8
+inline constexpr double kn_per_kgf = unit_factors[1].stress * 1.0e6 * 1.0e-4 / 1.0e3; // 0.0098
+inline constexpr double m_per_cm = 0.01;
+inline constexpr double mm_per_m = 1000.0;  // also MPa/m per MPa/mm
+inline constexpr double kn_per_mn = 1000.0; // kN / MPa = 1e-3 m2
+inline constexpr double m2_per_kn_per_mpa = 1.0 / kn_per_mn;
+
+// The contact area (m2) of a load (kN) at a pressure (MPa).
+constexpr double contact_area(double load_kn, double pressure_mpa)
+{
+    return load_kn * m2_per_kn_per_mpa / pressure_mpa;
+}
+
+// The pressure (MPa) of a load (kN) on an area (m2).
+constexpr double contact_pressure(double load_kn, double area_m2)
+{
+    return load_kn * m2_per_kn_per_mpa / area_m2;
+}

@@ -1,6 +1,7 @@
 // Axle groups: the tyres of the single, single-dual, tandem and tridem templates, their
 // footprints from load and tyre pressure, and their place from the group's reference point.
 #include "axles.h"
+#include "unit_factors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +41,7 @@ std::vector<wheel> template_wheels(const std::string &axle, double load, double 
     const axle_template *t = find_template(axle);
     if (!t || !(pressure > 0)) return w;
     const int tyres = template_tyres(axle);
-    const double per_tyre = load / tyres, area = per_tyre / 1000.0 / pressure; // kN / MPa -> m2
+    const double per_tyre = load / tyres, area = contact_area(per_tyre, pressure);
     const double l = std::sqrt(area / 0.5227), width = 0.6 * l, length = area / width;
     // tyre centres relative to the first axle's first wheel set, then shifted to the corner
     std::vector<double> ys;

@@ -2,6 +2,7 @@
 // type and sign, required ones present), values converted to SI, messages naming the file, the
 // line and the key.
 #include "description.h"
+#include "unit_factors.h"
 
 #include "axles.h"
 
@@ -18,14 +19,14 @@ namespace
 
 // Converts what the description's units give into SI.
 struct unit_scale {
-    double length = 1, stress = 1, force = 1, spring = 1, joint = 1000;
+    double length = 1, stress = 1, force = 1, spring = 1, joint = mm_per_m;
 };
 
 unit_scale scale_of(bool kgf_cm)
 {
     if (!kgf_cm) return {}; // m, MPa, kN, MPa/m; joint springs in MPa/mm
-    // cm, kgf/cm2, kgf, kgf/cm3 (the suite's factors: 1 kgf/cm2 = 0.098 MPa, 1 kgf = 9.8 N)
-    return {0.01, 0.098, 0.0098, 9.8, 9.8};
+    // cm, kgf/cm2, kgf, kgf/cm3; joint springs in kgf/cm3 too
+    return {m_per_cm, mpa_per_kgf_cm2, kn_per_kgf, mpa_m_per_kgf_cm3, mpa_m_per_kgf_cm3};
 }
 
 enum class sign { any, positive, non_negative };
@@ -329,7 +330,7 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
             // the group's load shared in proportion to the tyre areas
             for (wheel &w : g.wheels) w.load = g.load * w.length * w.width / area;
             if (g.pressure > 0) {
-                const double p = g.load / 1000.0 / area;
+                const double p = contact_pressure(g.load, area);
                 if (std::fabs(p - g.pressure) > 0.01 * g.pressure)
                     r.error(t.get("tyre_pressure")->source(), path + ".tyre_pressure",
                             "does not agree with the wheels: load / tyre area is " +
@@ -488,7 +489,8 @@ void check_ranges(reader &r, const toml::table &root, const description &d)
     const bar_set *bars[2] = {&d.transverse.bars, &d.longitudinal.bars};
     for (int k = 0; k < 2; ++k)
         if (bars[k]->present)
-            outside(bar_keys[k], bars[k]->diameter * 1000, 12, 50, 3, "mm", "for a bar's diameter");
+            outside(bar_keys[k], bars[k]->diameter * mm_per_m, 12, 50, 3, "mm",
+                    "for a bar's diameter");
     const toml::source_region whole = root.source();
     for (std::size_t i = 0; i < d.loads.size(); ++i) {
         const load_group &g = d.loads[i];
@@ -496,7 +498,7 @@ void check_ranges(reader &r, const toml::table &root, const description &d)
         at.begin.line = static_cast<toml::source_index>(g.line);
         const std::string path = "loads[" + std::to_string(i) + "]";
         for (const wheel &w : g.wheels) {
-            const double p = w.load / 1000.0 / (w.length * w.width);
+            const double p = contact_pressure(w.load, w.length * w.width);
             if (p >= 0.3 && p <= 2.0) continue;
             const bool refuse = p < 0.01 || p > 10;
             std::snprintf(t, sizeof t,

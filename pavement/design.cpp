@@ -1,6 +1,7 @@
 // The fatigue design check of a pavement description: placements over the wander, stresses of
 // every axle load and temperature state, Miner's sum, the damage report.
 #include "design.h"
+#include "unit_factors.h"
 
 #include "atomic_output.h"
 #include "axles.h"
@@ -25,8 +26,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-const double mpa_per_kgf_cm2 = 0.098; // the suite's factor
-const double joint_clearance = 0.05;  // m between a top-down group's tyres and the joint
+const double joint_clearance = 0.05; // m between a top-down group's tyres and the joint
 
 // The extent of a group's footprints placed with its reference point at the origin.
 void group_extent(const std::vector<wheel> &w, double &length, double &width)

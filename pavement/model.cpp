@@ -2,6 +2,7 @@
 // the layer description (with its joint layers for an unbonded interface and a dense-liquid
 // foundation), the dowel file, and the options that go with them.
 #include "model.h"
+#include "unit_factors.h"
 
 #include "grid.h"
 
@@ -12,9 +13,6 @@
 
 namespace
 {
-
-// The suite's fixed factors: 1 kgf/cm2 = 0.098 MPa, 1 kgf/cm3 = 9.8 MPa/m, 1 kgf = 9.8 N.
-const double mpa_per_kgf_cm2 = 0.098, mpa_m_per_kgf_cm3 = 9.8, kn_per_kgf = 0.0098;
 
 // A number as both tarnel and this writer read it back (so a grid line and a load edge
 // written from the same value are the same float).

@@ -10,6 +10,7 @@
 #include "pavement_version.h"
 #include "plan.h"
 #include "run.h"
+#include "unit_factors.h"
 
 #include <cmath>
 #include <cstdio>
@@ -97,17 +98,17 @@ void summarise(const description &d, const chain_tools &tools)
     const std::vector<double> tj = d.transverse_joints(), lj = d.longitudinal_joints();
     if (!tj.empty())
         std::printf("  transverse joints: %zu, %.4g m wide, stiffness %.6g MPa/mm\n", tj.size(),
-                    d.transverse.width, d.transverse.stiffness / 1000);
+                    d.transverse.width, d.transverse.stiffness / mm_per_m);
     if (!lj.empty())
         std::printf("  longitudinal joints: %zu, %.4g m wide, stiffness %.6g MPa/mm\n", lj.size(),
-                    d.longitudinal.width, d.longitudinal.stiffness / 1000);
+                    d.longitudinal.width, d.longitudinal.stiffness / mm_per_m);
     for (std::size_t i = 0; i < d.loads.size(); ++i) {
         const load_group &g = d.loads[i];
         std::printf("  load group %zu: %s, %.6g kN, %zu tyres\n", i,
                     g.axle.empty() ? "wheels" : g.axle.c_str(), g.load, g.wheels.size());
         for (const wheel &w : g.wheels)
             std::printf("    tyre at (%.3f, %.3f) m, %.3f x %.3f m, %.4g kN, %.4g MPa\n", w.x, w.y,
-                        w.length, w.width, w.load, w.load / 1000 / (w.length * w.width));
+                        w.length, w.width, w.load, contact_pressure(w.load, w.length * w.width));
     }
     if (d.temperature_difference != 0)
         std::printf("  temperature: %.4g C top minus bottom (%s)\n", d.temperature_difference,

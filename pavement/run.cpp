@@ -1,6 +1,7 @@
 // Running the chain for a pavement description: mesh (tarnel), analysis (corvane), the report
 // and pictures, the mesh check, and the sweep of load positions.
 #include "run.h"
+#include "unit_factors.h"
 
 #include "atomic_output.h"
 #include "corvane_status.h"
@@ -189,13 +190,14 @@ std::string joint_text(const joint_set &j)
     else if (j.entry == interlock_entry::lte)
         text = "target LTE " + fmt("%.3g", j.entered) + " (AGG/(k l) " +
                fmt("%.4g", agg_of_lte(j.entered)) + " by Crovetti's relation), that is ";
-    text += "interlock " + fmt("%.4g", j.stiffness / 1000) + " MPa/mm per unit area of the face";
+    text +=
+        "interlock " + fmt("%.4g", j.stiffness / mm_per_m) + " MPa/mm per unit area of the face";
     text += j.tight ? "; tight (faces in contact: compression, no tension, shear where they touch)"
                     : "; sawn (shear only: no normal force, no moment)";
-    text += "; written to the model as 9 x " + fmt("%.4g", j.stiffness / 1000) +
+    text += "; written to the model as 9 x " + fmt("%.4g", j.stiffness / mm_per_m) +
             " MPa/mm so that it acts as entered (the joint element's kn A / 9)";
     if (j.bars.present && j.bars.looseness > 0)
-        text += "; bars loose by " + fmt("%.3g", j.bars.looseness * 1000) + " mm";
+        text += "; bars loose by " + fmt("%.3g", j.bars.looseness * mm_per_m) + " mm";
     return text;
 }
 
@@ -445,8 +447,8 @@ bool report_of_set(const std::string &base, const description &d, report_data &r
         return false;
     report_settings s;
     s.si = !d.kgf_cm;
-    s.fc = d.fc / 0.098;
-    s.mr = d.mr / 0.098;
+    s.fc = d.fc / mpa_per_kgf_cm2;
+    s.mr = d.mr / mpa_per_kgf_cm2;
     return build_report(rs, s, r, why, without.empty() ? nullptr : &load);
 }
 

@@ -2,6 +2,7 @@
 // the slab's own elements, deflection, joint opening and load transfer, dowel bearing and
 // steel stresses.
 #include "report.h"
+#include "unit_factors.h"
 
 #include "dowel_check.h"
 #include "material_code.h"
@@ -428,7 +429,7 @@ void add_warnings(const result_set &rs, report_data &r, double tol)
             std::snprintf(b, sizeof b,
                           "the slab modulus (material %d) reads %.4g MPa, not that of concrete "
                           "(about 20000 to 50000 MPa): check the input units (-U)",
-                          l.material, l.e * 0.098);
+                          l.material, l.e * mpa_per_kgf_cm2);
             r.warnings.push_back(b);
         }
     int short_bars = 0;

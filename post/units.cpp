@@ -12,9 +12,6 @@
 namespace
 {
 
-// The suite's fixed factor: 1 kgf/cm2 = 0.098 MPa, so 1 kgf = 9.8 N.
-const double mpa_per_kgf_cm2 = unit_factors[1].stress;
-
 struct unit_row {
     quantity_kind kind;
     double si_factor; // canonical value times this = SI value
@@ -24,12 +21,12 @@ struct unit_row {
 const unit_row unit_table[] = {
     {quantity_kind::none, 1.0, "", ""},
     {quantity_kind::stress, mpa_per_kgf_cm2, "MPa", "kgf/cm2"},
-    {quantity_kind::length, 0.01, "m", "cm"},
+    {quantity_kind::length, m_per_cm, "m", "cm"},
     {quantity_kind::displacement, 10.0, "mm", "cm"},
-    {quantity_kind::force, mpa_per_kgf_cm2 * 0.1, "kN", "kgf"},
-    {quantity_kind::moment, mpa_per_kgf_cm2 * 0.001, "kN m", "kgf cm"},
-    {quantity_kind::spring, unit_factors[1].spring, "MPa/m", "kgf/cm3"},
-    {quantity_kind::unit_weight, mpa_per_kgf_cm2 * 1.0e5, "kN/m3", "kgf/cm3"},
+    {quantity_kind::force, kn_per_kgf, "kN", "kgf"},
+    {quantity_kind::moment, kn_per_kgf *m_per_cm, "kN m", "kgf cm"},
+    {quantity_kind::spring, mpa_m_per_kgf_cm3, "MPa/m", "kgf/cm3"},
+    {quantity_kind::unit_weight, kn_per_kgf / (m_per_cm * m_per_cm * m_per_cm), "kN/m3", "kgf/cm3"},
 };
 
 const unit_row &row_of(quantity_kind k)

@@ -3,6 +3,7 @@
 // cell array "kind") and every dowel as a line between its bar's ends (two points of its own),
 // so that a threshold on "kind" or "material" isolates the slab.
 #include "vtu.h"
+#include "unit_factors.h"
 
 #include "atomic_output.h"
 #include "material_code.h"
@@ -15,8 +16,6 @@
 
 namespace
 {
-
-const double m_per_cm = 0.01, mpa_per_kgf_cm2 = 0.098, kn_per_kgf = 0.0098;
 
 void data_array(std::string &o, const char *type, const char *name, int components,
                 const std::vector<double> &v, bool integer = false)

@@ -70,7 +70,7 @@ void incompatible_body_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (!is_solid_code(material_type(mat))) continue;
         gather_nodes(rec, model.coords.data(), 8, xyz);
         const double gamma = mat[2];
         vec_zero(fu, 24);
@@ -94,7 +94,7 @@ void incompatible_body_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (!is_solid_code(material_type(mat))) continue;
         if (mat[5] == 0.0 && mat[6] == 0.0 && mat[7] == 0.0) continue;
         gather_nodes(rec, model.coords.data(), 8, xyz);
         make_d(mat, d);
@@ -132,7 +132,7 @@ void brick_body_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (!is_solid_code(material_type(mat))) continue;
         gather_nodes(rec, model.coords.data(), 8, xyz);
         const double gamma = mat[2];
         each_gauss_point(model, e, xyz, errors,
@@ -145,7 +145,7 @@ void brick_body_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (!is_solid_code(material_type(mat))) continue;
         if (mat[5] == 0.0 && mat[6] == 0.0 && mat[7] == 0.0) continue;
         gather_nodes(rec, model.coords.data(), 8, xyz);
         make_d(mat, d);
@@ -169,7 +169,7 @@ void incompatible_phase2_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0 || mat[4] == 0.0) continue;
+        if (!is_solid_code(material_type(mat)) || mat[4] == 0.0) continue;
         gather_nodes(rec, model.disp.data(), 8, u);
         gather_nodes(rec, model.coords.data(), 8, xyz);
         const int failed = each_gauss_point(
@@ -189,7 +189,7 @@ void brick_phase2_loads(corvane_model &model, double *f_ext, int &errors)
     for (int e = 0; e < model.ne; ++e) {
         const int *rec = &model.conn[9 * e];
         const double *mat = &model.mats[12 * rec[8]];
-        if (material_type(mat) != 0 || mat[4] == 0.0) continue;
+        if (!is_solid_code(material_type(mat)) || mat[4] == 0.0) continue;
         const double s = mat[4];
         gather_nodes(rec, model.disp.data(), 8, u);
         gather_nodes(rec, model.coords.data(), 8, xyz);

@@ -67,7 +67,7 @@ void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
 {
     row_slot_matrix &a = m.matrix;
     assembly_plan &plan = m.plan;
-    // 1. node neighbour lists in first-coupled order (the order the element
+    // Node neighbour lists in first-coupled order (the order the element
     //    loops visit row and column nodes)
     std::vector<std::vector<int>> nbrs(m.np);
     for (int e = 0; e < m.ne; ++e) {
@@ -96,7 +96,7 @@ void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
     a.nn = m.nn;
     if (adjacency_only) return; // the matrix lives elsewhere (PETSc)
 
-    // 2. row slots: row 3n+k holds columns 3p+l for the p-th neighbour's component l
+    // Row slots: row 3n+k holds columns 3p+l for the p-th neighbour's component l
     a.row_start.assign(m.nn + 1, 0);
     a.row_count.assign(m.nn, 0);
     a.row_moved.assign(m.nn, 0);
@@ -127,7 +127,7 @@ void build_pattern(corvane_model &m, const int *kind, bool adjacency_only)
                 for (int l = 0; l < 3; ++l) a.JENDEX[s++] = 3 * a.adj[p] + l;
         }
 
-    // 3. the plan: one q*q block of neighbour positions per element and dowel
+    // The plan: one q*q block of neighbour positions per element and dowel
     plan.element_offset.resize(m.ne);
     plan.dowel_offset.resize(m.ndowel);
     plan.pair_pos.assign(
@@ -213,7 +213,7 @@ void for_each_constant_matrix(
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
         const double *mat = &m.mats[12 * rec[8]];
-        if (material_type(mat) != 0 || !take(constant_solid, e)) continue;
+        if (!is_solid_code(material_type(mat)) || !take(constant_solid, e)) continue;
         gather_nodes(rec, m.coords.data(), 8, xyz);
         for (int k = 23; k >= 0; --k) xyz[k] -= xyz[k % 3];
         std::memcpy(key, xyz, sizeof xyz);

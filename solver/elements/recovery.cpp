@@ -15,7 +15,7 @@ void count_node_solids(corvane_model &m)
     m.node_solids.assign(m.np, 0);
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
-        if (material_type(&m.mats[12 * rec[8]]) != 0) continue;
+        if (!is_solid_code(material_type(&m.mats[12 * rec[8]]))) continue;
         for (int k = 0; k < 8; ++k) ++m.node_solids[rec[k]];
     }
 }
@@ -75,7 +75,7 @@ void size_material_nodal(const corvane_model &m, material_nodal &t)
     t.start.assign(static_cast<std::size_t>(m.np) + 1, 0);
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
-        if (material_type(&m.mats[12 * rec[8]]) != 0) continue;
+        if (!is_solid_code(material_type(&m.mats[12 * rec[8]]))) continue;
         for (int k = 0; k < 8; ++k) ++t.start[rec[k] + 1];
     }
     for (int n = 0; n < m.np; ++n) t.start[n + 1] += t.start[n];
@@ -83,7 +83,7 @@ void size_material_nodal(const corvane_model &m, material_nodal &t)
     std::vector<std::int64_t> fill(t.start.begin(), t.start.end() - 1);
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
-        if (material_type(&m.mats[12 * rec[8]]) != 0) continue;
+        if (!is_solid_code(material_type(&m.mats[12 * rec[8]]))) continue;
         for (int k = 0; k < 8; ++k) incident[fill[rec[k]]++] = rec[8];
     }
     t.material.clear();
@@ -175,7 +175,7 @@ void brick_recovery(corvane_model &m, material_nodal *per_material, std::vector<
         for (int e = 0; e < m.ne; ++e) {
             const int *rec = &m.conn[9 * e];
             const double *mat = &m.mats[12 * rec[8]];
-            if (material_type(mat) != 0) continue;
+            if (!is_solid_code(material_type(mat))) continue;
             make_d(mat, d);
             gather_nodes(rec, m.coords.data(), 8, xyz);
             gather_nodes(rec, m.disp.data(), 8, u);
@@ -197,7 +197,7 @@ void incompatible_recovery(corvane_model &m, material_nodal *per_material, std::
     for (int e = 0; e < m.ne; ++e) {
         const int *rec = &m.conn[9 * e];
         const double *mat = &m.mats[12 * rec[8]];
-        if (material_type(mat) != 0) continue;
+        if (!is_solid_code(material_type(mat))) continue;
         make_d(mat, d);
         gather_nodes(rec, m.coords.data(), 8, xyz);
         gather_nodes(rec, m.disp.data(), 8, u);

@@ -423,7 +423,7 @@ static int run_case(corvane_run &run, int c)
         if (g != 1.0 || t != 1.0)
             for (int m = 0; m < run.nm; ++m) {
                 double *mat = &run.mats[12 * m];
-                if (material_type(mat) != 0) continue;
+                if (!is_solid_code(material_type(mat))) continue;
                 mat[2] *= g;
                 for (int k = 5; k <= 7; ++k) mat[k] *= t;
             }

@@ -302,15 +302,15 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
         return QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString());
     };
 
-    // 1. White picture; copies of the model's counts and scales; plain-copy drawing.
+    // White picture; copies of the model's counts and scales; plain-copy drawing.
     picture = QImage(initial_client_width, initial_client_height, QImage::Format_RGB32);
     picture.fill(Qt::white);
     model.settings = &settings;
     settings.material_count = model.n_materials;
     model.get_scales(settings.scale_values);
     model.range_inside = true;
-    // 2. The smooth contour mode draws into the picture itself (no separate GL context).
-    // 3. Menu state.
+    // The smooth contour mode draws into the picture itself (no separate GL context).
+    // Menu state.
     item("kgfcm1")->setChecked(false);
     item("SI1")->setChecked(true);
     settings.unit_text_si = true;
@@ -319,10 +319,10 @@ TPost3DForm::TPost3DForm(FEMg3D &m, const command_options &options, QWidget *par
     if (unit_mode == 2) item("SIInputdata1")->setChecked(true);
     item("Allelements1")->setChecked(false);
     model.show_all_faces = false;
-    // 4. Output factors from kgf-cm (off), input factors from "SI Input data".
+    // Output factors from kgf-cm (off), input factors from "SI Input data".
     set_output_units(settings, !item("kgfcm1")->isChecked());
     set_input_factors(settings, item("SIInputdata1")->isChecked());
-    // 5. No graph yet, plain modes.
+    // No graph yet, plain modes.
     graph_type = -1;
     settings.contour_range_set = false;
     settings.wire_on = false;

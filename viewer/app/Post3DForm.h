@@ -228,9 +228,10 @@ class TPost3DForm : public QMainWindow
     QAction *add_item(QMenu *menu, const char *name, const char *text,
                       void (TPost3DForm::*handler)(), bool checkable = false);
     void choose_graph(int type);
-    // Steps 4 and 5 of Opening: release, load the current five files; false after the message.
+    // Opening a result set: release the one open, load the current five files; false after the
+    // message.
     bool load_files();
-    // Steps 4 to 6 of Opening.
+    // Opening a result set: load the current files and take over their counts and ranges.
     bool load_current_files();
     // Reads BASE.mst for per-material contours; says why and turns the option off when it cannot.
     bool load_material_values();

@@ -19,6 +19,7 @@
 #include "quantities.h"
 #include "report.h"
 #include "result_set.h"
+#include "unit_factors.h"
 #include "vtu.h"
 
 namespace
@@ -147,7 +148,7 @@ bool build_or_say(const result_set &rs, const std::string &units_note, const bat
     for (const std::string &w : r.warnings)
         std::fprintf(stderr, "ostrine-batch: %s: warning: %s\n", rs.base.c_str(), w.c_str());
     if (opt.fc > 0) {
-        const double mpa = opt.fc * 0.098;
+        const double mpa = opt.fc * mpa_per_kgf_cm2;
         if (mpa < 10.0 || mpa > 120.0)
             std::fprintf(stderr,
                          "ostrine-batch: warning: f'c = %.4g MPa is outside 10 to 120 MPa, the "

@@ -6,8 +6,9 @@
 
 // Settings the drawing reads and the main window's menus and dialogs set.
 struct display_settings {
-    float length_factor = 0.01f;  // internal lengths (cm) to display units: 1 kgf-cm, 0.01 SI
-    float stress_factor = 0.098f; // internal stresses (kgf/cm2) to display: 1 kgf-cm, 0.098 SI
+    float length_factor = 0.01f; // internal lengths (cm) to display units: 1 kgf-cm, 0.01 SI
+    float stress_factor = static_cast<float>(
+        mpa_per_kgf_cm2); // internal stresses (kgf/cm2) to display: 1 kgf-cm, 0.098 SI
     float in_stress_factor = unit_stress_factor_f(2); // text loader: stress-like inputs
     float in_stiff_factor = unit_spring_factor_f(2);  // text loader: spring stiffnesses
     bool unit_text_si = true;                         // status bar unit text: SI or conventional

@@ -5,45 +5,97 @@
 
 namespace
 {
-const char *const graph_names[n_graph_types] = {"Mesh",
-                                                "Displacement",
-                                                "Sx",
-                                                "Sy",
-                                                "Sz",
-                                                "Syz",
-                                                "Szx",
-                                                "Sxy",
-                                                "Ex",
-                                                "Ey",
-                                                "Ez",
-                                                "Eyz",
-                                                "Ezx",
-                                                "Exy",
-                                                "Dowel Bending Stress",
-                                                "Dowel Shear Stress",
-                                                "S1",
-                                                "S2",
-                                                "S3",
-                                                "",
-                                                "Principal Stress"};
+void draw_mesh(FEMg3D &model, const display_settings &ds, canvas &cv, int, bool)
+{
+    model.draw_mesh(cv, false);
+    if (ds.wheel_mode != 0) model.draw_load_faces(cv, false);
+}
+
+void draw_displacement(FEMg3D &model, const display_settings &ds, canvas &cv, int, bool)
+{
+    model.draw_deformed(cv);
+    if (ds.wheel_mode != 0) model.draw_load_faces(cv, true);
+}
+
+void draw_contour(FEMg3D &model, const display_settings &, canvas &cv, int component, bool)
+{
+    model.draw_contour(cv, component);
+}
+
+void draw_dowel_bending(FEMg3D &model, const display_settings &, canvas &cv, int, bool)
+{
+    model.draw_material_boxes(cv);
+    model.draw_dowels(cv);
+    model.draw_dowel_bending(cv);
+}
+
+void draw_dowel_shear(FEMg3D &model, const display_settings &, canvas &cv, int, bool)
+{
+    model.draw_material_boxes(cv);
+    model.draw_dowels(cv);
+    model.draw_dowel_shear(cv);
+}
+
+void draw_principal(FEMg3D &model, const display_settings &ds, canvas &cv, int, bool clear)
+{
+    if (clear) model.draw_mesh(cv, true); // the outline under the crosses
+    model.draw_principal(cv, ds.principal_choice);
+}
 
 const int white = 0xFFFFFF;
 } // namespace
 
-const char *graph_name(int graph_type)
+const graph_type_row graph_types[n_graph_types] = {
+    {"Mesh", draw_mesh, -1, graph_key::mesh},
+    {"Displacement", draw_displacement, -1, graph_key::deformed},
+    {"Sx", draw_contour, 0, graph_key::contour},
+    {"Sy", draw_contour, 1, graph_key::contour},
+    {"Sz", draw_contour, 2, graph_key::contour},
+    {"Syz", draw_contour, 3, graph_key::contour},
+    {"Szx", draw_contour, 4, graph_key::contour},
+    {"Sxy", draw_contour, 5, graph_key::contour},
+    {"Ex", draw_contour, 6, graph_key::contour},
+    {"Ey", draw_contour, 7, graph_key::contour},
+    {"Ez", draw_contour, 8, graph_key::contour},
+    {"Eyz", draw_contour, 9, graph_key::contour},
+    {"Ezx", draw_contour, 10, graph_key::contour},
+    {"Exy", draw_contour, 11, graph_key::contour},
+    {"Dowel Bending Stress", draw_dowel_bending, -1, graph_key::dowel_bending},
+    {"Dowel Shear Stress", draw_dowel_shear, -1, graph_key::dowel_shear},
+    {"S1", draw_contour, 12, graph_key::contour},
+    {"S2", draw_contour, 13, graph_key::contour},
+    {"S3", draw_contour, 14, graph_key::contour},
+    {"", draw_contour, 15, graph_key::contour}, // the fatigue index
+    {"Principal Stress", draw_principal, -1, graph_key::principal},
+};
+
+const graph_type_row *graph_row(int graph_type)
 {
     if (graph_type < 0 || graph_type >= n_graph_types) return nullptr;
-    return graph_names[graph_type];
+    return &graph_types[graph_type];
+}
+
+const char *graph_name(int graph_type)
+{
+    const graph_type_row *row = graph_row(graph_type);
+    return row ? row->name : nullptr;
 }
 
 int graph_type_of(const std::string &name)
 {
     if (name.empty()) return -1;
     for (int g = 0; g < n_graph_types; g++)
-        if (name == graph_names[g]) return g;
-    if (name == "FI") return 19;
-    if (name == "Bending") return 14;
-    if (name == "Shear") return 15;
+        if (name == graph_types[g].name) return g;
+    // the names of menu items that differ from the status bar's
+    const struct {
+        const char *item, *graph;
+    } items[] = {{"Bending", "Dowel Bending Stress"}, {"Shear", "Dowel Shear Stress"}};
+    for (const auto &i : items)
+        if (name == i.item) return graph_type_of(i.graph);
+    if (name == "FI") { // the contour row after S3
+        for (int g = 0; g < n_graph_types; g++)
+            if (graph_types[g].name[0] == '\0') return g;
+    }
     return -1;
 }
 
@@ -79,27 +131,8 @@ void draw_graph(FEMg3D &model, display_settings &ds, canvas &cv, int graph_type,
         ds.current_material = model.sel_material;
     model.set_range(ds.saved_range_box);
 
-    if (graph_type == 0) {
-        model.draw_mesh(cv, false);
-        if (ds.wheel_mode != 0) model.draw_load_faces(cv, false);
-    } else if (graph_type == 1) {
-        model.draw_deformed(cv);
-        if (ds.wheel_mode != 0) model.draw_load_faces(cv, true);
-    } else if (graph_type >= 2 && graph_type <= 13) {
-        model.draw_contour(cv, graph_type - 2);
-    } else if (graph_type >= 16 && graph_type <= 19) {
-        model.draw_contour(cv, graph_type - 4);
-    } else if (graph_type == 14 || graph_type == 15) {
-        model.draw_material_boxes(cv);
-        model.draw_dowels(cv);
-        if (graph_type == 14)
-            model.draw_dowel_bending(cv);
-        else
-            model.draw_dowel_shear(cv);
-    } else if (graph_type == 20) {
-        if (image || !ds.overlay_draw) model.draw_mesh(cv, true);
-        model.draw_principal(cv, ds.principal_choice);
-    }
+    if (const graph_type_row *row = graph_row(graph_type))
+        row->draw(model, ds, cv, row->component, image || !ds.overlay_draw);
     // Option > Legend (off by default): without it the pictures are unchanged
     if (ds.legend) draw_key(model, ds, cv, graph_type, width, height);
 }

@@ -2,6 +2,8 @@
 // material colours, and the axis triad.
 #include "legend.h"
 
+#include "graph.h"
+
 #include "dialogs.h"
 #include "draw.h"
 #include "fem3d.h"
@@ -446,16 +448,22 @@ void draw_key(FEMg3D &m, const display_settings &ds, canvas &cv, int graph_type,
     float centre[3];
     view_centre(m, centre);
     const axis_triad triad = view_triad(m, centre, static_cast<float>(triad_length));
-    if (graph_type >= 2 && graph_type <= 13)
-        contour_key(m, ds, w, height);
-    else if (graph_type >= 16 && graph_type <= 19)
-        contour_key(m, ds, w, height);
-    else if (graph_type == 20)
-        principal_key(m, ds, w, triad.pixels_per_unit);
-    else if (graph_type == 14 || graph_type == 15)
-        dowel_key(m, ds, w, graph_type == 14, triad.pixels_per_unit);
-    else if (graph_type == 0 || graph_type == 1)
-        mesh_key(m, ds, w, graph_type == 1, height);
+    if (const graph_type_row *row = graph_row(graph_type)) switch (row->key) {
+        case graph_key::contour:
+            contour_key(m, ds, w, height);
+            break;
+        case graph_key::principal:
+            principal_key(m, ds, w, triad.pixels_per_unit);
+            break;
+        case graph_key::dowel_bending:
+        case graph_key::dowel_shear:
+            dowel_key(m, ds, w, row->key == graph_key::dowel_bending, triad.pixels_per_unit);
+            break;
+        case graph_key::mesh:
+        case graph_key::deformed:
+            mesh_key(m, ds, w, row->key == graph_key::deformed, height);
+            break;
+        }
 
     // the triad at the foot, clear of the texts above it
     const int ty = std::max(w.y + triad_length + 8, height - triad_room / 2 - 6);

@@ -360,12 +360,12 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
     char line[1024];
     load_error.clear();
 
-    // 1-2. Model file.
+    // Model file.
     text_source src;
     if (!open_model_file(pin, src.buf)) return -1;
     const std::string truncated = format("model file [%s] is truncated or malformed", pin);
 
-    // 3-4. Header and arrays.
+    // Header and arrays.
     int header[5];
     for (int i = 0; i < 5; i++)
         if (!src.read_int(header[i])) return fail_load(truncated + " (header)");
@@ -380,7 +380,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
         return fail_load(load_error);
     allocate_model();
 
-    // 5. Materials with the reading factors: solids convert modulus and unit weight, springs
+    // Materials with the reading factors: solids convert modulus and unit weight, springs
     // their three stiffnesses.
     for (int m = 0; m < n_materials; m++) {
         float *v = materials[m].value;
@@ -394,14 +394,14 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
             v[2] *= in_stiff;
         }
     }
-    // 6. Nodes: coordinates kept, the three load values dropped.
+    // Nodes: coordinates kept, the three load values dropped.
     for (int i = 0; i < n_nodes; i++) {
         float v[6];
         if (!src.read_floats(v, 6)) return fail_load(truncated + format(" (node %d)", i));
         for (int c = 0; c < 3; c++) nodes[i].coord[c] = v[c];
     }
     compute_extent();
-    // 7. Elements, then the boundary records read past.
+    // Elements, then the boundary records read past.
     for (int e = 0; e < n_elements; e++) {
         int v[9];
         for (int k = 0; k < 9; k++)
@@ -416,7 +416,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
             int v;
             if (!src.read_int(v)) return fail_load(truncated + format(" (boundary record %d)", b));
         }
-    // 8. Loaded faces: each corner's traction overwrites the previous one.
+    // Loaded faces: each corner's traction overwrites the previous one.
     int nlf;
     if (!src.read_int(nlf)) return fail_load(truncated + " (loaded face count)");
     if (nlf < 0)
@@ -440,7 +440,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
     // the model is complete: faces, extent and selection follow
     finish_model();
 
-    // 10-15. Result file.
+    // Result file.
     src = text_source{};
     results_loaded = read_whole_file(out, src.buf);
     if (!results_loaded) {
@@ -476,7 +476,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
     finish_faces();
     if (!read_dyn(dyn)) return fail_load(load_error);
 
-    // 18. Dowel input file.
+    // Dowel input file.
     src = text_source{};
     if (!read_whole_file(dwi, src.buf)) {
         n_dowels = 0;
@@ -510,7 +510,7 @@ int FEMg3D::load_text(const char *pin, const char *out, const char *dwi, const c
         if (!bad.empty()) return fail_load(bad);
     }
 
-    // 19. Dowel result file: centre again, axis flags, twelve end forces.
+    // Dowel result file: centre again, axis flags, twelve end forces.
     src = text_source{};
     if (!read_whole_file(dwo, src.buf)) return 1;
     const std::string short_dwo = format("dowel result file [%s] is truncated or malformed", dwo);

@@ -59,8 +59,8 @@ class t_grph
                   int colour, int style, int width) const;
 
   protected:
-    // Step 2 of fit_window: correct (x0, y0, x1, y1) in place to the aspect ratio.
+    // For fit_window: correct (x0, y0, x1, y1) in place to the aspect ratio.
     void correct_aspect(float &x0, float &y0, float &x1, float &y1) const;
-    // Step 3 of fit_window: store the window, viewport and scales, rebuild the matrix.
+    // For fit_window: store the window, viewport and scales, rebuild the matrix.
     void set_window(float x0, float y0, float x1, float y1);
 };
