@@ -5,6 +5,7 @@
 
 #include "atomic_output.h"
 #include "axles.h"
+#include "jobs.h"
 #include "model.h"
 #include "report.h"
 #include "result_set.h"
@@ -12,14 +13,11 @@
 #include "tables.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <map>
-#include <mutex>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -68,27 +66,6 @@ description loaded(const description &d, const std::vector<wheel> &wheels, doubl
     return l;
 }
 
-// The in-plane stresses (Sx, Sy, Sxy, kgf/cm2) of the slab's own elements at the nodes of its
-// top face (top) or bottom face, in node order.
-std::vector<double> face_stresses(const result_set &rs, bool top, double thickness_cm)
-{
-    double ztop = -1e300;
-    for (int n = 0; n < rs.np; ++n) ztop = std::max(ztop, rs.coords[3 * n + 2]);
-    const double face = top ? ztop : ztop - thickness_cm;
-    const double tol = 1e-6 * (1.0 + std::fabs(face));
-    std::vector<double> out;
-    for (int n = 0; n < rs.np; ++n) {
-        if (std::fabs(rs.coords[3 * n + 2] - face) > tol) continue;
-        for (std::int64_t r = rs.mst.start[n]; r < rs.mst.start[n + 1]; ++r) {
-            // the slab is the material of the elements at the top (tarnel numbers it 0)
-            if (rs.mst.material[r] != 0 || rs.mst.count[r] == 0) continue;
-            const double *s = &rs.mst.stress[6 * r];
-            out.insert(out.end(), {s[0], s[1], s[5]});
-        }
-    }
-    return out;
-}
-
 // The largest in-plane principal stress of a + f_t t + f_p p over the face (kgf/cm2): the
 // self weight's field, the unit gradient's and a load's, each alone.
 double largest_combined(const std::vector<double> &a, const std::vector<double> *t, double ft,
@@ -102,22 +79,20 @@ double largest_combined(const std::vector<double> &a, const std::vector<double> 
             if (t) s[c] += ft * (*t)[k + c];
             if (p) s[c] += fp * (*p)[k + c];
         }
-        const double mean = 0.5 * (s[0] + s[1]), half = 0.5 * (s[0] - s[1]);
-        best = std::max(best, mean + std::sqrt(half * half + s[2] * s[2]));
+        best = std::max(best, in_plane_principal(s[0], s[1], s[2]));
     }
     return best;
 }
 
-bool read_face(const std::string &base, double thickness_cm, std::vector<double> faces[2],
-               std::string &why)
+bool read_face(const std::string &base, std::vector<double> faces[2], std::string &why)
 {
     read_request req;
     req.units = file_units::kgf_cm;
     result_set rs;
     std::string note;
     if (!read_result_set(base, req, rs, why, note)) return false;
-    faces[0] = face_stresses(rs, false, thickness_cm); // bottom
-    faces[1] = face_stresses(rs, true, thickness_cm);  // top
+    faces[0] = slab_face_stresses(rs, false); // bottom
+    faces[1] = slab_face_stresses(rs, true);  // top
     if (faces[0].empty() || faces[1].empty()) {
         why = base + ": no slab face found";
         return false;
@@ -224,7 +199,6 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     generated_model probe;
     if (!build_model(loaded(d, {}, 0), {}, probe, why)) return false;
     const std::string base = fs::path(d.file).stem().string();
-    const double h_cm = d.thickness * 100.0;
     // every combination: mode, traffic row, wander position (its placement), climate state
     struct combo {
         int place, traffic, climate;
@@ -264,11 +238,10 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 for (int p : members) groups.push_back({p});
         }
         out.analyses = static_cast<int>(groups.size());
-        std::atomic<std::size_t> next{0}, done{0};
-        std::atomic<bool> failed{false};
-        std::mutex lock;
-        auto worker = [&]() {
-            for (std::size_t gi = next++; gi < groups.size() && !failed; gi = next++) {
+        std::vector<int> status(groups.size(), pavement_ok);
+        const bool ran = run_jobs(
+            groups.size(), jobs,
+            [&](std::size_t gi, std::string &whyg) {
                 const std::vector<int> &members = groups[gi];
                 std::vector<wheel> every;
                 std::vector<description> sets = {loaded(d, {}, 1.0), loaded(d, {}, 1.0)};
@@ -279,18 +252,18 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                     body.push_back({0, 0});
                 }
                 const std::string mesh_dir = dir + "/mesh" + std::to_string(gi);
-                std::string whyg;
                 const int st =
                     analyse_on_one_mesh(sets, every, mesh_dir, base, tools, true, whyg, &body);
+                status[gi] = st;
                 std::vector<double> weight[2], gradient[2];
                 bool ok = (st == pavement_ok || st == pavement_not_converged) &&
-                          read_face(load_set_base(mesh_dir, base, 0), h_cm, weight, whyg) &&
-                          read_face(load_set_base(mesh_dir, base, 1), h_cm, gradient, whyg);
+                          read_face(load_set_base(mesh_dir, base, 0), weight, whyg) &&
+                          read_face(load_set_base(mesh_dir, base, 1), gradient, whyg);
                 for (std::size_t m = 0; ok && m < members.size(); ++m) {
                     const int p = members[m];
                     std::vector<double> placed[2];
-                    ok = read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), h_cm,
-                                   placed, whyg);
+                    ok = read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), placed,
+                                   whyg);
                     const int mode = places[p].mode;
                     for (std::size_t k = 0; ok && k < combos.size(); ++k) {
                         if (combos[k].place != p) continue;
@@ -304,26 +277,20 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 }
                 std::error_code gone;
                 if (ok && !keep) fs::remove_all(mesh_dir, gone); // its stresses are read
-                std::lock_guard<std::mutex> guard(lock);
-                if (!ok) {
-                    why = whyg;
-                    failed = true;
-                    continue;
-                }
-                if (st != pavement_ok) out.in_equilibrium = false;
-                const std::size_t n = ++done;
+                return ok;
+            },
+            [&](std::size_t gi, bool ok, std::size_t n) {
+                if (!ok) return;
+                if (status[gi] != pavement_ok) out.in_equilibrium = false;
                 if (!quiet) {
                     std::printf("pavement: analysis %zu of %zu done (%zu placement(s) on one "
                                 "mesh)\n",
-                                n, groups.size(), members.size());
+                                n, groups.size(), groups[gi].size());
                     std::fflush(stdout);
                 }
-            }
-        };
-        std::vector<std::thread> pool;
-        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
-        for (std::thread &t : pool) t.join();
-        if (failed) return false;
+            },
+            true, why);
+        if (!ran) return false;
     } else {
         // a support that lets go: every combination analysed with its own load and gradient
         out.analyses = static_cast<int>(combos.size());
@@ -331,11 +298,10 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
             std::printf("pavement: the model has a support that lets go in tension: %zu "
                         "analyses, one per combination, %d at a time\n",
                         combos.size(), jobs);
-        std::atomic<std::size_t> next{0}, done{0};
-        std::atomic<bool> failed{false};
-        std::mutex lock;
-        auto worker = [&]() {
-            for (std::size_t k = next++; k < combos.size() && !failed; k = next++) {
+        std::vector<int> status(combos.size(), pavement_ok);
+        const bool ran = run_jobs(
+            combos.size(), jobs,
+            [&](std::size_t k, std::string &whyk) {
                 const placement &p = places[combos[k].place];
                 const traffic_row &t = g.traffic[combos[k].traffic];
                 // the footprints of this load: the placement's groups at load t.load
@@ -349,25 +315,23 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                 char name[32];
                 std::snprintf(name, sizeof name, "state%05zu", k);
                 generated_model gk;
-                std::string whyk;
                 const int st =
                     analyse(loaded(d, wheels, g.climate[combos[k].climate].difference), {}, tools,
                             dir + "/" + name, base, true, gk, whyk, nullptr, false);
+                status[k] = st;
                 report_data r;
                 if ((st != pavement_ok && st != pavement_not_converged) ||
-                    !report_of_set(dir + "/" + name + "/" + base, d, r, whyk)) {
-                    std::lock_guard<std::mutex> guard(lock);
-                    why = whyk;
-                    failed = true;
-                    continue;
-                }
+                    !report_of_set(dir + "/" + name + "/" + base, d, r, whyk))
+                    return false;
                 stress[k] =
                     mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
                 std::error_code gone;
                 if (!keep) fs::remove_all(dir + "/" + name, gone); // its stress is read
-                std::lock_guard<std::mutex> guard(lock);
-                if (st != pavement_ok) out.in_equilibrium = false;
-                const std::size_t n = ++done;
+                return true;
+            },
+            [&](std::size_t k, bool ok, std::size_t n) {
+                if (!ok) return;
+                if (status[k] != pavement_ok) out.in_equilibrium = false;
                 if (!quiet) {
                     const int bar = static_cast<int>(40 * n / combos.size());
                     std::printf("\rpavement: [%s%s] %zu of %zu analyses",
@@ -375,13 +339,10 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
                                 n, combos.size());
                     std::fflush(stdout);
                 }
-            }
-        };
-        std::vector<std::thread> pool;
-        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
-        for (std::thread &t : pool) t.join();
+            },
+            true, why);
         if (!quiet) std::printf("\n");
-        if (failed) return false;
+        if (!ran) return false;
     }
 
     for (std::size_t k = 0; k < combos.size(); ++k) {

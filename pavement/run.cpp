@@ -5,14 +5,15 @@
 
 #include "atomic_output.h"
 #include "corvane_status.h"
+#include "jobs.h"
 #include "pavement_version.h"
 #include "plan.h"
 #include "quantities.h"
+#include "report_bundle.h"
 #include "result_set.h"
 #include "svg_plot.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -22,11 +23,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -568,45 +567,32 @@ int run_description(const description &d, const run_settings &s, const chain_too
 
     const double reading_seconds = seconds_since(t0);
     t0 = std::chrono::steady_clock::now();
-    report_figures figures;
-    if (s.pictures && !tools.batch.empty()) {
-        // S3 of the slab material that governs each face: the bottom seen from below, the
-        // top from above
-        auto slab_of = [&r](bool top) {
-            int m = r.slab_materials.empty() ? 0 : r.slab_materials.front();
-            double best = -1e300;
-            for (const slab_extreme &e : r.slab)
-                if (e.top == top && e.node >= 0 && e.s3 > best) {
-                    best = e.s3;
-                    m = e.material;
-                }
-            return std::to_string(m);
-        };
+    report_bundle bundle;
+    bundle.figure_stem = stem;
+    bundle.reports = {stem + "_report.csv", stem + "_report.html"};
+    bundle.top_picture = true;
+    const bool draws = s.pictures && !tools.batch.empty();
+    // a picture or the VTK file through ostrine-batch, in the set's folder
+    auto batch = [&](const std::vector<std::string> &what) {
+        std::vector<std::string> cmd = {tools.batch, "-F", base, "-U", "1"};
+        if (d.kgf_cm) cmd.push_back("--kgf");
+        cmd.insert(cmd.end(), what.begin(), what.end());
+        const int bs = run_program(cmd, dir, stem + "_pictures.log");
+        if (bs != 0)
+            std::fprintf(stderr, "pavement: ostrine-batch ended with status %d (see %s)\n", bs,
+                         (stem + "_pictures.log").c_str());
+        return bs == 0;
+    };
+    if (draws) {
         const std::vector<std::vector<std::string>> pictures = {
-            {"--graph", "S3", "--per-material", "--material", slab_of(false), "--preset",
-             "Backside", "--legend", "--image", base + "_S3.png"},
-            {"--graph", "S3", "--per-material", "--material", slab_of(true), "--legend", "--image",
-             base + "_S3_top.png"},
             {"--graph", "Mesh", "--legend", "--image", base + "_mesh.png"},
             {"--graph", "Displacement", "--legend", "--image", base + "_deformed.png"},
             {"--vtk", base + ".vtk"}};
-        for (const auto &p : pictures) {
-            std::vector<std::string> cmd = {tools.batch, "-F", base, "-U", "1"};
-            if (d.kgf_cm) cmd.push_back("--kgf");
-            cmd.insert(cmd.end(), p.begin(), p.end());
-            const int bs = run_program(cmd, dir, stem + "_pictures.log");
-            if (bs != 0) {
-                std::fprintf(stderr, "pavement: ostrine-batch ended with status %d (see %s)\n", bs,
-                             (stem + "_pictures.log").c_str());
-                return pavement_failed;
-            }
-        }
-        figures.s3_picture = base + "_S3.png";
-        figures.s3_top_picture = base + "_S3_top.png";
+        for (const auto &p : pictures)
+            if (!batch(p)) return pavement_failed;
     } else if (s.pictures) {
         say(s.quiet, "pavement: ostrine-batch not built: no pictures or VTK\n");
     }
-    if (write_joint_plot(r, stem + "_joints.svg")) figures.joint_plot = base + "_joints.svg";
     {
         // the critical point: where the governing slab tension is (report lengths in cm)
         const slab_extreme *worst = nullptr;
@@ -623,18 +609,29 @@ int run_description(const description &d, const run_settings &s, const chain_too
             std::fprintf(stderr, "pavement: %s_plan.svg: cannot be written\n", stem.c_str());
             return pavement_failed;
         }
-        figures.plan = base + "_plan.svg";
+        bundle.figures.plan = base + "_plan.svg";
     }
     const double picture_seconds = seconds_since(t0);
     t0 = std::chrono::steady_clock::now();
-    for (const char *ext : {"_report.csv", "_report.html"})
-        if (!write_report(r, {}, figures, stem + ext, why)) {
-            std::fprintf(stderr, "pavement: %s%s: %s\n", stem.c_str(), ext, why.c_str());
-            return pavement_failed;
-        }
+    // S3 of the slab's own elements at the face's critical slab: the bottom seen from below,
+    // the top from above
+    slab_picture_maker draw;
+    if (draws)
+        draw = [&](const slab_picture &p) {
+            std::vector<std::string> what = {"--graph", "S3", "--per-material", "--material",
+                                             std::to_string(p.material)};
+            if (!p.top) what.insert(what.end(), {"--preset", "Backside"});
+            what.insert(what.end(), {"--legend", "--image", fs::path(p.file).filename().string()});
+            return batch(what);
+        };
+    if (!write_report_bundle(r, {}, bundle, draw, why)) {
+        std::fprintf(stderr, "pavement: %s_report: %s\n", stem.c_str(), why.c_str());
+        return pavement_failed;
+    }
     if (s.timings) {
         std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the set%s and "
-                    "the report's figures %.2f s, pictures and plots %.2f s, writing the report "
+                    "the report's figures %.2f s, pictures and plots %.2f s, the report and its S3 "
+                    "pictures "
                     "%.2f s\n",
                     g.mesh_seconds, g.analysis_seconds,
                     g.without_wheels ? " (and the one without the wheels)" : "", reading_seconds,
@@ -658,12 +655,16 @@ struct position {
     description d;
     int status = -1;
     std::string why;
-    double figures[32];
+    std::vector<double> figures;    // the report's key figures, in report_quantities' order
+    double critical = std::nan(""); // the largest slab tension, top or bottom (kgf/cm2)
 };
 
-void key_figures(const report_data &r, double *figures)
+void key_figures(const report_data &r, position &p)
 {
-    for (int q = 0; q < report_quantity_count; ++q) figures[q] = report_quantities[q].value(r);
+    p.figures.clear();
+    for (int q = 0; q < report_quantity_count; ++q)
+        p.figures.push_back(report_quantities[q].value(r));
+    p.critical = std::fmax(r.max_tension_bottom(), r.max_tension_top());
 }
 
 } // namespace
@@ -830,13 +831,13 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                                without))
                 p.status = pavement_failed;
             else
-                key_figures(r, p.figures);
+                key_figures(r, p);
         }
     } else {
-        std::atomic<std::size_t> next{0};
-        std::mutex print;
-        auto worker = [&]() {
-            for (std::size_t i = next++; i < all.size(); i = next++) {
+        // every position runs; its status says how it ended
+        run_jobs(
+            all.size(), jobs,
+            [&](std::size_t i, std::string &) {
                 position &p = all[i];
                 char name[32];
                 std::snprintf(name, sizeof name, "pos%03zu", i);
@@ -850,19 +851,19 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                                            : ""))
                         p.status = pavement_failed;
                     else
-                        key_figures(r, p.figures);
+                        key_figures(r, p);
                 }
-                std::lock_guard<std::mutex> lock(print);
+                return true;
+            },
+            [&](std::size_t i, bool, std::size_t) {
+                const position &p = all[i];
                 if (!s.quiet)
                     std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
                                 all.size(), p.dx, p.dy,
                                 p.status == pavement_ok ? "done" : p.why.c_str());
                 std::fflush(stdout);
-            }
-        };
-        std::vector<std::thread> pool;
-        for (int j = 0; j < std::max(1, jobs); ++j) pool.emplace_back(worker);
-        for (std::thread &t : pool) t.join();
+            },
+            false, why);
     }
 
     // the table, the plot and the governing position
@@ -883,8 +884,7 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
         const position &p = all[i];
         const bool ok = p.status == pavement_ok || p.status == pavement_not_converged;
         if (!ok || p.status == pavement_not_converged) ++failed;
-        const double critical =
-            ok ? std::fmax(p.figures[0], p.figures[1]) : std::nan(""); // bottom, top tension
+        const double critical = ok ? p.critical : std::nan("");
         char row[64];
         std::snprintf(row, sizeof row, "%g,%g,%.6g", p.dx, p.dy,
                       in_report_units(critical, quantity_kind::stress, si));
@@ -897,8 +897,7 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
         if (ok && !std::isnan(critical)) {
             series.x.push_back(along_y ? p.dy : p.dx);
             series.y.push_back(in_report_units(critical, quantity_kind::stress, si));
-            if (governing < 0 ||
-                critical > std::fmax(all[governing].figures[0], all[governing].figures[1]))
+            if (governing < 0 || critical > all[governing].critical)
                 governing = static_cast<int>(i);
         }
     }
@@ -916,8 +915,7 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
     const position &gp = all[governing];
     std::printf("pavement: %zu positions; governing offset (%g, %g): largest slab tension %.4g "
                 "%s\npavement: wrote %s/sweep.csv and %s/sweep.svg\n",
-                all.size(), gp.dx, gp.dy,
-                in_report_units(std::fmax(gp.figures[0], gp.figures[1]), quantity_kind::stress, si),
+                all.size(), gp.dx, gp.dy, in_report_units(gp.critical, quantity_kind::stress, si),
                 unit_label(quantity_kind::stress, si), dir.c_str(), dir.c_str());
     if (s.timings && one_mesh) print_solver_timings(dir + "/" + base + "_corvane.log");
     if (!s.quiet) print_resources(dir);

@@ -226,8 +226,7 @@ void describe_inputs(const result_set &rs, report_data &r, double ztop, double t
 // element's Sz at a face near a concentrated force (a dowel's end) is not the slab's stress.
 double in_plane_principal(const double *s)
 {
-    const double mean = 0.5 * (s[0] + s[1]), half = 0.5 * (s[0] - s[1]);
-    return mean + std::sqrt(half * half + s[5] * s[5]);
+    return ::in_plane_principal(s[0], s[1], s[5]);
 }
 
 void find_slab_extremes(const result_set &rs, report_data &r, double tol)
@@ -634,4 +633,45 @@ std::vector<std::string> point_values(const result_set &rs, const double xyz[3],
         lines.push_back(b);
     }
     return lines;
+}
+
+double in_plane_principal(double sx, double sy, double sxy)
+{
+    const double mean = 0.5 * (sx + sy), half = 0.5 * (sx - sy);
+    return mean + std::sqrt(half * half + sxy * sxy);
+}
+
+int critical_slab_material(const report_data &r, bool top)
+{
+    int material = r.slab_materials.empty() ? -1 : r.slab_materials.front();
+    double best = -1e300;
+    for (const slab_extreme &e : r.slab)
+        if (e.top == top && e.node >= 0 && e.s3 > best) {
+            best = e.s3;
+            material = e.material;
+        }
+    return material;
+}
+
+std::vector<double> slab_face_stresses(const result_set &rs, bool top)
+{
+    std::vector<double> out;
+    if (!rs.has_material_stresses) return out;
+    double ztop = -1e300;
+    for (int n = 0; n < rs.np; ++n) ztop = std::max(ztop, rs.coords[3 * n + 2]);
+    const double tol = span_tolerance(rs);
+    report_data r;
+    describe_inputs(rs, r, ztop, tol);
+    std::map<int, double> face; // slab material -> z of the face
+    for (const layer_row &l : r.layers)
+        if (l.slab) face[l.material] = top ? l.top : l.bottom;
+    for (int n = 0; n < rs.np; ++n)
+        for (const auto &[m, z] : face) {
+            if (std::fabs(rs.coords[3 * n + 2] - z) > tol) continue;
+            const std::int64_t row = rs.material_row(n, m);
+            if (row < 0 || rs.mst.count[row] == 0) continue;
+            const double *v = &rs.mst.stress[6 * row];
+            out.insert(out.end(), {v[0], v[1], v[5]});
+        }
+    return out;
 }

@@ -153,6 +153,19 @@ struct report_data {
 bool build_report(const result_set &rs, const report_settings &settings, report_data &r,
                   std::string &why, const result_set *load = nullptr);
 
+// The slab material whose face (top or bottom) carries the report's largest in-plane tension:
+// the one the pictures of that face show; the first slab material when no face has a value.
+int critical_slab_material(const report_data &r, bool top);
+
+// The largest principal stress in the plane of a slab face from (Sx, Sy, Sxy).
+double in_plane_principal(double sx, double sy, double sxy);
+
+// The in-plane stresses of the slab's own elements (every solid material reaching the top of
+// the model, as the report finds the slab) at the nodes of its top or bottom face: (Sx, Sy,
+// Sxy) per node and slab material, in node order, in the set's stress units. Empty when the
+// set has no slab or no per-material stresses.
+std::vector<double> slab_face_stresses(const result_set &rs, bool top);
+
 // The response to the wheels alone: with the analysis of the same model without the wheels
 // (self weight and temperature only) read as without, rs minus without (exact by superposition
 // where the model is linear; the difference of the two states where supports or joints let go).

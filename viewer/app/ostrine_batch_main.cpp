@@ -18,6 +18,7 @@
 #include "pavement_version.h"
 #include "quantities.h"
 #include "report.h"
+#include "report_bundle.h"
 #include "result_set.h"
 #include "unit_factors.h"
 #include "vtu.h"
@@ -158,70 +159,40 @@ bool build_or_say(const result_set &rs, const std::string &units_note, const bat
     return true;
 }
 
-// Removes the files written for a report that was then not written.
-struct written_files {
-    std::vector<std::string> names;
-    bool keep = false;
-    ~written_files()
-    {
-        if (!keep)
-            for (const std::string &n : names) std::remove(n.c_str());
-    }
-};
-
-// The report r (and the case table) with its figures: the plot of the joints and, beside an
-// HTML or Markdown report, S3 of the critical slab from below in model (loaded with the
-// per-material values). Nothing is left when any part fails.
-bool write_design_report(const report_data &r, const std::vector<report_case> &cases, FEMg3D *model,
-                         display_settings &ds, const batch_options &opt)
+// The report r (and the case table) as a bundle: beside an HTML or Markdown report the joint
+// plot and S3 of the critical slab from below, drawn in model (loaded with the per-material
+// values). Nothing is left when any part fails.
+bool write_report_files(const report_data &r, const std::vector<report_case> &cases, FEMg3D *model,
+                        display_settings &ds, const batch_options &opt)
 {
     const std::string &path = opt.report_file;
-    const bool csv = path.size() > 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
     const std::size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
-    const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-                                 ? path
-                                 : path.substr(0, dot);
-    auto relative = [&slash](const std::string &name) {
-        return slash == std::string::npos ? name : name.substr(slash + 1);
-    };
-    report_figures figures;
-    written_files written;
-    if (!csv) {
-        const std::string plot = stem + "_joints.svg";
-        if (write_joint_plot(r, plot)) {
-            written.names.push_back(plot);
-            figures.joint_plot = relative(plot);
-        }
-        if (model) {
-            int material = r.slab_materials.front();
-            double best = -1e300;
-            for (const slab_extreme &s : r.slab)
-                if (!s.top && s.node >= 0 && s.s3 > best) {
-                    best = s.s3;
-                    material = s.material;
-                }
+    report_bundle b;
+    b.figure_stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                        ? path
+                        : path.substr(0, dot);
+    b.reports = {path};
+    slab_picture_maker draw;
+    if (model)
+        draw = [&](const slab_picture &s) {
             picture_options p;
-            p.image_file = stem + "_S3.png";
+            p.image_file = s.file;
             p.graph_type = graph_type_of("S3");
             p.legend = true;
-            p.material = std::to_string(material);
-            p.preset = 6; // Backside: the view from below
+            p.material = std::to_string(s.material);
+            if (!s.top) p.preset = 6; // Backside: the view from below
             const bool per_material = ds.per_material;
             ds.per_material = true; // the slab's own stresses
             const bool drawn = write_graph_picture(*model, ds, p);
             ds.per_material = per_material;
-            if (!drawn) return false;
-            written.names.push_back(p.image_file);
-            figures.s3_picture = relative(p.image_file);
-        }
-    }
+            return drawn;
+        };
     std::string why;
-    if (!write_report(r, cases, figures, path, why)) {
+    if (!write_report_bundle(r, cases, b, draw, why)) {
         std::fprintf(stderr, "ostrine-batch: cannot write the report [%s]: %s\n", path.c_str(),
                      why.c_str());
         return false;
     }
-    written.keep = true;
     std::printf("ostrine-batch: wrote %s\n", path.c_str());
     return true;
 }
@@ -283,7 +254,7 @@ int run_envelope(const batch_options &opt, display_settings &ds)
         const bool picture = opt.report_file.size() < 4 ||
                              opt.report_file.compare(opt.report_file.size() - 4, 4, ".csv") != 0;
         if (picture && !load_set(model, opt, cases[governing].name)) return batch_exit_failed;
-        if (!write_design_report(cases[governing].data, cases, picture ? &model : nullptr, ds, opt))
+        if (!write_report_files(cases[governing].data, cases, picture ? &model : nullptr, ds, opt))
             status = batch_exit_failed;
     }
     return status;
@@ -385,7 +356,7 @@ int main(int argc, char **argv)
         status = batch_exit_failed;
     if (!opt.picture.image_file.empty() && !write_graph_picture(model, ds, opt.picture))
         status = batch_exit_failed;
-    if (!opt.report_file.empty() && !write_design_report(report, {}, &model, ds, opt))
+    if (!opt.report_file.empty() && !write_report_files(report, {}, &model, ds, opt))
         status = batch_exit_failed;
     return status;
 }
