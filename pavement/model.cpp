@@ -66,12 +66,6 @@ std::vector<int> interval_types(const std::vector<double> &lines, const std::vec
     return t;
 }
 
-struct layer_out {
-    std::vector<double> z; // descending
-    std::vector<int> xt, yt;
-    std::vector<std::vector<double>> mats;
-};
-
 std::vector<double> material(std::initializer_list<double> v)
 {
     std::vector<double> m(v);
@@ -100,33 +94,29 @@ void write_layer(std::ostringstream &o, const layer_out &l, const std::vector<do
     }
 }
 
-// Joint springs as entered (MPa/m per unit area) in the file's entries: kgf/cm3, times 9 so
-// that a uniform opening meets the value entered (the element gives kn A / 9).
+} // namespace
+
 double joint_entry(double mpa_per_m)
 {
     return 9.0 * mpa_per_m / mpa_m_per_kgf_cm3;
 }
 
-} // namespace
-
-bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
-                 std::string &why, const std::vector<wheel> *grid_only)
+bool plan_grid(const description &d, const mesh_refinement &refine,
+               const std::vector<wheel> *grid_only, generated_model &g, grid_plan &p,
+               std::string &why)
 {
-    g = generated_model{};
     const double cm = 100.0;
     const double lx = d.total_length() * cm, ly = d.total_width() * cm;
-    const double h = d.thickness * cm;
     const double near = d.size_near_loads * cm / refine.near;
     const double near_joint = d.size_near_joints * cm / refine.near;
-    const double background = d.size * cm;
     const double margin = d.layers.empty() ? 0.0 : d.margin * cm;
     const double wt = d.transverse.width * cm, wl = d.longitudinal.width * cm;
     const bool has_joints = d.lengths.size() > 1 || d.widths.size() > 1;
     // tarnel's joint threshold: wider than every gap, narrower than every other interval
-    const double threshold =
+    p.threshold =
         has_joints ? 1.5 * std::max(d.lengths.size() > 1 ? wt : 0.0, d.widths.size() > 1 ? wl : 0.0)
                    : 0.1;
-    const double snap = std::max(2.0 * threshold, 0.4 * near);
+    const double snap = std::max(2.0 * p.threshold, 0.4 * near);
 
     axis_plan px, py;
     px.fixed = {0.0, lx};
@@ -167,7 +157,7 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
             const double x1 = add_fixed(px.fixed, (w.x + w.length / 2) * cm, snap);
             const double y0 = add_fixed(py.fixed, (w.y - w.width / 2) * cm, snap);
             const double y1 = add_fixed(py.fixed, (w.y + w.width / 2) * cm, snap);
-            if (!(x1 - x0 > threshold) || !(y1 - y0 > threshold)) {
+            if (!(x1 - x0 > p.threshold) || !(y1 - y0 > p.threshold)) {
                 why = "a tyre of " + num(w.length) + " x " + num(w.width) +
                       " m is too small for the mesh near the loads";
                 return false;
@@ -181,35 +171,43 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
             px.features.push_back({x0, x1, near});
             py.features.push_back({y0, y1, near});
         }
-    g.x = axis_lines(px, background, d.growth);
-    g.y = axis_lines(py, background, d.growth);
+    g.x = axis_lines(px, d.size * cm, d.growth);
+    g.y = axis_lines(py, d.size * cm, d.growth);
+    p.x_gaps = px.gaps;
+    p.y_gaps = py.gaps;
+    return true;
+}
 
-    // z: the slab in equal elements, the layers graded from the slab's element thickness
-    const int n_slab = d.elements_through_slab * refine.through;
+depth_plan plan_depth(const description &d, const mesh_refinement &refine)
+{
+    const double cm = 100.0, h = d.thickness * cm;
+    depth_plan p;
+    p.slab_elements = d.elements_through_slab * refine.through;
     std::vector<double> depth_fixed = {0.0, h};
-    double depth = h;
+    p.depth = h;
     for (const layer_spec &l : d.layers) {
-        depth += l.thickness * cm;
-        depth_fixed.push_back(depth);
+        p.depth += l.thickness * cm;
+        depth_fixed.push_back(p.depth);
     }
-    std::vector<double> slab_z;
-    for (int k = 0; k <= n_slab; ++k) slab_z.push_back(-h * k / n_slab);
-    std::vector<double> below;
+    for (int k = 0; k <= p.slab_elements; ++k) p.slab_z.push_back(-h * k / p.slab_elements);
     if (!d.layers.empty()) {
         std::vector<double> layer_fixed(depth_fixed.begin() + 1, depth_fixed.end());
-        below = graded_lines(layer_fixed, {}, {{h - 1e-9, h, h / n_slab}},
-                             std::max(background, h / n_slab), d.growth);
+        p.below = graded_lines(layer_fixed, {}, {{h - 1e-9, h, h / p.slab_elements}},
+                               std::max(d.size * cm, h / p.slab_elements), d.growth);
     }
+    return p;
+}
 
+model_materials materials_of(const description &d)
+{
+    const double h = d.thickness * 100.0;
+    model_materials m;
+    m.none = material({});
     const double e_slab = d.e / mpa_per_kgf_cm2;
-    g.slab_e_file = std::stod(num(e_slab));
-    const std::vector<double> none = material({});
     // the slab's temperature T(z) = a z^2 + b z + c, z in cm, 0 at the top, -h at the bottom
     const double dt = d.temperature_difference, mid = d.quadratic ? d.temperature_mid : 0.0;
     const double ta = -4.0 * mid / (h * h), tb = dt / h - 4.0 * mid / h, tc = dt / 2.0;
-    const std::vector<double> slab =
-        material({e_slab, d.nu, d.density * 0.001, d.alpha, 0, ta, tb, tc});
-    const double tensionless_limit = 0.001; // cm: the spring lets go over 10 micrometres
+    m.slab = material({e_slab, d.nu, d.density * 0.001, d.alpha, 0, ta, tb, tc});
     // A slab joint. Sawn or cracked (the default): its small opening passes shear through
     // aggregate interlock (both tangential springs) and neither normal force nor moment: the
     // normal spring is negligible against the slab, in the element's linear mode, where the
@@ -221,78 +219,93 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
         const double shear = j.stiffness > 0 ? joint_entry(j.stiffness) : 1e-6;
         if (!j.tight) return material({shear, shear, 1e-6, 0, 0, 1.0, 0, 0, 0, 0, 0, 1});
         const double contact = joint_entry(d.e / j.width);
-        return material({shear, shear, contact, 0, 0, tensionless_limit, 0, 0, 0, 0, 0, 1});
+        return material({shear, shear, contact, 0, 0, tensionless_limit_cm, 0, 0, 0, 0, 0, 1});
     };
+    m.transverse = joint_material(d.transverse);
+    m.longitudinal = joint_material(d.longitudinal);
     const bool has_transverse = d.lengths.size() > 1, has_longitudinal = d.widths.size() > 1;
-    g.nonlinear =
+    m.nonlinear =
         (has_transverse && d.transverse.tight) || (has_longitudinal && d.longitudinal.tight);
+    if (!d.layers.empty() && !d.bonded) {
+        // the interface, a joint layer with friction by its tangential springs; contact: 100
+        // times the first layer's axial stiffness E / t per unit area
+        const double contact = 100.0 * d.layers[0].e / d.layers[0].thickness;
+        const double shear = d.interface_shear > 0 ? joint_entry(d.interface_shear) : 1e-6;
+        m.interface =
+            material({shear, shear, joint_entry(contact), 0, 0,
+                      d.interface_tensionless ? tensionless_limit_cm : 1.0, 0, 0, 0, 0, 0, 1.05});
+        m.nonlinear = m.nonlinear || d.interface_tensionless;
+    }
+    for (const layer_spec &ls : d.layers)
+        m.layers.push_back(material({ls.e / mpa_per_kgf_cm2, ls.nu, ls.density * 0.001}));
+    if (d.has_foundation) {
+        // the dense liquid: springs k per unit area to a fixed base; tangential springs of a
+        // hundredth of k hold the model in its plane (the dense liquid has no friction to speak
+        // of); type 2 counts its base nodes as used
+        const double kn = joint_entry(d.k);
+        m.foundation = material({0.01 * kn, 0.01 * kn, kn, 0, 0,
+                                 d.tensionless ? tensionless_limit_cm : 1.0, 0, 0, 0, 0, 0, 2});
+        m.nonlinear = m.nonlinear || d.tensionless;
+    }
+    return m;
+}
 
+std::vector<layer_out> layer_records(const description &d, const generated_model &g,
+                                     const grid_plan &grid, const depth_plan &depth,
+                                     const model_materials &m)
+{
+    const double cm = 100.0, h = d.thickness * cm;
+    const double lx = d.total_length() * cm, ly = d.total_width() * cm;
+    const double wt = d.transverse.width * cm, wl = d.longitudinal.width * cm;
     std::vector<layer_out> layers;
     // slab layer: x types 0 slab, 1 transverse gap, 4 margin; y types 0, 2 longitudinal gap, 4
     {
         layer_out l;
-        l.z = slab_z;
-        l.xt = interval_types(g.x, px.gaps, wt, 0, lx, 1, 4);
-        l.yt = interval_types(g.y, py.gaps, wl, 0, ly, 2, 4);
-        l.mats = {slab,
-                  joint_material(d.transverse),
-                  joint_material(d.longitudinal),
-                  none,
-                  none,
-                  none,
-                  none,
-                  none,
-                  none};
+        l.z = depth.slab_z;
+        l.xt = interval_types(g.x, grid.x_gaps, wt, 0, lx, 1, 4);
+        l.yt = interval_types(g.y, grid.y_gaps, wl, 0, ly, 2, 4);
+        l.mats = {m.slab, m.transverse, m.longitudinal, m.none, m.none,
+                  m.none, m.none,       m.none,         m.none};
         layers.push_back(l);
     }
-    const double bottom = depth; // cm below the top
-    double shift = 0.0;          // depth added by the joint layers above
+    double shift = 0.0; // depth added by the joint layers above
     if (!d.layers.empty()) {
-        if (!d.bonded) { // the interface: a joint layer, friction by its tangential springs
+        if (!d.bonded) {
             layer_out l;
             l.z = {-h, -h - joint_layer_gap_cm};
             shift += joint_layer_gap_cm;
             l.xt = interval_types(g.x, {}, 0, 0, lx, 0, 1);
             l.yt = interval_types(g.y, {}, 0, 0, ly, 0, 1);
-            // contact: 100 times the first layer's axial stiffness E / t per unit area
-            const double contact = 100.0 * d.layers[0].e / d.layers[0].thickness;
-            const double shear = d.interface_shear > 0 ? joint_entry(d.interface_shear) : 1e-6;
-            l.mats = {
-                material({shear, shear, joint_entry(contact), 0, 0,
-                          d.interface_tensionless ? tensionless_limit : 1.0, 0, 0, 0, 0, 0, 1.05}),
-                none, none};
-            g.nonlinear = g.nonlinear || d.interface_tensionless;
+            l.mats = {m.interface, m.none, m.none};
             layers.push_back(l);
         }
         double top = h;
-        for (const layer_spec &ls : d.layers) {
+        for (std::size_t k = 0; k < d.layers.size(); ++k) {
             layer_out l;
-            const double end = top + ls.thickness * cm;
-            for (double zz : below)
+            const double end = top + d.layers[k].thickness * cm;
+            for (double zz : depth.below)
                 if (zz >= top - 1e-9 && zz <= end + 1e-9) l.z.push_back(-(zz + shift));
             l.xt.assign(g.x.size() - 1, 0);
             l.yt.assign(g.y.size() - 1, 0);
-            l.mats = {material({ls.e / mpa_per_kgf_cm2, ls.nu, ls.density * 0.001})};
+            l.mats = {m.layers[k]};
             layers.push_back(l);
             top = end;
         }
     }
-    if (d.has_foundation) { // the dense liquid: springs k per unit area to a fixed base
+    if (d.has_foundation) {
         layer_out l;
-        const double z0 = -(bottom + shift);
+        const double z0 = -(depth.depth + shift);
         l.z = {z0, z0 - joint_layer_gap_cm};
-        l.xt = interval_types(g.x, px.gaps, wt, -1e300, 1e300, 1, 0);
-        l.yt = interval_types(g.y, py.gaps, wl, -1e300, 1e300, 2, 0);
-        // tangential springs of a hundredth of k hold the model in its plane (the dense liquid
-        // has no friction to speak of); type 2 counts its base nodes as used
-        const double kn = joint_entry(d.k);
-        l.mats = {material({0.01 * kn, 0.01 * kn, kn, 0, 0, d.tensionless ? tensionless_limit : 1.0,
-                            0, 0, 0, 0, 0, 2}),
-                  none, none, none};
-        g.nonlinear = g.nonlinear || d.tensionless;
+        l.xt = interval_types(g.x, grid.x_gaps, wt, -1e300, 1e300, 1, 0);
+        l.yt = interval_types(g.y, grid.y_gaps, wl, -1e300, 1e300, 2, 0);
+        l.mats = {m.foundation, m.none, m.none, m.none};
         layers.push_back(l);
     }
+    return layers;
+}
 
+std::string layer_text(const std::vector<layer_out> &layers, const generated_model &g)
+{
     // loads: each tyre's pressure on its (snapped) rectangle keeps its load exact
     std::ostringstream o;
     o << layers.size() << " " << g.tyres.size() << "\n";
@@ -303,16 +316,14 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
           << num(t.x + t.length / 2) << " " << num(t.y + t.width / 2) << " 0 0 " << num(kgf / area)
           << "\n";
     }
-    g.layer_text = o.str();
-    g.n_layers = static_cast<int>(layers.size());
-    // the node levels through the depth (the joint layers' two faces counted apart), descending
-    g.z.clear();
-    for (const layer_out &l : layers)
-        for (double zz : l.z)
-            if (g.z.empty() || std::fabs(g.z.back() - zz) > 1e-9) g.z.push_back(zz);
-    g.tarnel_args = {"-J", num(threshold), "-C", "15", num(e_slab)};
+    return o.str();
+}
 
+void place_bars(const description &d, generated_model &g)
+{
     // dowels across transverse joints, ties across longitudinal ones, at mid-depth
+    const double cm = 100.0, h = d.thickness * cm;
+    const double wt = d.transverse.width * cm, wl = d.longitudinal.width * cm;
     std::ostringstream dw, bars;
     int types = 0;
     auto bar_type = [&](const bar_set &b, double width_cm) {
@@ -361,7 +372,11 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
     if (g.n_dowels + g.n_ties > 0)
         g.dowel_text = std::to_string(g.n_dowels + g.n_ties) + " " + std::to_string(types) + "\n" +
                        dw.str() + bars.str();
+}
 
+void program_options(const description &d, const grid_plan &grid, generated_model &g)
+{
+    g.tarnel_args = {"-J", num(grid.threshold), "-C", "15", num(g.slab_e_file)};
     // the files are kgf-cm: recorded with the results, so that every reader takes them so
     g.corvane_args = {"--material-stresses", "--files-units=kgf-cm", "--timings",
                       "--element=" + d.element};
@@ -371,9 +386,30 @@ bool build_model(const description &d, const mesh_refinement &refine, generated_
         g.corvane_args.push_back("-N");
         g.corvane_args.push_back("100");
     }
+}
 
+bool build_model(const description &d, const mesh_refinement &refine, generated_model &g,
+                 std::string &why, const std::vector<wheel> *grid_only)
+{
+    g = generated_model{};
+    grid_plan grid;
+    if (!plan_grid(d, refine, grid_only, g, grid, why)) return false;
+    const depth_plan depth = plan_depth(d, refine);
+    const model_materials mats = materials_of(d);
+    g.slab_e_file = std::stod(num(mats.slab[0]));
+    g.nonlinear = mats.nonlinear;
+    const std::vector<layer_out> layers = layer_records(d, g, grid, depth, mats);
+    g.layer_text = layer_text(layers, g);
+    g.n_layers = static_cast<int>(layers.size());
+    // the node levels through the depth (the joint layers' two faces counted apart), descending
     long long nz = 0;
-    for (const layer_out &l : layers) nz += static_cast<long long>(l.z.size()) - 1;
+    for (const layer_out &l : layers) {
+        nz += static_cast<long long>(l.z.size()) - 1;
+        for (double zz : l.z)
+            if (g.z.empty() || std::fabs(g.z.back() - zz) > 1e-9) g.z.push_back(zz);
+    }
+    place_bars(d, g);
+    program_options(d, grid, g);
     g.estimated_nodes =
         static_cast<long long>(g.x.size()) * static_cast<long long>(g.y.size()) * (nz + 1);
     return true;
