@@ -265,26 +265,25 @@ const char *const checked_keys[] = {"max_tension_slab_bottom", "max_tension_slab
 namespace
 {
 
-// The loaded-face block of a model file (its count and records, as text) and its counts.
+// The loaded-face block of a model file as the load-set file takes it: the face count, then per
+// face its four (node, traction x, y, z) records, and the model's node and element counts.
 bool face_block(const std::string &pin, std::string &block, long long &np, long long &ne)
 {
-    std::FILE *f = std::fopen(pin.c_str(), "r");
-    if (!f) return false;
-    long long nm, nb, bw;
-    bool ok = std::fscanf(f, "%lld %lld %lld %lld %lld", &np, &nm, &ne, &nb, &bw) == 5;
-    char word[128];
-    const long long skip = 12 * nm + 6 * np + 9 * ne + 4 * nb;
-    for (long long k = 0; ok && k < skip; ++k) ok = std::fscanf(f, "%127s", word) == 1;
-    long long nedge = 0;
-    ok = ok && std::fscanf(f, "%lld", &nedge) == 1;
-    block = std::to_string(nedge) + "\n";
-    for (long long k = 0; ok && k < 16 * nedge; ++k) {
-        ok = std::fscanf(f, "%127s", word) == 1;
-        block += word;
-        block += (k % 4 == 3) ? "\n" : " ";
-    }
-    std::fclose(f);
-    return ok;
+    result_set rs;
+    std::string why;
+    if (!read_model(pin, rs, why)) return false;
+    np = rs.np;
+    ne = rs.ne;
+    block = std::to_string(rs.nedge) + "\n";
+    char line[160];
+    for (int f = 0; f < rs.nedge; ++f)
+        for (int k = 0; k < 4; ++k) {
+            const double *v = &rs.face_vals[12 * static_cast<std::size_t>(f) + 3 * k];
+            std::snprintf(line, sizeof line, "%d %.17g %.17g %.17g\n", rs.face_nodes[4 * f + k],
+                          v[0], v[1], v[2]);
+            block += line;
+        }
+    return true;
 }
 
 } // namespace

@@ -170,6 +170,8 @@ std::string point_text(const double *p)
     return b;
 }
 
+} // namespace
+
 bool read_model(const std::string &name, result_set &rs, std::string &why)
 {
     text_reader r;
@@ -226,6 +228,9 @@ bool read_model(const std::string &name, result_set &rs, std::string &why)
     }
     return true;
 }
+
+namespace
+{
 
 void parse_run_record(const std::string &head, run_record &run, int &nodes, int &materials)
 {

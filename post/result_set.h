@@ -83,6 +83,10 @@ struct read_request {
     bool need_material_stresses = true;     // refuse a set without base.mst
 };
 
+// Reads a model file alone (counts, nodes, materials, elements, boundary records, loaded faces)
+// into rs, values as written. False with why (the file and what is wrong) otherwise.
+bool read_model(const std::string &name, result_set &rs, std::string &why);
+
 // Reads base.pin, base.out, base.mst, base.dwi and base.dwo. False with why (naming the file
 // and what is wrong) when a needed file is missing, truncated, holds a value that is not a
 // finite number, or belongs to another mesh. units_note says how the units were decided
