@@ -401,6 +401,230 @@ std::string verdict(const description &d, const design_result &r, bool &passes)
            fmt("%.4g", r.damage[0]) + ", top-down " + fmt("%.4g", r.damage[1]) + " against 1";
 }
 
+// The design report's tables, one function each.
+
+table summary_table(const description &d, const design_result &r)
+{
+    const design_spec &g = d.design;
+    const double mr = g.mr > 0 ? g.mr : d.mr;
+    table t{"Design check", "", {"item", "value"}, {}};
+    bool passes = false;
+    t.rows.push_back({txt("verdict"), txt(verdict(d, r, passes))});
+    t.rows.push_back({txt("slab thickness (m)"), num(r.thickness)});
+    t.rows.push_back({txt("design life (years)"), num(g.life)});
+    t.rows.push_back({txt("modulus of rupture MR (MPa)"), num(mr)});
+    t.rows.push_back({txt("transfer function"), txt(transfer_text(g.transfer))});
+    t.rows.push_back({txt("damage bottom-up (Miner's sum)"), num(r.damage[0])});
+    t.rows.push_back({txt("damage top-down (Miner's sum)"), num(r.damage[1])});
+    if (g.transfer.kind == transfer_function::me) {
+        t.rows.push_back({txt("slabs cracked bottom-up"), num(r.cracking[0], "%.4f")});
+        t.rows.push_back({txt("slabs cracked top-down"), num(r.cracking[1], "%.4f")});
+        t.rows.push_back({txt("slabs cracked in all"),
+                          num(total_cracking(r.cracking[0], r.cracking[1]), "%.4f")});
+    }
+    t.rows.push_back(
+        {txt("stresses"), txt(std::to_string(r.analyses) +
+                              (r.superposed ? " analyses: on each mesh the self weight, "
+                                              "a unit gradient and the placements as load "
+                                              "sets, each combination superposed (a "
+                                              "linear model)"
+                                            : " analyses, one per combination (a "
+                                              "support that lets go in tension)"))});
+    if (!r.in_equilibrium)
+        t.rows.push_back({txt("equilibrium"), txt("NOT reached in some analyses")});
+    return t;
+}
+
+table traffic_table(const design_spec &g, const design_result &r)
+{
+    table t{"Traffic",
+            "",
+            {"axle", "load (kN)", "repetitions per year", "tyre pressure (MPa)", "damage bottom-up",
+             "damage top-down"},
+            {}};
+    for (std::size_t k = 0; k < g.traffic.size(); ++k) {
+        double dm[2] = {0, 0};
+        for (const damage_term &e : r.terms)
+            if (e.traffic == static_cast<int>(k)) dm[e.mode] += e.damage;
+        const traffic_row &tr = g.traffic[k];
+        t.rows.push_back({txt(tr.axle), num(tr.load), num(tr.repetitions), num(tr.pressure),
+                          num(dm[0]), num(dm[1])});
+    }
+    return t;
+}
+
+table wander_table(const design_spec &g, const design_result &r)
+{
+    table t{"Wheel wander",
+            "Offsets of the outer tyre edge from the slab's longitudinal edge, the normal "
+            "distribution of mean " +
+                fmt("%g", g.wander_mean) + " m and standard deviation " + fmt("%g", g.wander_sd) +
+                " m at discrete points, weights summing to 1; traffic beyond the free edge is "
+                "kept at the edge (offset 0): " +
+                fmt("%.1f", 100.0 * r.wander_at_edge) + " % of it here.",
+            {"offset (m)", "weight"},
+            {}};
+    for (const auto &w : r.wander) t.rows.push_back({num(w.first), num(w.second, "%.4f")});
+    return t;
+}
+
+table climate_table(const design_spec &g, const design_result &r)
+{
+    table t{"Temperature states",
+            "",
+            {"difference top - bottom (C)", "share of time", "damage bottom-up", "damage top-down"},
+            {}};
+    for (std::size_t c = 0; c < g.climate.size(); ++c) {
+        double dm[2] = {0, 0};
+        for (const damage_term &e : r.terms)
+            if (e.climate == static_cast<int>(c)) dm[e.mode] += e.damage;
+        t.rows.push_back(
+            {num(g.climate[c].difference), num(g.climate[c].share), num(dm[0]), num(dm[1])});
+    }
+    return t;
+}
+
+// The ten most damaging combinations of each cracking mode.
+table governing_table(const design_spec &g, const design_result &r, int m)
+{
+    table t{std::string("Governing combinations, ") + mode_names[m],
+            m == 0 ? "The axle group centred on the first slab's length at its longitudinal "
+                     "edge; the slab bottom's largest tension (in its plane)."
+                   : "The axle group at both ends of the first slab (its front at the far "
+                     "joint, a second group's rear at the near end); the slab top's largest "
+                     "tension.",
+            {"axle", "load (kN)", "offset (m)", "temperature (C)", "stress (MPa)", "SR",
+             "repetitions n", "allowable N", "n / N"},
+            {}};
+    std::vector<const damage_term *> sorted;
+    for (const damage_term &e : r.terms)
+        if (e.mode == m) sorted.push_back(&e);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const damage_term *a, const damage_term *b) {
+        return a->damage > b->damage || (a->damage == b->damage && a->stress > b->stress);
+    });
+    for (std::size_t k = 0; k < sorted.size() && k < 10; ++k) {
+        const damage_term &e = *sorted[k];
+        t.rows.push_back({txt(g.traffic[e.traffic].axle), num(g.traffic[e.traffic].load),
+                          num(r.wander[e.wander].first), num(g.climate[e.climate].difference),
+                          num(e.stress), num(e.ratio, "%.3f"), num(e.repetitions),
+                          num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
+                          num(e.damage)});
+    }
+    return t;
+}
+
+table thickness_table(const description &d, const std::vector<design_result> &results)
+{
+    const design_spec &g = d.design;
+    table t{
+        "Slab thickness",
+        "",
+        {"thickness (m)", "damage bottom-up", "damage top-down", "slabs cracked (ME)", "verdict"},
+        {}};
+    for (const design_result &x : results) {
+        bool passes = false;
+        const std::string v = verdict(d, x, passes);
+        t.rows.push_back({num(x.thickness), num(x.damage[0]), num(x.damage[1]),
+                          num(g.transfer.kind == transfer_function::me
+                                  ? total_cracking(x.cracking[0], x.cracking[1])
+                                  : std::nan(""),
+                              "%.4f"),
+                          txt(passes ? "passes" : "fails")});
+    }
+    return t;
+}
+
+// A plot beside the report: the plot, the file suffix and the figure's title.
+struct design_plot {
+    svg_plot plot;
+    std::string suffix, title;
+};
+
+// Damage by axle load, by temperature state, against time, and against the slab thickness
+// when several were checked.
+std::vector<design_plot> design_plots(const description &d,
+                                      const std::vector<design_result> &results)
+{
+    const design_spec &g = d.design;
+    const design_result &r = results.front();
+    svg_plot by_load;
+    by_load.title = "Damage by axle load";
+    by_load.x_label = "axle group load (kN)";
+    by_load.y_label = "damage n / N over the design life";
+    for (const std::string &axle : axle_types(g))
+        for (int m = 0; m < 2; ++m) {
+            svg_series s{axle + ", " + mode_names[m], {}, {}, m == 1, true};
+            std::map<double, double> per_load;
+            for (const damage_term &e : r.terms)
+                if (e.mode == m && g.traffic[e.traffic].axle == axle)
+                    per_load[g.traffic[e.traffic].load] += e.damage;
+            for (const auto &[load, dmg] : per_load) {
+                s.x.push_back(load);
+                s.y.push_back(dmg);
+            }
+            by_load.series.push_back(s);
+        }
+    svg_plot by_temp;
+    by_temp.title = "Damage by temperature state";
+    by_temp.x_label = "temperature difference top - bottom (C)";
+    by_temp.y_label = "damage n / N over the design life";
+    for (int m = 0; m < 2; ++m) {
+        svg_series s{mode_names[m], {}, {}, m == 1, true};
+        std::map<double, double> per;
+        for (const damage_term &e : r.terms)
+            if (e.mode == m) per[g.climate[e.climate].difference] += e.damage;
+        for (const auto &[dt, dmg] : per) {
+            s.x.push_back(dt);
+            s.y.push_back(dmg);
+        }
+        by_temp.series.push_back(s);
+    }
+    svg_plot in_time;
+    const bool me = g.transfer.kind == transfer_function::me;
+    in_time.title = me ? "Slabs cracked against time" : "Damage against time";
+    in_time.x_label = "years";
+    in_time.y_label = me ? "slabs cracked (%)" : "Miner's sum";
+    for (int m = 0; m < 3; ++m) {
+        if (!me && m == 2) break;
+        svg_series s{m < 2 ? mode_names[m] : "in all", {}, {}, m == 1, false};
+        for (int k = 0; k <= 40; ++k) {
+            const double year = g.life * k / 40.0, f = k / 40.0;
+            double v;
+            if (!me)
+                v = r.damage[m] * f;
+            else if (m < 2)
+                v = 100 * cracked_fraction(g.transfer, r.damage[m] * f);
+            else
+                v = 100 * total_cracking(cracked_fraction(g.transfer, r.damage[0] * f),
+                                         cracked_fraction(g.transfer, r.damage[1] * f));
+            s.x.push_back(year);
+            s.y.push_back(v);
+        }
+        in_time.series.push_back(s);
+    }
+    std::vector<design_plot> out = {{by_load, "_by_load.svg", "Damage by axle load"},
+                                    {by_temp, "_by_temperature.svg", "Damage by temperature state"},
+                                    {in_time, "_in_time.svg", in_time.title}};
+    if (results.size() > 1) {
+        svg_plot by_h;
+        by_h.title = me ? "Slabs cracked against slab thickness" : "Damage against slab thickness";
+        by_h.x_label = "slab thickness (m)";
+        by_h.y_label = me ? "slabs cracked (%)" : "Miner's sum";
+        by_h.log_y = !me;
+        for (int m = 0; m < (me ? 1 : 2); ++m) {
+            svg_series s{me ? "in all" : mode_names[m], {}, {}, m == 1, true};
+            for (const design_result &x : results) {
+                s.x.push_back(x.thickness);
+                s.y.push_back(me ? 100 * total_cracking(x.cracking[0], x.cracking[1])
+                                 : x.damage[m]);
+            }
+            by_h.series.push_back(s);
+        }
+        out.push_back({by_h, "_by_thickness.svg", by_h.title});
+    }
+    return out;
+}
+
 } // namespace
 
 bool write_design_report(const description &d, const std::vector<design_result> &results,
@@ -413,12 +637,13 @@ bool write_design_report(const description &d, const std::vector<design_result> 
     }
     const design_spec &g = d.design;
     const design_result &r = results.front();
-    const double mr = g.mr > 0 ? g.mr : d.mr;
+    std::vector<table> tables = {summary_table(d, r),      traffic_table(g, r),
+                                 wander_table(g, r),       climate_table(g, r),
+                                 governing_table(g, r, 0), governing_table(g, r, 1)};
+    if (results.size() > 1) tables.push_back(thickness_table(d, results));
+
     const std::size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
     const std::string stem = path.substr(0, dot);
-    auto relative = [&slash](const std::string &name) {
-        return slash == std::string::npos ? name : name.substr(slash + 1);
-    };
     std::vector<std::string> written;
     struct remover {
         std::vector<std::string> &names;
@@ -429,220 +654,18 @@ bool write_design_report(const description &d, const std::vector<design_result> 
                 for (const std::string &n : names) std::remove(n.c_str());
         }
     } cleanup{written};
-
-    std::vector<table> tables;
-    {
-        table t{"Design check", "", {"item", "value"}, {}};
-        bool passes = false;
-        t.rows.push_back({txt("verdict"), txt(verdict(d, r, passes))});
-        t.rows.push_back({txt("slab thickness (m)"), num(r.thickness)});
-        t.rows.push_back({txt("design life (years)"), num(g.life)});
-        t.rows.push_back({txt("modulus of rupture MR (MPa)"), num(mr)});
-        t.rows.push_back({txt("transfer function"), txt(transfer_text(g.transfer))});
-        t.rows.push_back({txt("damage bottom-up (Miner's sum)"), num(r.damage[0])});
-        t.rows.push_back({txt("damage top-down (Miner's sum)"), num(r.damage[1])});
-        if (g.transfer.kind == transfer_function::me) {
-            t.rows.push_back({txt("slabs cracked bottom-up"), num(r.cracking[0], "%.4f")});
-            t.rows.push_back({txt("slabs cracked top-down"), num(r.cracking[1], "%.4f")});
-            t.rows.push_back({txt("slabs cracked in all"),
-                              num(total_cracking(r.cracking[0], r.cracking[1]), "%.4f")});
-        }
-        t.rows.push_back(
-            {txt("stresses"), txt(std::to_string(r.analyses) +
-                                  (r.superposed ? " analyses: on each mesh the self weight, "
-                                                  "a unit gradient and the placements as load "
-                                                  "sets, each combination superposed (a "
-                                                  "linear model)"
-                                                : " analyses, one per combination (a "
-                                                  "support that lets go in tension)"))});
-        if (!r.in_equilibrium)
-            t.rows.push_back({txt("equilibrium"), txt("NOT reached in some analyses")});
-        tables.push_back(t);
-    }
-    {
-        table t{"Traffic",
-                "",
-                {"axle", "load (kN)", "repetitions per year", "tyre pressure (MPa)",
-                 "damage bottom-up", "damage top-down"},
-                {}};
-        for (std::size_t k = 0; k < g.traffic.size(); ++k) {
-            double dm[2] = {0, 0};
-            for (const damage_term &e : r.terms)
-                if (e.traffic == static_cast<int>(k)) dm[e.mode] += e.damage;
-            const traffic_row &tr = g.traffic[k];
-            t.rows.push_back({txt(tr.axle), num(tr.load), num(tr.repetitions), num(tr.pressure),
-                              num(dm[0]), num(dm[1])});
-        }
-        tables.push_back(t);
-    }
-    {
-        table t{"Wheel wander",
-                "Offsets of the outer tyre edge from the slab's longitudinal edge, the normal "
-                "distribution of mean " +
-                    fmt("%g", g.wander_mean) + " m and standard deviation " +
-                    fmt("%g", g.wander_sd) +
-                    " m at discrete points, weights summing to 1; traffic beyond the free edge is "
-                    "kept at the edge (offset 0): " +
-                    fmt("%.1f", 100.0 * r.wander_at_edge) + " % of it here.",
-                {"offset (m)", "weight"},
-                {}};
-        for (const auto &w : r.wander) t.rows.push_back({num(w.first), num(w.second, "%.4f")});
-        tables.push_back(t);
-    }
-    {
-        table t{
-            "Temperature states",
-            "",
-            {"difference top - bottom (C)", "share of time", "damage bottom-up", "damage top-down"},
-            {}};
-        for (std::size_t c = 0; c < g.climate.size(); ++c) {
-            double dm[2] = {0, 0};
-            for (const damage_term &e : r.terms)
-                if (e.climate == static_cast<int>(c)) dm[e.mode] += e.damage;
-            t.rows.push_back(
-                {num(g.climate[c].difference), num(g.climate[c].share), num(dm[0]), num(dm[1])});
-        }
-        tables.push_back(t);
-    }
-    for (int m = 0; m < 2; ++m) {
-        table t{std::string("Governing combinations, ") + mode_names[m],
-                m == 0 ? "The axle group centred on the first slab's length at its longitudinal "
-                         "edge; the slab bottom's largest tension (in its plane)."
-                       : "The axle group at both ends of the first slab (its front at the far "
-                         "joint, a second group's rear at the near end); the slab top's largest "
-                         "tension.",
-                {"axle", "load (kN)", "offset (m)", "temperature (C)", "stress (MPa)", "SR",
-                 "repetitions n", "allowable N", "n / N"},
-                {}};
-        std::vector<const damage_term *> sorted;
-        for (const damage_term &e : r.terms)
-            if (e.mode == m) sorted.push_back(&e);
-        std::stable_sort(
-            sorted.begin(), sorted.end(), [](const damage_term *a, const damage_term *b) {
-                return a->damage > b->damage || (a->damage == b->damage && a->stress > b->stress);
-            });
-        for (std::size_t k = 0; k < sorted.size() && k < 10; ++k) {
-            const damage_term &e = *sorted[k];
-            t.rows.push_back({txt(g.traffic[e.traffic].axle), num(g.traffic[e.traffic].load),
-                              num(r.wander[e.wander].first), num(g.climate[e.climate].difference),
-                              num(e.stress), num(e.ratio, "%.3f"), num(e.repetitions),
-                              num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
-                              num(e.damage)});
-        }
-        tables.push_back(t);
-    }
-    if (results.size() > 1) {
-        table t{"Slab thickness",
-                "",
-                {"thickness (m)", "damage bottom-up", "damage top-down", "slabs cracked (ME)",
-                 "verdict"},
-                {}};
-        for (const design_result &x : results) {
-            bool passes = false;
-            const std::string v = verdict(d, x, passes);
-            t.rows.push_back({num(x.thickness), num(x.damage[0]), num(x.damage[1]),
-                              num(g.transfer.kind == transfer_function::me
-                                      ? total_cracking(x.cracking[0], x.cracking[1])
-                                      : std::nan(""),
-                                  "%.4f"),
-                              txt(passes ? "passes" : "fails")});
-        }
-        tables.push_back(t);
-    }
-
-    // plots: damage by axle load, by temperature state, against time, against thickness
-    std::vector<std::pair<std::string, std::string>> figures; // title, file
-    if (fm != report_format::csv) {
-        auto emit = [&](svg_plot &plot, const std::string &suffix, const std::string &title) {
-            const std::string file = stem + suffix;
-            if (!write_svg_plot(plot, file)) return false;
-            written.push_back(file);
-            figures.push_back({title, relative(file)});
-            return true;
-        };
-        svg_plot by_load;
-        by_load.title = "Damage by axle load";
-        by_load.x_label = "axle group load (kN)";
-        by_load.y_label = "damage n / N over the design life";
-        for (const std::string &axle : axle_types(g))
-            for (int m = 0; m < 2; ++m) {
-                svg_series s{axle + ", " + mode_names[m], {}, {}, m == 1, true};
-                std::map<double, double> per_load;
-                for (const damage_term &e : r.terms)
-                    if (e.mode == m && g.traffic[e.traffic].axle == axle)
-                        per_load[g.traffic[e.traffic].load] += e.damage;
-                for (const auto &[load, dmg] : per_load) {
-                    s.x.push_back(load);
-                    s.y.push_back(dmg);
-                }
-                by_load.series.push_back(s);
-            }
-        svg_plot by_temp;
-        by_temp.title = "Damage by temperature state";
-        by_temp.x_label = "temperature difference top - bottom (C)";
-        by_temp.y_label = "damage n / N over the design life";
-        for (int m = 0; m < 2; ++m) {
-            svg_series s{mode_names[m], {}, {}, m == 1, true};
-            std::map<double, double> per;
-            for (const damage_term &e : r.terms)
-                if (e.mode == m) per[g.climate[e.climate].difference] += e.damage;
-            for (const auto &[dt, dmg] : per) {
-                s.x.push_back(dt);
-                s.y.push_back(dmg);
-            }
-            by_temp.series.push_back(s);
-        }
-        svg_plot in_time;
-        const bool me = g.transfer.kind == transfer_function::me;
-        in_time.title = me ? "Slabs cracked against time" : "Damage against time";
-        in_time.x_label = "years";
-        in_time.y_label = me ? "slabs cracked (%)" : "Miner's sum";
-        for (int m = 0; m < 3; ++m) {
-            if (!me && m == 2) break;
-            svg_series s{m < 2 ? mode_names[m] : "in all", {}, {}, m == 1, false};
-            for (int k = 0; k <= 40; ++k) {
-                const double year = g.life * k / 40.0, f = k / 40.0;
-                double v;
-                if (!me)
-                    v = r.damage[m] * f;
-                else if (m < 2)
-                    v = 100 * cracked_fraction(g.transfer, r.damage[m] * f);
-                else
-                    v = 100 * total_cracking(cracked_fraction(g.transfer, r.damage[0] * f),
-                                             cracked_fraction(g.transfer, r.damage[1] * f));
-                s.x.push_back(year);
-                s.y.push_back(v);
-            }
-            in_time.series.push_back(s);
-        }
-        if (!emit(by_load, "_by_load.svg", "Damage by axle load") ||
-            !emit(by_temp, "_by_temperature.svg", "Damage by temperature state") ||
-            !emit(in_time, "_in_time.svg", in_time.title)) {
-            why = "cannot write the plots beside the report";
-            return false;
-        }
-        if (results.size() > 1) {
-            svg_plot by_h;
-            by_h.title =
-                me ? "Slabs cracked against slab thickness" : "Damage against slab thickness";
-            by_h.x_label = "slab thickness (m)";
-            by_h.y_label = me ? "slabs cracked (%)" : "Miner's sum";
-            by_h.log_y = !me;
-            for (int m = 0; m < (me ? 1 : 2); ++m) {
-                svg_series s{me ? "in all" : mode_names[m], {}, {}, m == 1, true};
-                for (const design_result &x : results) {
-                    s.x.push_back(x.thickness);
-                    s.y.push_back(me ? 100 * total_cracking(x.cracking[0], x.cracking[1])
-                                     : x.damage[m]);
-                }
-                by_h.series.push_back(s);
-            }
-            if (!emit(by_h, "_by_thickness.svg", by_h.title)) {
+    std::vector<std::pair<std::string, std::string>> figures; // title, file beside the report
+    if (fm != report_format::csv)
+        for (design_plot &p : design_plots(d, results)) {
+            const std::string file = stem + p.suffix;
+            if (!write_svg_plot(p.plot, file)) {
                 why = "cannot write the plots beside the report";
                 return false;
             }
+            written.push_back(file);
+            figures.push_back(
+                {p.title, slash == std::string::npos ? file : file.substr(slash + 1)});
         }
-    }
     atomic_file out;
     if (!out.open(path)) {
         why = "cannot create the file";
