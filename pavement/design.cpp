@@ -175,6 +175,227 @@ void sum_damage(const design_spec &g, double mr, design_result &r)
     for (int m = 0; m < 2; ++m) r.cracking[m] = cracked_fraction(g.transfer, r.damage[m]);
 }
 
+namespace
+{
+
+// One design check's analyses: what they need and what they fill.
+struct design_job {
+    const description &d;
+    const chain_tools &tools;
+    std::string dir, base;
+    int jobs = 1;
+    bool quiet = false, keep = false;
+    std::vector<placement> places;
+    // every combination: placement (mode, wander position), traffic row, climate state
+    struct combo {
+        int place, traffic, climate;
+    };
+    std::vector<combo> combos;
+    std::vector<double> stress; // MPa, per combination
+};
+
+// Every combination of a placement with the traffic rows of its axle type and every climate
+// state.
+std::vector<design_job::combo> design_combinations(const design_spec &g,
+                                                   const std::vector<placement> &places)
+{
+    std::vector<design_job::combo> combos;
+    for (std::size_t p = 0; p < places.size(); ++p)
+        for (std::size_t t = 0; t < g.traffic.size(); ++t)
+            if (g.traffic[t].axle == places[p].axle)
+                for (std::size_t c = 0; c < g.climate.size(); ++c)
+                    combos.push_back(
+                        {static_cast<int>(p), static_cast<int>(t), static_cast<int>(c)});
+    return combos;
+}
+
+// The placements analysed on one mesh: those of one mode and axle type share a mesh when it
+// stays within 1.3 times one placement's nodes, else each has its own.
+std::vector<std::vector<int>> mesh_groups(const description &d,
+                                          const std::vector<placement> &places, std::string &why)
+{
+    std::vector<std::vector<int>> groups;
+    std::map<std::pair<int, std::string>, std::vector<int>> by_kind;
+    for (std::size_t p = 0; p < places.size(); ++p)
+        by_kind[{places[p].mode, places[p].axle}].push_back(static_cast<int>(p));
+    for (const auto &[kind, members] : by_kind) {
+        std::vector<wheel> every;
+        for (int p : members)
+            every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
+        generated_model one, all;
+        const bool share = members.size() > 1 &&
+                           build_model(loaded(d, places[members[0]].wheels, 1.0), {}, one, why) &&
+                           build_model(loaded(d, {}, 1.0), {}, all, why, &every) &&
+                           10 * all.estimated_nodes <= 13 * one.estimated_nodes;
+        if (share)
+            groups.push_back(members);
+        else
+            for (int p : members) groups.push_back({p});
+    }
+    return groups;
+}
+
+// A linear model's stresses by superposition of load sets analysed once per mesh.
+bool superposed_stresses(design_job &job, design_result &out, std::string &why)
+{
+    const description &d = job.d;
+    const design_spec &g = d.design;
+    const std::vector<placement> &places = job.places;
+    const auto &combos = job.combos;
+    std::vector<double> &stress = job.stress;
+    const chain_tools &tools = job.tools;
+    const std::string &dir = job.dir, &base = job.base;
+    const int jobs = job.jobs;
+    const bool quiet = job.quiet, keep = job.keep;
+    // on each mesh the self weight, a unit gradient and the placements at their reference loads
+    // as load sets of one analysis (each alone: "body g t"); every combination superposed; the
+    // meshes are analysed jobs at a time
+    out.superposed = true;
+    const std::vector<std::vector<int>> groups = mesh_groups(d, places, why);
+    out.analyses = static_cast<int>(groups.size());
+    std::vector<int> status(groups.size(), pavement_ok);
+    const bool ran = run_jobs(
+        groups.size(), jobs,
+        [&](std::size_t gi, std::string &whyg) {
+            const std::vector<int> &members = groups[gi];
+            std::vector<wheel> every;
+            std::vector<description> sets = {loaded(d, {}, 1.0), loaded(d, {}, 1.0)};
+            std::vector<std::pair<double, double>> body = {{1, 0}, {0, 1}};
+            for (int p : members) {
+                every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
+                sets.push_back(loaded(d, places[p].wheels, 1.0));
+                body.push_back({0, 0});
+            }
+            const std::string mesh_dir = dir + "/mesh" + std::to_string(gi);
+            const int st =
+                analyse_on_one_mesh(sets, every, mesh_dir, base, tools, true, whyg, &body);
+            status[gi] = st;
+            std::vector<double> weight[2], gradient[2];
+            bool ok = (st == pavement_ok || st == pavement_not_converged) &&
+                      read_face(load_set_base(mesh_dir, base, 0), weight, whyg) &&
+                      read_face(load_set_base(mesh_dir, base, 1), gradient, whyg);
+            for (std::size_t m = 0; ok && m < members.size(); ++m) {
+                const int p = members[m];
+                std::vector<double> placed[2];
+                ok =
+                    read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), placed, whyg);
+                const int mode = places[p].mode;
+                for (std::size_t k = 0; ok && k < combos.size(); ++k) {
+                    if (combos[k].place != p) continue;
+                    const double scale = g.traffic[combos[k].traffic].load / places[p].reference;
+                    const double dt = g.climate[combos[k].climate].difference;
+                    stress[k] = mpa_per_kgf_cm2 * largest_combined(weight[mode], &gradient[mode],
+                                                                   dt, &placed[mode], scale);
+                }
+            }
+            std::error_code gone;
+            if (ok && !keep) fs::remove_all(mesh_dir, gone); // its stresses are read
+            return ok;
+        },
+        [&](std::size_t gi, bool ok, std::size_t n) {
+            if (!ok) return;
+            if (status[gi] != pavement_ok) out.in_equilibrium = false;
+            if (!quiet) {
+                std::printf("pavement: analysis %zu of %zu done (%zu placement(s) on one "
+                            "mesh)\n",
+                            n, groups.size(), groups[gi].size());
+                std::fflush(stdout);
+            }
+        },
+        true, why);
+    if (!ran) return false;
+    return true;
+}
+
+// The stresses of a model with a support that lets go: one analysis per combination.
+bool separate_stresses(design_job &job, design_result &out, std::string &why)
+{
+    const description &d = job.d;
+    const design_spec &g = d.design;
+    const std::vector<placement> &places = job.places;
+    const auto &combos = job.combos;
+    std::vector<double> &stress = job.stress;
+    const chain_tools &tools = job.tools;
+    const std::string &dir = job.dir, &base = job.base;
+    const int jobs = job.jobs;
+    const bool quiet = job.quiet, keep = job.keep;
+    // a support that lets go: every combination analysed with its own load and gradient
+    out.analyses = static_cast<int>(combos.size());
+    if (!quiet)
+        std::printf("pavement: the model has a support that lets go in tension: %zu "
+                    "analyses, one per combination, %d at a time\n",
+                    combos.size(), jobs);
+    std::vector<int> status(combos.size(), pavement_ok);
+    const bool ran = run_jobs(
+        combos.size(), jobs,
+        [&](std::size_t k, std::string &whyk) {
+            const placement &p = places[combos[k].place];
+            const traffic_row &t = g.traffic[combos[k].traffic];
+            // the footprints of this load: the placement's groups at load t.load
+            std::vector<wheel> wheels = p.wheels;
+            for (wheel &w : wheels) {
+                const double f = t.load / p.reference;
+                w.load *= f;
+                w.length *= std::sqrt(f);
+                w.width *= std::sqrt(f);
+            }
+            char name[32];
+            std::snprintf(name, sizeof name, "state%05zu", k);
+            generated_model gk;
+            const int st = analyse(loaded(d, wheels, g.climate[combos[k].climate].difference), {},
+                                   tools, dir + "/" + name, base, true, gk, whyk, nullptr, false);
+            status[k] = st;
+            report_data r;
+            if ((st != pavement_ok && st != pavement_not_converged) ||
+                !report_of_set(dir + "/" + name + "/" + base, d, r, whyk))
+                return false;
+            stress[k] =
+                mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
+            std::error_code gone;
+            if (!keep) fs::remove_all(dir + "/" + name, gone); // its stress is read
+            return true;
+        },
+        [&](std::size_t k, bool ok, std::size_t n) {
+            if (!ok) return;
+            if (status[k] != pavement_ok) out.in_equilibrium = false;
+            if (!quiet) {
+                const int bar = static_cast<int>(40 * n / combos.size());
+                std::printf("\rpavement: [%s%s] %zu of %zu analyses", std::string(bar, '#').c_str(),
+                            std::string(40 - bar, ' ').c_str(), n, combos.size());
+                std::fflush(stdout);
+            }
+        },
+        true, why);
+    if (!quiet) std::printf("\n");
+    if (!ran) return false;
+    return true;
+}
+
+// The damage terms of the combinations: repetitions over the life by wander weight and climate
+// share, with their stresses.
+void add_damage_terms(const design_job &job, design_result &out)
+{
+    const design_spec &g = job.d.design;
+    const auto &combos = job.combos;
+    const std::vector<placement> &places = job.places;
+    const std::vector<double> &stress = job.stress;
+    for (std::size_t k = 0; k < combos.size(); ++k) {
+        const placement &p = places[combos[k].place];
+        damage_term t;
+        t.mode = p.mode;
+        t.traffic = combos[k].traffic;
+        t.climate = combos[k].climate;
+        for (std::size_t w = 0; w < out.wander.size(); ++w)
+            if (std::fabs(out.wander[w].first - p.offset) < 1e-12) t.wander = static_cast<int>(w);
+        t.stress = stress[k];
+        t.repetitions = g.traffic[combos[k].traffic].repetitions * g.life * p.weight *
+                        g.climate[combos[k].climate].share;
+        out.terms.push_back(t);
+    }
+}
+
+} // namespace
+
 bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
                     int jobs, bool quiet, bool keep, design_result &out, std::string &why)
 {
@@ -191,173 +412,20 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
         why = d.file + ": the design check needs traffic ([[traffic]] rows)";
         return false;
     }
-    const std::vector<placement> places = design_placements(d);
-    if (places.empty()) {
+    design_job job{d, tools, dir, fs::path(d.file).stem().string(), jobs, quiet, keep, {}, {}, {}};
+    job.places = design_placements(d);
+    if (job.places.empty()) {
         why = d.file + ": no axle group fits on the slabs at any wander position";
         return false;
     }
     generated_model probe;
     if (!build_model(loaded(d, {}, 0), {}, probe, why)) return false;
-    const std::string base = fs::path(d.file).stem().string();
-    // every combination: mode, traffic row, wander position (its placement), climate state
-    struct combo {
-        int place, traffic, climate;
-    };
-    std::vector<combo> combos;
-    for (std::size_t p = 0; p < places.size(); ++p)
-        for (std::size_t t = 0; t < g.traffic.size(); ++t)
-            if (g.traffic[t].axle == places[p].axle)
-                for (std::size_t c = 0; c < g.climate.size(); ++c)
-                    combos.push_back(
-                        {static_cast<int>(p), static_cast<int>(t), static_cast<int>(c)});
-    std::vector<double> stress(combos.size(), std::nan("")); // MPa
-
-    if (!probe.nonlinear) {
-        // linear: on each mesh the self weight, a unit gradient and the placements at their
-        // reference loads as load sets of one analysis (each alone: "body g t"); every
-        // combination superposed. Placements of one mode and axle type share a mesh when it
-        // stays within 1.3 times one placement's nodes; the meshes are analysed jobs at a time.
-        out.superposed = true;
-        std::vector<std::vector<int>> groups;
-        std::map<std::pair<int, std::string>, std::vector<int>> by_kind;
-        for (std::size_t p = 0; p < places.size(); ++p)
-            by_kind[{places[p].mode, places[p].axle}].push_back(static_cast<int>(p));
-        for (const auto &[kind, members] : by_kind) {
-            std::vector<wheel> every;
-            for (int p : members)
-                every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
-            generated_model one, all;
-            const bool share =
-                members.size() > 1 &&
-                build_model(loaded(d, places[members[0]].wheels, 1.0), {}, one, why) &&
-                build_model(loaded(d, {}, 1.0), {}, all, why, &every) &&
-                10 * all.estimated_nodes <= 13 * one.estimated_nodes;
-            if (share)
-                groups.push_back(members);
-            else
-                for (int p : members) groups.push_back({p});
-        }
-        out.analyses = static_cast<int>(groups.size());
-        std::vector<int> status(groups.size(), pavement_ok);
-        const bool ran = run_jobs(
-            groups.size(), jobs,
-            [&](std::size_t gi, std::string &whyg) {
-                const std::vector<int> &members = groups[gi];
-                std::vector<wheel> every;
-                std::vector<description> sets = {loaded(d, {}, 1.0), loaded(d, {}, 1.0)};
-                std::vector<std::pair<double, double>> body = {{1, 0}, {0, 1}};
-                for (int p : members) {
-                    every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
-                    sets.push_back(loaded(d, places[p].wheels, 1.0));
-                    body.push_back({0, 0});
-                }
-                const std::string mesh_dir = dir + "/mesh" + std::to_string(gi);
-                const int st =
-                    analyse_on_one_mesh(sets, every, mesh_dir, base, tools, true, whyg, &body);
-                status[gi] = st;
-                std::vector<double> weight[2], gradient[2];
-                bool ok = (st == pavement_ok || st == pavement_not_converged) &&
-                          read_face(load_set_base(mesh_dir, base, 0), weight, whyg) &&
-                          read_face(load_set_base(mesh_dir, base, 1), gradient, whyg);
-                for (std::size_t m = 0; ok && m < members.size(); ++m) {
-                    const int p = members[m];
-                    std::vector<double> placed[2];
-                    ok = read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), placed,
-                                   whyg);
-                    const int mode = places[p].mode;
-                    for (std::size_t k = 0; ok && k < combos.size(); ++k) {
-                        if (combos[k].place != p) continue;
-                        const double scale =
-                            g.traffic[combos[k].traffic].load / places[p].reference;
-                        const double dt = g.climate[combos[k].climate].difference;
-                        stress[k] =
-                            mpa_per_kgf_cm2 * largest_combined(weight[mode], &gradient[mode], dt,
-                                                               &placed[mode], scale);
-                    }
-                }
-                std::error_code gone;
-                if (ok && !keep) fs::remove_all(mesh_dir, gone); // its stresses are read
-                return ok;
-            },
-            [&](std::size_t gi, bool ok, std::size_t n) {
-                if (!ok) return;
-                if (status[gi] != pavement_ok) out.in_equilibrium = false;
-                if (!quiet) {
-                    std::printf("pavement: analysis %zu of %zu done (%zu placement(s) on one "
-                                "mesh)\n",
-                                n, groups.size(), groups[gi].size());
-                    std::fflush(stdout);
-                }
-            },
-            true, why);
-        if (!ran) return false;
-    } else {
-        // a support that lets go: every combination analysed with its own load and gradient
-        out.analyses = static_cast<int>(combos.size());
-        if (!quiet)
-            std::printf("pavement: the model has a support that lets go in tension: %zu "
-                        "analyses, one per combination, %d at a time\n",
-                        combos.size(), jobs);
-        std::vector<int> status(combos.size(), pavement_ok);
-        const bool ran = run_jobs(
-            combos.size(), jobs,
-            [&](std::size_t k, std::string &whyk) {
-                const placement &p = places[combos[k].place];
-                const traffic_row &t = g.traffic[combos[k].traffic];
-                // the footprints of this load: the placement's groups at load t.load
-                std::vector<wheel> wheels = p.wheels;
-                for (wheel &w : wheels) {
-                    const double f = t.load / p.reference;
-                    w.load *= f;
-                    w.length *= std::sqrt(f);
-                    w.width *= std::sqrt(f);
-                }
-                char name[32];
-                std::snprintf(name, sizeof name, "state%05zu", k);
-                generated_model gk;
-                const int st =
-                    analyse(loaded(d, wheels, g.climate[combos[k].climate].difference), {}, tools,
-                            dir + "/" + name, base, true, gk, whyk, nullptr, false);
-                status[k] = st;
-                report_data r;
-                if ((st != pavement_ok && st != pavement_not_converged) ||
-                    !report_of_set(dir + "/" + name + "/" + base, d, r, whyk))
-                    return false;
-                stress[k] =
-                    mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
-                std::error_code gone;
-                if (!keep) fs::remove_all(dir + "/" + name, gone); // its stress is read
-                return true;
-            },
-            [&](std::size_t k, bool ok, std::size_t n) {
-                if (!ok) return;
-                if (status[k] != pavement_ok) out.in_equilibrium = false;
-                if (!quiet) {
-                    const int bar = static_cast<int>(40 * n / combos.size());
-                    std::printf("\rpavement: [%s%s] %zu of %zu analyses",
-                                std::string(bar, '#').c_str(), std::string(40 - bar, ' ').c_str(),
-                                n, combos.size());
-                    std::fflush(stdout);
-                }
-            },
-            true, why);
-        if (!quiet) std::printf("\n");
-        if (!ran) return false;
-    }
-
-    for (std::size_t k = 0; k < combos.size(); ++k) {
-        const placement &p = places[combos[k].place];
-        damage_term t;
-        t.mode = p.mode;
-        t.traffic = combos[k].traffic;
-        t.climate = combos[k].climate;
-        for (std::size_t w = 0; w < out.wander.size(); ++w)
-            if (std::fabs(out.wander[w].first - p.offset) < 1e-12) t.wander = static_cast<int>(w);
-        t.stress = stress[k];
-        t.repetitions = g.traffic[combos[k].traffic].repetitions * g.life * p.weight *
-                        g.climate[combos[k].climate].share;
-        out.terms.push_back(t);
-    }
+    job.combos = design_combinations(g, job.places);
+    job.stress.assign(job.combos.size(), std::nan(""));
+    const bool analysed =
+        probe.nonlinear ? separate_stresses(job, out, why) : superposed_stresses(job, out, why);
+    if (!analysed) return false;
+    add_damage_terms(job, out);
     sum_damage(g, mr, out);
     return true;
 }
