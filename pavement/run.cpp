@@ -501,6 +501,127 @@ bool plan_analysis(const description &d, const chain_tools &t, bool verify_mesh,
     return fits_in_memory(d, g, t, verify_mesh, why);
 }
 
+namespace
+{
+
+// The mesh check: the description analysed again with the sizes near loads and joints halved
+// and twice the elements through the slab; r gets the comparison of the checked figures.
+// status becomes pavement_not_converged when the finer analysis did not reach equilibrium.
+bool mesh_check(const description &d, const run_settings &s, const chain_tools &tools,
+                const std::string &dir, const std::string &base, report_data &r, int &status,
+                std::string &why)
+{
+    const std::string vdir = dir + "/verify";
+    generated_model fine;
+    say(s.quiet,
+        "pavement: mesh check: %s again with the sizes near loads and joints "
+        "halved and twice the elements through the slab\n",
+        base);
+    const int vs = analyse(d, {2.0, 2}, tools, vdir, base, s.quiet, fine, why);
+    report_data rf;
+    if ((vs != pavement_ok && vs != pavement_not_converged) ||
+        !report_of_set(vdir + "/" + base, d, rf, why,
+                       fine.without_wheels ? vdir + "/" + base + unloaded_suffix : ""))
+        return false;
+    if (vs == pavement_not_converged) status = pavement_not_converged;
+    r.mesh_check_note = "the same description meshed with the sizes near the loads and the "
+                        "joints halved and twice the elements through the slab (" +
+                        std::to_string(fine.x.size()) + " x " + std::to_string(fine.y.size()) +
+                        " grid lines, in " + vdir + ")";
+    const double governing =
+        std::fmax(rf.max_tension_bottom(), rf.max_tension_top()); // NaN-safe: fmax
+    for (const char *key : checked_keys) {
+        const report_quantity *q = find_quantity(key);
+        const double a = q->value(r), b = q->value(rf);
+        if (std::isnan(a) && std::isnan(b)) continue;
+        r.mesh_check.push_back({key, a, b});
+        if (s.quiet || b == 0 || std::isnan(a)) continue;
+        std::printf("pavement: mesh check: %s changes by %.2f %%", key,
+                    100.0 * (a - b) / std::fabs(b));
+        if (q->kind == quantity_kind::stress && std::string(key).find("slab") != std::string::npos)
+            std::printf(" (%.2f %% of the largest slab tension)", 100.0 * (a - b) / governing);
+        std::printf("\n");
+    }
+    return true;
+}
+
+// The run's pictures and VTK (through ostrine-batch, when built), the plan with the critical
+// point, and the report bundle; false after the message. The wall time of the pictures and plot
+// and of the bundle (the report and its S3 pictures).
+bool write_run_report(const description &d, const run_settings &s, const chain_tools &tools,
+                      const std::string &dir, const std::string &base, const report_data &r,
+                      double &picture_seconds, double &report_seconds)
+{
+    std::string why;
+    const std::string stem = dir + "/" + base;
+    auto t0 = std::chrono::steady_clock::now();
+    report_bundle bundle;
+    bundle.figure_stem = stem;
+    bundle.reports = {stem + "_report.csv", stem + "_report.html"};
+    bundle.top_picture = true;
+    const bool draws = s.pictures && !tools.batch.empty();
+    // a picture or the VTK file through ostrine-batch, in the set's folder
+    auto batch = [&](const std::vector<std::string> &what) {
+        std::vector<std::string> cmd = {tools.batch, "-F", base, "-U", "1"};
+        if (d.kgf_cm) cmd.push_back("--kgf");
+        cmd.insert(cmd.end(), what.begin(), what.end());
+        const int bs = run_program(cmd, dir, stem + "_pictures.log");
+        if (bs != 0)
+            std::fprintf(stderr, "pavement: ostrine-batch ended with status %d (see %s)\n", bs,
+                         (stem + "_pictures.log").c_str());
+        return bs == 0;
+    };
+    if (draws) {
+        const std::vector<std::vector<std::string>> pictures = {
+            {"--graph", "Mesh", "--legend", "--image", base + "_mesh.png"},
+            {"--graph", "Displacement", "--legend", "--image", base + "_deformed.png"},
+            {"--vtk", base + ".vtk"}};
+        for (const auto &p : pictures)
+            if (!batch(p)) return false;
+    } else if (s.pictures) {
+        say(s.quiet, "pavement: ostrine-batch not built: no pictures or VTK\n");
+    }
+    {
+        // the critical point: where the governing slab tension is (report lengths in cm)
+        const slab_extreme *worst = nullptr;
+        for (const slab_extreme &e : r.slab)
+            if (e.node >= 0 && (!worst || e.s3 > worst->s3)) worst = &e;
+        plan_mark mark;
+        if (worst) {
+            mark.x = worst->xyz[0] / 100.0;
+            mark.y = worst->xyz[1] / 100.0;
+            mark.label =
+                std::string("largest slab tension (") + (worst->top ? "top" : "bottom") + ")";
+        }
+        if (!write_plan(d, stem + "_plan.svg", worst ? &mark : nullptr)) {
+            std::fprintf(stderr, "pavement: %s_plan.svg: cannot be written\n", stem.c_str());
+            return false;
+        }
+        bundle.figures.plan = base + "_plan.svg";
+    }
+    picture_seconds = seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
+    // S3 of the slab's own elements at the face's critical slab: the bottom seen from below,
+    // the top from above
+    slab_picture_maker draw;
+    if (draws)
+        draw = [&](const slab_picture &p) {
+            std::vector<std::string> what = {"--graph", "S3", "--per-material", "--material",
+                                             std::to_string(p.material)};
+            if (!p.top) what.insert(what.end(), {"--preset", "Backside"});
+            what.insert(what.end(), {"--legend", "--image", fs::path(p.file).filename().string()});
+            return batch(what);
+        };
+    if (!write_report_bundle(r, {}, bundle, draw, why)) {
+        std::fprintf(stderr, "pavement: %s_report: %s\n", stem.c_str(), why.c_str());
+        return false;
+    }
+    report_seconds = seconds_since(t0);
+    return true;
+}
+
+} // namespace
+
 int run_description(const description &d, const run_settings &s, const chain_tools &tools)
 {
     const std::string base = fs::path(d.file).stem().string();
@@ -527,106 +648,16 @@ int run_description(const description &d, const run_settings &s, const chain_too
     describe(d, g, r);
     for (const std::string &w : d.warnings) r.warnings.push_back(w);
 
-    if (s.verify_mesh) {
-        const std::string vdir = dir + "/verify";
-        generated_model fine;
-        say(s.quiet,
-            "pavement: mesh check: %s again with the sizes near loads and joints "
-            "halved and twice the elements through the slab\n",
-            base);
-        const int vs = analyse(d, {2.0, 2}, tools, vdir, base, s.quiet, fine, why);
-        report_data rf;
-        if ((vs != pavement_ok && vs != pavement_not_converged) ||
-            !report_of_set(vdir + "/" + base, d, rf, why,
-                           fine.without_wheels ? vdir + "/" + base + unloaded_suffix : "")) {
-            std::fprintf(stderr, "pavement: mesh check: %s\n", why.c_str());
-            return pavement_failed;
-        }
-        if (vs == pavement_not_converged) status = pavement_not_converged;
-        r.mesh_check_note = "the same description meshed with the sizes near the loads and the "
-                            "joints halved and twice the elements through the slab (" +
-                            std::to_string(fine.x.size()) + " x " + std::to_string(fine.y.size()) +
-                            " grid lines, in " + vdir + ")";
-        const double governing =
-            std::fmax(rf.max_tension_bottom(), rf.max_tension_top()); // NaN-safe: fmax
-        for (const char *key : checked_keys) {
-            const report_quantity *q = find_quantity(key);
-            const double a = q->value(r), b = q->value(rf);
-            if (std::isnan(a) && std::isnan(b)) continue;
-            r.mesh_check.push_back({key, a, b});
-            if (s.quiet || b == 0 || std::isnan(a)) continue;
-            std::printf("pavement: mesh check: %s changes by %.2f %%", key,
-                        100.0 * (a - b) / std::fabs(b));
-            if (q->kind == quantity_kind::stress &&
-                std::string(key).find("slab") != std::string::npos)
-                std::printf(" (%.2f %% of the largest slab tension)", 100.0 * (a - b) / governing);
-            std::printf("\n");
-        }
-    }
-
-    const double reading_seconds = seconds_since(t0);
-    t0 = std::chrono::steady_clock::now();
-    report_bundle bundle;
-    bundle.figure_stem = stem;
-    bundle.reports = {stem + "_report.csv", stem + "_report.html"};
-    bundle.top_picture = true;
-    const bool draws = s.pictures && !tools.batch.empty();
-    // a picture or the VTK file through ostrine-batch, in the set's folder
-    auto batch = [&](const std::vector<std::string> &what) {
-        std::vector<std::string> cmd = {tools.batch, "-F", base, "-U", "1"};
-        if (d.kgf_cm) cmd.push_back("--kgf");
-        cmd.insert(cmd.end(), what.begin(), what.end());
-        const int bs = run_program(cmd, dir, stem + "_pictures.log");
-        if (bs != 0)
-            std::fprintf(stderr, "pavement: ostrine-batch ended with status %d (see %s)\n", bs,
-                         (stem + "_pictures.log").c_str());
-        return bs == 0;
-    };
-    if (draws) {
-        const std::vector<std::vector<std::string>> pictures = {
-            {"--graph", "Mesh", "--legend", "--image", base + "_mesh.png"},
-            {"--graph", "Displacement", "--legend", "--image", base + "_deformed.png"},
-            {"--vtk", base + ".vtk"}};
-        for (const auto &p : pictures)
-            if (!batch(p)) return pavement_failed;
-    } else if (s.pictures) {
-        say(s.quiet, "pavement: ostrine-batch not built: no pictures or VTK\n");
-    }
-    {
-        // the critical point: where the governing slab tension is (report lengths in cm)
-        const slab_extreme *worst = nullptr;
-        for (const slab_extreme &e : r.slab)
-            if (e.node >= 0 && (!worst || e.s3 > worst->s3)) worst = &e;
-        plan_mark mark;
-        if (worst) {
-            mark.x = worst->xyz[0] / 100.0;
-            mark.y = worst->xyz[1] / 100.0;
-            mark.label =
-                std::string("largest slab tension (") + (worst->top ? "top" : "bottom") + ")";
-        }
-        if (!write_plan(d, stem + "_plan.svg", worst ? &mark : nullptr)) {
-            std::fprintf(stderr, "pavement: %s_plan.svg: cannot be written\n", stem.c_str());
-            return pavement_failed;
-        }
-        bundle.figures.plan = base + "_plan.svg";
-    }
-    const double picture_seconds = seconds_since(t0);
-    t0 = std::chrono::steady_clock::now();
-    // S3 of the slab's own elements at the face's critical slab: the bottom seen from below,
-    // the top from above
-    slab_picture_maker draw;
-    if (draws)
-        draw = [&](const slab_picture &p) {
-            std::vector<std::string> what = {"--graph", "S3", "--per-material", "--material",
-                                             std::to_string(p.material)};
-            if (!p.top) what.insert(what.end(), {"--preset", "Backside"});
-            what.insert(what.end(), {"--legend", "--image", fs::path(p.file).filename().string()});
-            return batch(what);
-        };
-    if (!write_report_bundle(r, {}, bundle, draw, why)) {
-        std::fprintf(stderr, "pavement: %s_report: %s\n", stem.c_str(), why.c_str());
+    if (s.verify_mesh && !mesh_check(d, s, tools, dir, base, r, status, why)) {
+        std::fprintf(stderr, "pavement: mesh check: %s\n", why.c_str());
         return pavement_failed;
     }
+    const double reading_seconds = seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
+    double picture_seconds = 0;
+    double report_seconds = 0;
+    if (!write_run_report(d, s, tools, dir, base, r, picture_seconds, report_seconds))
+        return pavement_failed;
     if (s.timings) {
         std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the set%s and "
                     "the report's figures %.2f s, pictures and plots %.2f s, the report and its S3 "
@@ -634,7 +665,7 @@ int run_description(const description &d, const run_settings &s, const chain_too
                     "%.2f s\n",
                     g.mesh_seconds, g.analysis_seconds,
                     g.without_wheels ? " (and the one without the wheels)" : "", reading_seconds,
-                    picture_seconds, seconds_since(t0));
+                    picture_seconds, report_seconds);
         print_solver_timings(stem + "_corvane.log");
     }
     if (!s.quiet) {
@@ -763,12 +794,14 @@ std::vector<double> sweep_range::values() const
     return v;
 }
 
-int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
-                      const run_settings &s, const chain_tools &tools)
+namespace
 {
-    const std::string base = fs::path(d.file).stem().string();
-    const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_sweep" : s.out_dir;
-    std::vector<position> all;
+
+// The positions of a sweep: the description's loads moved by every offset; false after the
+// message when an offset moves a tyre off the slabs.
+bool sweep_positions(const description &d, const sweep_range &dx, const sweep_range &dy,
+                     std::vector<position> &all)
+{
     const double lx = d.total_length(), ly = d.total_width();
     for (double oy : dy.values())
         for (double ox : dx.values()) {
@@ -787,91 +820,94 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                                      "nothing run\n",
                                      d.file.c_str(), ox, oy, w.x - w.length / 2, w.x + w.length / 2,
                                      w.y - w.width / 2, w.y + w.width / 2, lx, ly);
-                        return pavement_bad_input;
+                        return false;
                     }
                 }
             }
             all.push_back(std::move(p));
         }
-    // A linear model whose positions fit one mesh (the grid refined under every position's
-    // tyres, at most three times the nodes of one position's mesh) is meshed once and solved
-    // once per position on the same matrix (corvane --load-sets); otherwise every position is
-    // meshed and analysed on its own, jobs at a time.
-    generated_model single;
-    std::string why;
-    if (!build_model(d, {}, single, why)) {
-        std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
-        return pavement_bad_input;
-    }
-    std::vector<wheel> every;
-    for (const position &p : all)
-        for (const load_group &lg : p.d.loads)
-            every.insert(every.end(), lg.wheels.begin(), lg.wheels.end());
-    generated_model shared;
-    const bool one_mesh = !single.nonlinear && all.size() > 1 &&
-                          build_model(d, {}, shared, why, &every) &&
-                          shared.estimated_nodes <= 3 * single.estimated_nodes;
-    if (one_mesh) {
-        std::vector<description> ds;
-        for (const position &p : all) ds.push_back(p.d);
-        const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why);
-        if (st != pavement_ok && st != pavement_not_converged) {
-            std::fprintf(stderr, "pavement: %s\n", why.c_str());
-            return pavement_failed;
-        }
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            report_data r;
-            position &p = all[i];
-            p.status = st;
-            const std::string without = needs_unloaded_analysis(d)
-                                            ? load_set_base(dir, base, static_cast<int>(all.size()))
-                                            : std::string();
-            if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why,
-                               without))
-                p.status = pavement_failed;
-            else
-                key_figures(r, p);
-        }
-    } else {
-        // every position runs; its status says how it ended
-        run_jobs(
-            all.size(), jobs,
-            [&](std::size_t i, std::string &) {
-                position &p = all[i];
-                char name[32];
-                std::snprintf(name, sizeof name, "pos%03zu", i);
-                generated_model g;
-                p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
-                report_data r;
-                if (p.status == pavement_ok || p.status == pavement_not_converged) {
-                    if (!report_of_set(dir + "/" + name + "/" + base, p.d, r, p.why,
-                                       g.without_wheels
-                                           ? dir + "/" + name + "/" + base + unloaded_suffix
-                                           : ""))
-                        p.status = pavement_failed;
-                    else
-                        key_figures(r, p);
-                }
-                return true;
-            },
-            [&](std::size_t i, bool, std::size_t) {
-                const position &p = all[i];
-                if (!s.quiet)
-                    std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
-                                all.size(), p.dx, p.dy,
-                                p.status == pavement_ok ? "done" : p.why.c_str());
-                std::fflush(stdout);
-            },
-            false, why);
-    }
+    return true;
+}
 
-    // the table, the plot and the governing position
+// The positions analysed as load sets of one model on one mesh (a linear model); false with why
+// when the analysis failed.
+bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
+                       const std::vector<wheel> &every, const std::string &dir,
+                       const std::string &base, const run_settings &s, const chain_tools &tools,
+                       std::string &why)
+{
+    std::vector<description> ds;
+    for (const position &p : all) ds.push_back(p.d);
+    const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why);
+    if (st != pavement_ok && st != pavement_not_converged) {
+        return false;
+    }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        report_data r;
+        position &p = all[i];
+        p.status = st;
+        const std::string without = needs_unloaded_analysis(d)
+                                        ? load_set_base(dir, base, static_cast<int>(all.size()))
+                                        : std::string();
+        if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why, without))
+            p.status = pavement_failed;
+        else
+            key_figures(r, p);
+    }
+    return true;
+}
+
+// Every position meshed and analysed on its own, jobs at a time; each position's status says
+// how it ended.
+void sweep_each(std::vector<position> &all, const std::string &dir, const std::string &base,
+                int jobs, const run_settings &s, const chain_tools &tools)
+{
+    std::string why;
+    // every position runs; its status says how it ended
+    run_jobs(
+        all.size(), jobs,
+        [&](std::size_t i, std::string &) {
+            position &p = all[i];
+            char name[32];
+            std::snprintf(name, sizeof name, "pos%03zu", i);
+            generated_model g;
+            p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
+            report_data r;
+            if (p.status == pavement_ok || p.status == pavement_not_converged) {
+                if (!report_of_set(
+                        dir + "/" + name + "/" + base, p.d, r, p.why,
+                        g.without_wheels ? dir + "/" + name + "/" + base + unloaded_suffix : ""))
+                    p.status = pavement_failed;
+                else
+                    key_figures(r, p);
+            }
+            return true;
+        },
+        [&](std::size_t i, bool, std::size_t) {
+            const position &p = all[i];
+            if (!s.quiet)
+                std::printf("pavement: position %zu of %zu, offset (%g, %g): %s\n", i + 1,
+                            all.size(), p.dx, p.dy,
+                            p.status == pavement_ok ? "done" : p.why.c_str());
+            std::fflush(stdout);
+        },
+        false, why);
+}
+
+// The sweep's table (sweep.csv) and plot (sweep.svg) in dir; governing: the position of the
+// largest slab tension (-1 when none gave results), failed: the positions that failed or did not
+// reach equilibrium. False after the message when the files cannot be written.
+bool write_sweep_table(const description &d, const sweep_range &dy,
+                       const std::vector<position> &all, const std::string &dir, int &governing,
+                       int &failed)
+{
     const bool si = !d.kgf_cm;
     std::string csv = "dx,dy,critical_tension";
     for (int q = 0; q < report_quantity_count; ++q)
         csv += std::string(",") + report_quantities[q].key;
     csv += ",status\n";
-    int governing = -1, failed = 0;
+    governing = -1;
+    failed = 0;
     svg_plot plot;
     plot.title = "Critical slab tension against the load position";
     const bool along_y = dy.values().size() > 1;
@@ -905,13 +941,54 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
     fs::create_directories(dir, ec);
     if (!write_file(dir + "/sweep.csv", csv) || !write_svg_plot(plot, dir + "/sweep.svg")) {
         std::fprintf(stderr, "pavement: %s: cannot write the sweep's table or plot\n", dir.c_str());
-        return pavement_failed;
+        return false;
     }
     if (governing < 0) {
         std::fprintf(stderr, "pavement: no position gave results (see %s)\n", dir.c_str());
-        return pavement_failed;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
+                      const run_settings &s, const chain_tools &tools)
+{
+    const std::string base = fs::path(d.file).stem().string();
+    const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_sweep" : s.out_dir;
+    std::vector<position> all;
+    if (!sweep_positions(d, dx, dy, all)) return pavement_bad_input;
+    // A linear model whose positions fit one mesh (the grid refined under every position's
+    // tyres, at most three times the nodes of one position's mesh) is meshed once and solved
+    // once per position on the same matrix (corvane --load-sets); otherwise every position is
+    // meshed and analysed on its own, jobs at a time.
+    generated_model single;
+    std::string why;
+    if (!build_model(d, {}, single, why)) {
+        std::fprintf(stderr, "pavement: %s: %s\n", d.file.c_str(), why.c_str());
+        return pavement_bad_input;
+    }
+    std::vector<wheel> every;
+    for (const position &p : all)
+        for (const load_group &lg : p.d.loads)
+            every.insert(every.end(), lg.wheels.begin(), lg.wheels.end());
+    generated_model shared;
+    const bool one_mesh = !single.nonlinear && all.size() > 1 &&
+                          build_model(d, {}, shared, why, &every) &&
+                          shared.estimated_nodes <= 3 * single.estimated_nodes;
+    if (one_mesh) {
+        if (!sweep_on_one_mesh(d, all, every, dir, base, s, tools, why)) {
+            std::fprintf(stderr, "pavement: %s\n", why.c_str());
+            return pavement_failed;
+        }
+    } else {
+        sweep_each(all, dir, base, jobs, s, tools);
+    }
+    int governing = -1, failed = 0;
+    if (!write_sweep_table(d, dy, all, dir, governing, failed)) return pavement_failed;
     const position &gp = all[governing];
+    const bool si = !d.kgf_cm;
     std::printf("pavement: %zu positions; governing offset (%g, %g): largest slab tension %.4g "
                 "%s\npavement: wrote %s/sweep.csv and %s/sweep.svg\n",
                 all.size(), gp.dx, gp.dy, in_report_units(gp.critical, quantity_kind::stress, si),
