@@ -240,62 +240,57 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
 {
     const description &d = job.d;
     const design_spec &g = d.design;
-    const std::vector<placement> &places = job.places;
-    const auto &combos = job.combos;
-    std::vector<double> &stress = job.stress;
-    const chain_tools &tools = job.tools;
-    const std::string &dir = job.dir, &base = job.base;
-    const int jobs = job.jobs;
-    const bool quiet = job.quiet, keep = job.keep;
     // on each mesh the self weight, a unit gradient and the placements at their reference loads
     // as load sets of one analysis (each alone: "body g t"); every combination superposed; the
     // meshes are analysed jobs at a time
     out.superposed = true;
-    const std::vector<std::vector<int>> groups = mesh_groups(d, places, why);
+    const std::vector<std::vector<int>> groups = mesh_groups(d, job.places, why);
     out.analyses = static_cast<int>(groups.size());
     std::vector<int> status(groups.size(), pavement_ok);
     const bool ran = run_jobs(
-        groups.size(), jobs,
+        groups.size(), job.jobs,
         [&](std::size_t gi, std::string &whyg) {
             const std::vector<int> &members = groups[gi];
             std::vector<wheel> every;
             std::vector<description> sets = {loaded(d, {}, 1.0), loaded(d, {}, 1.0)};
             std::vector<std::pair<double, double>> body = {{1, 0}, {0, 1}};
             for (int p : members) {
-                every.insert(every.end(), places[p].wheels.begin(), places[p].wheels.end());
-                sets.push_back(loaded(d, places[p].wheels, 1.0));
+                every.insert(every.end(), job.places[p].wheels.begin(), job.places[p].wheels.end());
+                sets.push_back(loaded(d, job.places[p].wheels, 1.0));
                 body.push_back({0, 0});
             }
-            const std::string mesh_dir = dir + "/mesh" + std::to_string(gi);
+            const std::string mesh_dir = job.dir + "/mesh" + std::to_string(gi);
             const int st =
-                analyse_on_one_mesh(sets, every, mesh_dir, base, tools, true, whyg, &body);
+                analyse_on_one_mesh(sets, every, mesh_dir, job.base, job.tools, true, whyg, &body);
             status[gi] = st;
             std::vector<double> weight[2], gradient[2];
             bool ok = (st == pavement_ok || st == pavement_not_converged) &&
-                      read_face(load_set_base(mesh_dir, base, 0), weight, whyg) &&
-                      read_face(load_set_base(mesh_dir, base, 1), gradient, whyg);
+                      read_face(load_set_base(mesh_dir, job.base, 0), weight, whyg) &&
+                      read_face(load_set_base(mesh_dir, job.base, 1), gradient, whyg);
             for (std::size_t m = 0; ok && m < members.size(); ++m) {
                 const int p = members[m];
                 std::vector<double> placed[2];
-                ok =
-                    read_face(load_set_base(mesh_dir, base, static_cast<int>(m) + 2), placed, whyg);
-                const int mode = places[p].mode;
-                for (std::size_t k = 0; ok && k < combos.size(); ++k) {
-                    if (combos[k].place != p) continue;
-                    const double scale = g.traffic[combos[k].traffic].load / places[p].reference;
-                    const double dt = g.climate[combos[k].climate].difference;
-                    stress[k] = mpa_per_kgf_cm2 * largest_combined(weight[mode], &gradient[mode],
-                                                                   dt, &placed[mode], scale);
+                ok = read_face(load_set_base(mesh_dir, job.base, static_cast<int>(m) + 2), placed,
+                               whyg);
+                const int mode = job.places[p].mode;
+                for (std::size_t k = 0; ok && k < job.combos.size(); ++k) {
+                    if (job.combos[k].place != p) continue;
+                    const double scale =
+                        g.traffic[job.combos[k].traffic].load / job.places[p].reference;
+                    const double dt = g.climate[job.combos[k].climate].difference;
+                    job.stress[k] =
+                        mpa_per_kgf_cm2 *
+                        largest_combined(weight[mode], &gradient[mode], dt, &placed[mode], scale);
                 }
             }
             std::error_code gone;
-            if (ok && !keep) fs::remove_all(mesh_dir, gone); // its stresses are read
+            if (ok && !job.keep) fs::remove_all(mesh_dir, gone); // its stresses are read
             return ok;
         },
         [&](std::size_t gi, bool ok, std::size_t n) {
             if (!ok) return;
             if (status[gi] != pavement_ok) out.in_equilibrium = false;
-            if (!quiet) {
+            if (!job.quiet) {
                 std::printf("pavement: analysis %zu of %zu done (%zu placement(s) on one "
                             "mesh)\n",
                             n, groups.size(), groups[gi].size());
@@ -303,8 +298,7 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
             }
         },
         true, why);
-    if (!ran) return false;
-    return true;
+    return ran;
 }
 
 // The stresses of a model with a support that lets go: one analysis per combination.
@@ -312,25 +306,18 @@ bool separate_stresses(design_job &job, design_result &out, std::string &why)
 {
     const description &d = job.d;
     const design_spec &g = d.design;
-    const std::vector<placement> &places = job.places;
-    const auto &combos = job.combos;
-    std::vector<double> &stress = job.stress;
-    const chain_tools &tools = job.tools;
-    const std::string &dir = job.dir, &base = job.base;
-    const int jobs = job.jobs;
-    const bool quiet = job.quiet, keep = job.keep;
     // a support that lets go: every combination analysed with its own load and gradient
-    out.analyses = static_cast<int>(combos.size());
-    if (!quiet)
+    out.analyses = static_cast<int>(job.combos.size());
+    if (!job.quiet)
         std::printf("pavement: the model has a support that lets go in tension: %zu "
                     "analyses, one per combination, %d at a time\n",
-                    combos.size(), jobs);
-    std::vector<int> status(combos.size(), pavement_ok);
+                    job.combos.size(), job.jobs);
+    std::vector<int> status(job.combos.size(), pavement_ok);
     const bool ran = run_jobs(
-        combos.size(), jobs,
+        job.combos.size(), job.jobs,
         [&](std::size_t k, std::string &whyk) {
-            const placement &p = places[combos[k].place];
-            const traffic_row &t = g.traffic[combos[k].traffic];
+            const placement &p = job.places[job.combos[k].place];
+            const traffic_row &t = g.traffic[job.combos[k].traffic];
             // the footprints of this load: the placement's groups at load t.load
             std::vector<wheel> wheels = p.wheels;
             for (wheel &w : wheels) {
@@ -342,33 +329,33 @@ bool separate_stresses(design_job &job, design_result &out, std::string &why)
             char name[32];
             std::snprintf(name, sizeof name, "state%05zu", k);
             generated_model gk;
-            const int st = analyse(loaded(d, wheels, g.climate[combos[k].climate].difference), {},
-                                   tools, dir + "/" + name, base, true, gk, whyk, nullptr, false);
+            const int st =
+                analyse(loaded(d, wheels, g.climate[job.combos[k].climate].difference), {},
+                        job.tools, job.dir + "/" + name, job.base, true, gk, whyk, nullptr, false);
             status[k] = st;
             report_data r;
             if ((st != pavement_ok && st != pavement_not_converged) ||
-                !report_of_set(dir + "/" + name + "/" + base, d, r, whyk))
+                !report_of_set(job.dir + "/" + name + "/" + job.base, d, r, whyk))
                 return false;
-            stress[k] =
+            job.stress[k] =
                 mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
             std::error_code gone;
-            if (!keep) fs::remove_all(dir + "/" + name, gone); // its stress is read
+            if (!job.keep) fs::remove_all(job.dir + "/" + name, gone); // its stress is read
             return true;
         },
         [&](std::size_t k, bool ok, std::size_t n) {
             if (!ok) return;
             if (status[k] != pavement_ok) out.in_equilibrium = false;
-            if (!quiet) {
-                const int bar = static_cast<int>(40 * n / combos.size());
+            if (!job.quiet) {
+                const int bar = static_cast<int>(40 * n / job.combos.size());
                 std::printf("\rpavement: [%s%s] %zu of %zu analyses", std::string(bar, '#').c_str(),
-                            std::string(40 - bar, ' ').c_str(), n, combos.size());
+                            std::string(40 - bar, ' ').c_str(), n, job.combos.size());
                 std::fflush(stdout);
             }
         },
         true, why);
-    if (!quiet) std::printf("\n");
-    if (!ran) return false;
-    return true;
+    if (!job.quiet) std::printf("\n");
+    return ran;
 }
 
 // The damage terms of the combinations: repetitions over the life by wander weight and climate

@@ -167,18 +167,25 @@ static void recover_element(corvane_model &m, int e, const double *d, const doub
         }
 }
 
+// D, node coordinates and displacements of element e; false for an element that is not solid.
+static bool solid_state(const corvane_model &m, int e, double *d, double *xyz, double *u)
+{
+    const int *rec = &m.conn[9 * e];
+    const double *mat = &m.mats[12 * rec[8]];
+    if (!is_solid_code(material_type(mat))) return false;
+    make_d(mat, d);
+    gather_nodes(rec, m.coords.data(), 8, xyz);
+    gather_nodes(rec, m.disp.data(), 8, u);
+    return true;
+}
+
 void brick_recovery(corvane_model &m, material_nodal *per_material, std::vector<int> &failed)
 {
     // all integration points first, then all nodes
     double xyz[24], u[24], d[36];
     for (int pass = 0; pass < 2; ++pass)
         for (int e = 0; e < m.ne; ++e) {
-            const int *rec = &m.conn[9 * e];
-            const double *mat = &m.mats[12 * rec[8]];
-            if (!is_solid_code(material_type(mat))) continue;
-            make_d(mat, d);
-            gather_nodes(rec, m.coords.data(), 8, xyz);
-            gather_nodes(rec, m.disp.data(), 8, u);
+            if (!solid_state(m, e, d, xyz, u)) continue;
             recover_element(m, e, d, xyz, u, nullptr, nullptr, pass == 0 ? at_points : at_nodes,
                             failed, per_material);
         }
@@ -195,12 +202,8 @@ void incompatible_recovery(corvane_model &m, material_nodal *per_material, std::
     mode_coupling mc;
     double fa[9], alpha[9];
     for (int e = 0; e < m.ne; ++e) {
-        const int *rec = &m.conn[9 * e];
-        const double *mat = &m.mats[12 * rec[8]];
-        if (!is_solid_code(material_type(mat))) continue;
-        make_d(mat, d);
-        gather_nodes(rec, m.coords.data(), 8, xyz);
-        gather_nodes(rec, m.disp.data(), 8, u);
+        if (!solid_state(m, e, d, xyz, u)) continue;
+        const double *mat = &m.mats[12 * m.conn[9 * e + 8]];
         mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
         const double share = modes.scale * (1.0 + (modes.phase2 ? mat[4] : 0.0));
         for (int q = 0; q < 9; ++q)
