@@ -10,6 +10,7 @@
 #include <cholmod.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -257,6 +258,7 @@ class direct_system : public linear_system
             refactor_ = false;
             return true;
         }
+        const auto t0 = std::chrono::steady_clock::now();
         cholmod_l_factorize(a_, factor_, &c_);
         if (c_.status == CHOLMOD_OUT_OF_MEMORY) throw std::bad_alloc();
         if (c_.status == CHOLMOD_NOT_POSDEF || factor_->minor < static_cast<std::size_t>(n_)) {
@@ -269,7 +271,10 @@ class direct_system : public linear_system
         factored_ = true;
         refactor_ = false;
         factored_values_.assign(v, v + nnz);
-        if (std::getenv("CORVANE_DEBUG_DIRECT")) std::fprintf(stderr, "direct: factorised\n");
+        if (std::getenv("CORVANE_DEBUG_DIRECT"))
+            std::fprintf(stderr, "direct: factorised in %.2f s\n",
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0)
+                             .count());
         return true;
     }
 
