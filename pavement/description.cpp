@@ -849,8 +849,10 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     read_joint(r, root, "longitudinal", d.longitudinal, "ties", u);
     read_loads(r, root.get("loads"), d, u);
     if (const toml::table *t = r.table(root, "", "temperature")) {
-        r.unknown_keys(*t, "temperature", {"difference", "profile", "mid"});
-        d.temperature_difference = r.number(*t, "temperature", "difference", true, 0);
+        r.unknown_keys(*t, "temperature", {"difference", "profile", "mid", "built_in"});
+        d.built_in = r.number(*t, "temperature", "built_in", false, 0);
+        d.temperature_difference =
+            r.number(*t, "temperature", "difference", !t->get("built_in"), 0);
         d.quadratic =
             r.text(*t, "temperature", "profile", "linear", {"linear", "quadratic"}) == "quadratic";
         d.temperature_mid = r.number(*t, "temperature", "mid", false, 0);

@@ -112,6 +112,11 @@ struct description {
     double temperature_difference = 0;
     bool quadratic = false;
     double temperature_mid = 0; // quadratic: mid-depth minus the mean of top and bottom
+    // built-in curl (construction curl, moisture warping) as an equivalent linear difference,
+    // top minus bottom (C, usually negative), added to the run's and every climate state's
+    double built_in = 0;
+    // the linear difference the slab carries: the temperature's and the built-in curl's
+    double total_difference() const { return temperature_difference + built_in; }
     // mesh
     double size = 0.25, size_near_loads = 0.025, size_near_joints = 0.05;
     int elements_through_slab = 4; // from the thickness unless given (elements_through)

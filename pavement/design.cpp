@@ -49,7 +49,8 @@ std::vector<std::string> axle_types(const design_spec &g)
     return types;
 }
 
-// A description with only the given wheels as its loads and the temperature difference dt.
+// A description with only the given wheels as its loads and the linear temperature difference dt
+// (the built-in curl included by the caller where it belongs).
 description loaded(const description &d, const std::vector<wheel> &wheels, double dt)
 {
     description l = d;
@@ -61,6 +62,7 @@ description loaded(const description &d, const std::vector<wheel> &wheels, doubl
         l.loads.push_back(g);
     }
     l.temperature_difference = dt;
+    l.built_in = 0;
     l.quadratic = false;
     l.temperature_mid = 0;
     return l;
@@ -192,6 +194,8 @@ struct design_job {
     };
     std::vector<combo> combos;
     std::vector<double> stress; // MPa, per combination
+    // MPa, per combination: the axle group's alone and the temperature and self weight's alone
+    std::vector<double> load_stress, environment_stress;
 };
 
 // Every combination of a placement with the traffic rows of its axle type and every climate
@@ -277,10 +281,15 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
                     if (job.combos[k].place != p) continue;
                     const double scale =
                         g.traffic[job.combos[k].traffic].load / job.places[p].reference;
-                    const double dt = g.climate[job.combos[k].climate].difference;
+                    const double dt = g.climate[job.combos[k].climate].difference + d.built_in;
                     job.stress[k] =
                         mpa_per_kgf_cm2 *
                         largest_combined(weight[mode], &gradient[mode], dt, &placed[mode], scale);
+                    job.load_stress[k] = mpa_per_kgf_cm2 * scale *
+                                         largest_combined(placed[mode], nullptr, 0, nullptr, 0);
+                    job.environment_stress[k] =
+                        mpa_per_kgf_cm2 *
+                        largest_combined(weight[mode], &gradient[mode], dt, nullptr, 0);
                 }
             }
             std::error_code gone;
@@ -329,9 +338,9 @@ bool separate_stresses(design_job &job, design_result &out, std::string &why)
             char name[32];
             std::snprintf(name, sizeof name, "state%05zu", k);
             generated_model gk;
-            const int st =
-                analyse(loaded(d, wheels, g.climate[job.combos[k].climate].difference), {},
-                        job.tools, job.dir + "/" + name, job.base, true, gk, whyk, nullptr, false);
+            const int st = analyse(
+                loaded(d, wheels, g.climate[job.combos[k].climate].difference + d.built_in), {},
+                job.tools, job.dir + "/" + name, job.base, true, gk, whyk, nullptr, false);
             status[k] = st;
             report_data r;
             if ((st != pavement_ok && st != pavement_not_converged) ||
@@ -375,6 +384,8 @@ void add_damage_terms(const design_job &job, design_result &out)
         for (std::size_t w = 0; w < out.wander.size(); ++w)
             if (std::fabs(out.wander[w].first - p.offset) < 1e-12) t.wander = static_cast<int>(w);
         t.stress = stress[k];
+        t.load_stress = job.load_stress[k];
+        t.environment_stress = job.environment_stress[k];
         t.repetitions = g.traffic[combos[k].traffic].repetitions * g.life * p.weight *
                         g.climate[combos[k].climate].share;
         out.terms.push_back(t);
@@ -399,7 +410,8 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
         why = d.file + ": the design check needs traffic ([[traffic]] rows)";
         return false;
     }
-    design_job job{d, tools, dir, fs::path(d.file).stem().string(), jobs, quiet, keep, {}, {}, {}};
+    design_job job{d,  tools, dir, fs::path(d.file).stem().string(), jobs, quiet, keep, {}, {},
+                   {}, {},    {}};
     job.places = design_placements(d);
     if (job.places.empty()) {
         why = d.file + ": no axle group fits on the slabs at any wander position";
@@ -409,6 +421,8 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     if (!build_model(loaded(d, {}, 0), {}, probe, why)) return false;
     job.combos = design_combinations(g, job.places);
     job.stress.assign(job.combos.size(), std::nan(""));
+    job.load_stress.assign(job.combos.size(), std::nan(""));
+    job.environment_stress.assign(job.combos.size(), std::nan(""));
     const bool analysed =
         probe.nonlinear ? separate_stresses(job, out, why) : superposed_stresses(job, out, why);
     if (!analysed) return false;
@@ -523,10 +537,14 @@ table wander_table(const design_spec &g, const design_result &r)
     return t;
 }
 
-table climate_table(const design_spec &g, const design_result &r)
+table climate_table(const description &d, const design_result &r)
 {
+    const design_spec &g = d.design;
     table t{"Temperature states",
-            "",
+            d.built_in != 0
+                ? "Each state's slab also carries the built-in curl of " + fmt("%g", d.built_in) +
+                      " C (an equivalent linear difference, top minus bottom)."
+                : std::string(),
             {"difference top - bottom (C)", "share of time", "damage bottom-up", "damage top-down"},
             {}};
     for (std::size_t c = 0; c < g.climate.size(); ++c) {
@@ -542,14 +560,24 @@ table climate_table(const design_spec &g, const design_result &r)
 // The ten most damaging combinations of each cracking mode.
 table governing_table(const design_spec &g, const design_result &r, int m)
 {
+    const std::string apart =
+        r.superposed
+            ? " The axle group alone and the temperature and self weight alone are each the "
+              "largest tension of that part's own field (they need not add up to the combined "
+              "one, which may lie elsewhere)."
+            : " The parts are not given apart: each combination was analysed whole (a support "
+              "that lets go in tension).";
     table t{std::string("Governing combinations, ") + mode_names[m],
             m == 0 ? "The axle group centred on the first slab's length at its longitudinal "
-                     "edge; the slab bottom's largest tension (in its plane)."
+                     "edge; the slab bottom's largest tension (in its plane)." +
+                         apart
                    : "The axle group at both ends of the first slab (its front at the far "
                      "joint, a second group's rear at the near end); the slab top's largest "
-                     "tension.",
-            {"axle", "load (kN)", "offset (m)", "temperature (C)", "stress (MPa)", "SR",
-             "repetitions n", "allowable N", "n / N"},
+                     "tension." +
+                         apart,
+            {"axle", "load (kN)", "offset (m)", "temperature (C)", "stress (MPa)",
+             "axle alone (MPa)", "temperature and weight alone (MPa)", "SR", "repetitions n",
+             "allowable N", "n / N"},
             {}};
     std::vector<const damage_term *> sorted;
     for (const damage_term &e : r.terms)
@@ -561,7 +589,8 @@ table governing_table(const design_spec &g, const design_result &r, int m)
         const damage_term &e = *sorted[k];
         t.rows.push_back({txt(g.traffic[e.traffic].axle), num(g.traffic[e.traffic].load),
                           num(r.wander[e.wander].first), num(g.climate[e.climate].difference),
-                          num(e.stress), num(e.ratio, "%.3f"), num(e.repetitions),
+                          num(e.stress), num(e.load_stress), num(e.environment_stress),
+                          num(e.ratio, "%.3f"), num(e.repetitions),
                           num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
                           num(e.damage)});
     }
@@ -693,7 +722,7 @@ bool write_design_report(const description &d, const std::vector<design_result> 
     const design_spec &g = d.design;
     const design_result &r = results.front();
     std::vector<table> tables = {summary_table(d, r),      traffic_table(g, r),
-                                 wander_table(g, r),       climate_table(g, r),
+                                 wander_table(g, r),       climate_table(d, r),
                                  governing_table(g, r, 0), governing_table(g, r, 1)};
     if (results.size() > 1) tables.push_back(thickness_table(d, results));
 

@@ -205,7 +205,7 @@ model_materials materials_of(const description &d)
     m.none = material({});
     const double e_slab = d.e / mpa_per_kgf_cm2;
     // the slab's temperature T(z) = a z^2 + b z + c, z in cm, 0 at the top, -h at the bottom
-    const double dt = d.temperature_difference, mid = d.quadratic ? d.temperature_mid : 0.0;
+    const double dt = d.total_difference(), mid = d.quadratic ? d.temperature_mid : 0.0;
     const double ta = -4.0 * mid / (h * h), tb = dt / h - 4.0 * mid / h, tc = dt / 2.0;
     m.slab = material({e_slab, d.nu, d.density * 0.001, d.alpha, 0, ta, tb, tc});
     // A slab joint. Sawn or cracked (the default): its small opening passes shear through

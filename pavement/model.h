@@ -32,6 +32,7 @@ struct generated_model {
     std::vector<wheel> tyres;    // as meshed (cm; edges snapped to nearby lines)
     double slab_e_file = 0;      // the slab's modulus as written (kgf/cm2)
     bool without_wheels = false; // analyse also ran the model without the wheels (BASE_unloaded)
+    bool wheels_only = false;    // and, nonlinear, the wheels alone (BASE_wheels)
     double mesh_seconds = 0, analysis_seconds = 0; // wall time of tarnel and of corvane
 };
 

@@ -113,6 +113,9 @@ void summarise(const description &d, const chain_tools &tools)
     if (d.temperature_difference != 0)
         std::printf("  temperature: %.4g C top minus bottom (%s)\n", d.temperature_difference,
                     d.quadratic ? "quadratic" : "linear");
+    if (d.built_in != 0)
+        std::printf("  built-in curl: %.4g C top minus bottom, added to every temperature state\n",
+                    d.built_in);
     generated_model g;
     std::string why;
     if (!build_model(d, {}, g, why)) return; // refused by the caller

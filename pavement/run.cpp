@@ -243,6 +243,12 @@ void describe(const description &d, const generated_model &g, report_data &r)
         r.notes.push_back({"temperature", fmt("%.4g", d.temperature_difference) +
                                               " C top minus bottom" +
                                               (d.quadratic ? ", quadratic" : ", linear")});
+    if (d.built_in != 0)
+        r.notes.push_back({"built-in curl", fmt("%.4g", d.built_in) +
+                                                " C top minus bottom, an equivalent linear "
+                                                "difference added to the temperature's (the slab "
+                                                "carries " +
+                                                fmt("%.4g", d.total_difference()) + " C)"});
     r.notes.push_back({"interface", d.layers.empty() ? "none (slab on the foundation)"
                                     : d.bonded       ? "bonded"
                                                      : "unbonded (a joint layer)"});
@@ -383,15 +389,19 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
     // chosen from the planned nodes, as pavement check and the memory guard choose it
     solve.push_back("--solver=" + chosen_solver(d, tools, g.estimated_nodes));
-    // The joints' load transfer is the wheels' alone: with self weight or curl in the model, the
-    // model is also analysed without the wheels, as a second load set of the same run (one
-    // matrix), and the report takes the difference.
+    // The joints' load transfer and the slab's stresses of the wheels alone: with self weight or
+    // curl in the model, the model is also analysed without the wheels, as a second load set of
+    // the same run (one matrix), and the report takes the difference; a nonlinear model also
+    // has the wheels analysed alone (a third set), as the parts do not add up there.
     g.without_wheels = wheels_alone && needs_unloaded_analysis(d);
+    g.wheels_only = g.without_wheels && g.nonlinear;
     std::string block;
     long long npin = 0, nepin = 0;
     if (g.without_wheels) {
         if (!face_block(stem + ".pin", block, npin, nepin) ||
-            !write_file(stem + "_sets.txt", "2\nbody 1 1\n" + block + "body 1 1\n0\n")) {
+            !write_file(stem + "_sets.txt", std::string(g.wheels_only ? "3" : "2") +
+                                                "\nbody 1 1\n" + block + "body 1 1\n0\n" +
+                                                (g.wheels_only ? "body 0 0\n" + block : ""))) {
             why = stem + ".pin: its loads cannot be read back for the analysis without them";
             return pavement_failed;
         }
@@ -409,6 +419,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
                 fs::rename(load_set_base(dir, base, 0) + ext, stem + ext, rc);
             if (fs::exists(load_set_base(dir, base, 1) + ext))
                 fs::rename(load_set_base(dir, base, 1) + ext, stem + unloaded_suffix + ext, rc);
+            if (!rc && g.wheels_only && fs::exists(load_set_base(dir, base, 2) + ext))
+                fs::rename(load_set_base(dir, base, 2) + ext, stem + wheels_suffix + ext, rc);
             if (rc) {
                 why = stem + ext + ": " + rc.message();
                 return pavement_failed;
@@ -426,14 +438,13 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
 
 bool needs_unloaded_analysis(const description &d)
 {
-    bool weight = d.density > 0, joints = d.lengths.size() > 1 || d.widths.size() > 1;
+    bool weight = d.density > 0;
     for (const layer_spec &l : d.layers) weight = weight || l.density > 0;
-    return joints && !d.loads.empty() &&
-           (weight || d.temperature_difference != 0 || d.temperature_mid != 0);
+    return !d.loads.empty() && (weight || d.total_difference() != 0 || d.temperature_mid != 0);
 }
 
 bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why,
-                   const std::string &without)
+                   const std::string &without, bool parts, const std::string &wheels)
 {
     read_request request;
     request.units = file_units::kgf_cm;
@@ -447,7 +458,28 @@ bool report_of_set(const std::string &base, const description &d, report_data &r
     s.si = !d.kgf_cm;
     s.fc = d.fc / mpa_per_kgf_cm2;
     s.mr = d.mr / mpa_per_kgf_cm2;
-    return build_report(rs, s, r, why, without.empty() ? nullptr : &load);
+    if (!build_report(rs, s, r, why, without.empty() ? nullptr : &load)) return false;
+    if (!parts || without.empty()) return true;
+    // the loading apart: the set without the wheels, the wheels' (by difference, or analysed
+    // alone), and the whole
+    result_set alone;
+    if (!wheels.empty() && !read_result_set(wheels, request, alone, why, note)) return false;
+    report_data environment, by_wheels;
+    if (!build_report(rs0, s, environment, why) ||
+        !build_report(wheels.empty() ? load : alone, s, by_wheels, why))
+        return false;
+    r.parts = {{"wheels alone", by_wheels.max_tension_bottom(), by_wheels.max_tension_top()},
+               {"temperature and self weight alone", environment.max_tension_bottom(),
+                environment.max_tension_top()},
+               {"combined", r.max_tension_bottom(), r.max_tension_top()}};
+    r.parts_method =
+        wheels.empty()
+            ? "the wheels' by superposition, the analysis as described less the one without the "
+              "wheels (the model is linear: the parts add up to the whole field by field)"
+            : "each part analysed on its own (a support, joint or bar of the model lets go, so the "
+              "parts do not add up: the wheels alone act on a flat slab, combined on a curled "
+              "one)";
+    return true;
 }
 
 std::string chosen_solver(const description &d, const chain_tools &t, long long nodes)
@@ -641,7 +673,8 @@ int run_description(const description &d, const run_settings &s, const chain_too
     const std::string stem = dir + "/" + base;
     report_data r;
     auto t0 = std::chrono::steady_clock::now();
-    if (!report_of_set(stem, d, r, why, g.without_wheels ? stem + unloaded_suffix : "")) {
+    if (!report_of_set(stem, d, r, why, g.without_wheels ? stem + unloaded_suffix : "", true,
+                       g.wheels_only ? stem + wheels_suffix : "")) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_failed;
     }

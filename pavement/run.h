@@ -107,12 +107,19 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
 
 // Key figures of an analysed set (reads base with its per-material stresses). without: the
 // set of the same model analysed without the wheels ("" when the set holds only the wheels'
-// loads), for the joints' load transfer of the wheels alone.
+// loads), for the joints' load transfer of the wheels alone. With parts (and without), the
+// report also gives the slab's tensions of the wheels alone, of the temperature and self weight
+// alone, and combined: the wheels' as the difference of the two sets (a linear model), or from
+// wheels, the set of the wheels analysed alone (a nonlinear one).
 bool report_of_set(const std::string &base, const description &d, report_data &r, std::string &why,
-                   const std::string &without = "");
+                   const std::string &without = "", bool parts = false,
+                   const std::string &wheels = "");
 
-// Whether a load transfer of the wheels alone needs the analysis without them: joints, wheels,
-// and self weight or a temperature difference in the model.
+// Whether the wheels alone need the analysis without them (for the joints' load transfer and
+// the loading apart): wheels, and self weight or a temperature difference in the model.
 bool needs_unloaded_analysis(const description &d);
 // The name of that analysis: BASE followed by this.
 constexpr const char *unloaded_suffix = "_unloaded";
+// The analysis of the wheels alone (no self weight, no temperature), beside the two above where
+// the model is nonlinear and the parts cannot be had by superposition: BASE_wheels.
+constexpr const char *wheels_suffix = "_wheels";

@@ -89,6 +89,12 @@ struct dowel_row {
     double allowable = 0, ratio = 0; // (4 - d) f'c / 3 (d in inches) and bearing / allowable
 };
 
+// The slab's largest in-plane tensions of one part of the loading (kgf/cm2, NaN: none).
+struct stress_part {
+    std::string name; // "wheels alone", "temperature and self weight alone", "combined"
+    double bottom = 0, top = 0;
+};
+
 struct report_data {
     std::string set_name;
     std::string title;                // the document's title ("" : named after the set)
@@ -129,6 +135,10 @@ struct report_data {
     };
     std::vector<mesh_check_row> mesh_check;
     std::string mesh_check_note; // how the refined mesh was made
+    // The loading apart (the caller fills them where it analysed the parts): the wheels alone,
+    // the temperature and self weight alone, and combined, with how the parts were found.
+    std::vector<stress_part> parts;
+    std::string parts_method;
 
     // Key figures (NaN where the set has none).
     double max_tension_bottom() const;

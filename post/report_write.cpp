@@ -225,6 +225,21 @@ table slab_table(const report_data &r, const units &un)
     return t;
 }
 
+table parts_table(const report_data &r, const units &un)
+{
+    table t{"The wheels, the temperature and self weight, and both",
+            "The largest principal tension S3 of the slab's own elements at its bottom and top "
+            "for each part of the loading: " +
+                r.parts_method + ".",
+            {"loading", un.with("S3 bottom", quantity_kind::stress),
+             un.with("S3 top", quantity_kind::stress)},
+            {}};
+    for (const stress_part &p : r.parts)
+        t.rows.push_back({txt(p.name), num(un.v(p.bottom, quantity_kind::stress)),
+                          num(un.v(p.top, quantity_kind::stress))});
+    return t;
+}
+
 table deflection_table(const report_data &r, const units &un)
 {
     table t{"Deflection and joint opening",
@@ -492,6 +507,7 @@ bool write_report(const report_data &r, const std::vector<report_case> &cases,
     tables.push_back(layers_table(r, un));
     if (!r.joint_materials.empty()) tables.push_back(joints_input_table(r, un));
     tables.push_back(slab_table(r, un));
+    if (!r.parts.empty()) tables.push_back(parts_table(r, un));
     tables.push_back(deflection_table(r, un));
     if (!r.joints.empty()) tables.push_back(joint_table(r, un));
     for (const joint_plane &p : r.joints)
