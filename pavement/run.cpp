@@ -292,6 +292,17 @@ bool face_block(const std::string &pin, std::string &block, long long &np, long 
     return true;
 }
 
+// With bars, corvane appends a line of dowel maxima per load set to BASE_dowel_maxima.txt (-J),
+// made afresh for each run; without a name it says in its log that it could not open one.
+void dowel_maxima_file(const generated_model &g, const std::string &dir, const std::string &base,
+                       std::vector<std::string> &solve)
+{
+    if (g.dowel_text.empty()) return;
+    std::error_code ec;
+    fs::remove(dir + "/" + base + "_dowel_maxima.txt", ec);
+    solve.insert(solve.end(), {"-J", base + "_dowel_maxima.txt"});
+}
+
 } // namespace
 
 std::string automatic_solver(const chain_tools &t, long long nodes)
@@ -389,6 +400,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     solve.insert(solve.end(), g.corvane_args.begin(), g.corvane_args.end());
     // chosen from the planned nodes, as pavement check and the memory guard choose it
     solve.push_back("--solver=" + chosen_solver(d, tools, g.estimated_nodes));
+    dowel_maxima_file(g, dir, base, solve);
     // The joints' load transfer and the slab's stresses of the wheels alone: with self weight or
     // curl in the model, the model is also analysed without the wheels, as a second load set of
     // the same run (one matrix), and the report takes the difference; a nonlinear model also
@@ -798,6 +810,7 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
     std::vector<std::string> solve = {tools.corvane, "-F", base,
                                       "--load-sets=" + base + "_sets.txt"};
     solve.insert(solve.end(), first.corvane_args.begin(), first.corvane_args.end());
+    dowel_maxima_file(first, dir, base, solve);
     // one factorization serves every load set: the factorization wherever it fits
     if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
     const int cs = run_program(solve, dir, stem + "_corvane.log");
