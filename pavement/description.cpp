@@ -359,7 +359,15 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
     if (const toml::table *t = r.table(root, "", "design")) {
         g.present = true;
         r.unknown_keys(*t, "design",
-                       {"life", "transfer", "mr", "crack_limit", "c1", "c2", "c4", "c5", "curve"});
+                       {"life", "transfer", "mr", "crack_limit", "c1", "c2", "c4", "c5", "curve",
+                        "lane", "erosion_c1", "erosion_c2"});
+        g.erosion_c1 = r.number(*t, "design", "erosion_c1", false, 1.0, sign::positive);
+        g.erosion_c2 = r.number(*t, "design", "erosion_c2", false, -1.0, sign::positive);
+        const double lane = r.number(*t, "design", "lane", false, 1, sign::positive);
+        g.lane = static_cast<int>(lane);
+        if (lane != std::floor(lane) || lane > static_cast<double>(d.widths.size()))
+            r.error(t->get("lane")->source(), "design.lane",
+                    "must be a row of slabs, 1 to " + std::to_string(d.widths.size()));
         g.life = r.number(*t, "design", "life", false, g.life, sign::positive);
         const std::string kind = r.text(*t, "design", "transfer", "pca", {"pca", "me", "user"});
         g.transfer.kind = kind == "me"     ? transfer_function::me
@@ -420,7 +428,27 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
     }
     if (const toml::table *t = r.table(root, "", "wander")) {
         g.present = true;
-        r.unknown_keys(*t, "wander", {"mean", "sd", "positions"});
+        r.unknown_keys(*t, "wander", {"mean", "sd", "positions", "from"});
+        if (const toml::node *f = t->get("from")) {
+            const std::string text = f->is_string() ? *f->value<std::string>() : "";
+            int joint = 0;
+            char tail = 0;
+            if (f->is_number()) {
+                g.from = design_spec::line::stripe;
+                g.from_y = *f->value<double>() * u.length;
+            } else if (text == "edge") {
+                g.from = design_spec::line::edge;
+            } else if (std::sscanf(text.c_str(), "joint %d%c", &joint, &tail) == 1 && joint >= 1 &&
+                       joint < static_cast<int>(d.widths.size())) {
+                g.from = design_spec::line::joint;
+                g.from_joint = joint;
+            } else {
+                r.error(f->source(), "wander.from",
+                        "must be \"edge\", \"joint N\" (a longitudinal joint, 1 to " +
+                            std::to_string(d.widths.size() > 1 ? d.widths.size() - 1 : 0) +
+                            ") or the y of a lane stripe (m)");
+            }
+        }
         g.wander_mean =
             r.number(*t, "wander", "mean", false, g.wander_mean / u.length, sign::non_negative) *
             u.length;
@@ -759,6 +787,65 @@ std::vector<double> description::transverse_joints() const
     return x;
 }
 
+bool wander_line(const description &d, lane_line &line, std::string &why)
+{
+    const design_spec &g = d.design;
+    const int rows = static_cast<int>(d.widths.size()), lane = g.lane;
+    // the lane row's edges
+    double lo = 0;
+    for (int r = 1; r < lane; ++r) lo += d.widths[r - 1] + d.longitudinal.width;
+    const double hi = lo + d.widths[lane - 1];
+    char b[160];
+    switch (g.from) {
+    case design_spec::line::edge:
+        if (lane != 1 && lane != rows) {
+            why = "wander.from: the lane (row " + std::to_string(lane) +
+                  ") has no free edge; measure from a joint or a stripe";
+            return false;
+        }
+        line.y = lane == 1 ? 0.0 : hi;
+        line.toward = lane == 1 ? 1 : -1;
+        line.free_edge = true;
+        std::snprintf(b, sizeof b, "the lane's free edge (y = %.3f m)", line.y);
+        break;
+    case design_spec::line::joint: {
+        const double yj = d.longitudinal_joints()[static_cast<std::size_t>(g.from_joint - 1)];
+        if (g.from_joint == lane - 1) { // the joint below the lane
+            line.y = yj + d.longitudinal.width;
+            line.toward = 1;
+        } else if (g.from_joint == lane) { // the joint above it
+            line.y = yj;
+            line.toward = -1;
+        } else {
+            why = "wander.from: joint " + std::to_string(g.from_joint) +
+                  " does not border the lane (row " + std::to_string(lane) + ")";
+            return false;
+        }
+        line.free_edge = false;
+        std::snprintf(b, sizeof b, "longitudinal joint %d (the lane's face at y = %.3f m)",
+                      g.from_joint, line.y);
+        break;
+    }
+    case design_spec::line::stripe:
+        if (!(g.from_y > lo && g.from_y < hi)) {
+            std::snprintf(b, sizeof b,
+                          "wander.from: a stripe at y = %.3f m is not inside the lane (%.3f to "
+                          "%.3f m)",
+                          g.from_y, lo, hi);
+            why = b;
+            return false;
+        }
+        line.y = g.from_y;
+        // into the lane: toward its wider side
+        line.toward = g.from_y - lo < hi - g.from_y ? 1 : -1;
+        line.free_edge = false;
+        std::snprintf(b, sizeof b, "the lane stripe at y = %.3f m", line.y);
+        break;
+    }
+    line.name = b;
+    return true;
+}
+
 std::vector<double> description::longitudinal_joints() const
 {
     std::vector<double> y;
@@ -894,6 +981,13 @@ bool parse_description(const std::string &text, const std::string &name, descrip
         d.mr = r.number(*p, "report", "mr", false, 0, sign::positive) * u.stress;
     }
     read_design(r, root, d, u);
+    if (d.design.present && !d.widths.empty() && errors.empty()) {
+        lane_line line;
+        std::string why;
+        if (!wander_line(d, line, why))
+            r.error(where(root, root.get("wander") ? "wander" : "design"),
+                    why.substr(0, why.find(':')), why.substr(why.find(':') + 2));
+    }
     if (!d.elements_given) d.elements_through_slab = elements_through(d.thickness);
     if (errors.empty()) check_whole(r, root, d);
     d.warnings = r.warnings_;

@@ -86,8 +86,27 @@ struct design_spec {
     double crack_limit = 0.15; // the mechanistic-empirical check: cracked slabs allowed
     std::vector<traffic_row> traffic;
     std::vector<climate_row> climate;            // none given: one state, no gradient, all the time
-    double wander_mean = 0.45, wander_sd = 0.25; // outer tyre edge from the slab edge, m
+    double wander_mean = 0.45, wander_sd = 0.25; // outer tyre edge from the lane's line, m
     int wander_points = 5;
+    // the line the wander is measured from: the lane's free edge, a longitudinal joint
+    // (from_joint, 1-based), or a lane stripe at y (from_y, m)
+    enum class line { edge, joint, stripe } from = line::edge;
+    int from_joint = 0;
+    double from_y = 0;
+    int lane = 1; // the row of slabs carrying the traffic (1: the first from y = 0)
+    // PCA erosion: c1 (1 untreated subbase, 0.9 stabilized) and c2 (0.06 without a concrete
+    // shoulder, 0.94 with a tied one; < 0: from the wander's line, 0.94 at a tied joint)
+    double erosion_c1 = 1.0, erosion_c2 = -1.0;
+};
+
+// The line a design's wander is measured from: its y (m), the direction into the lane (+1
+// toward larger y, -1 toward smaller), and whether it is a free slab edge (traffic beyond it is
+// kept at it) or not (traffic may run beyond it: onto a shoulder, or past a stripe).
+struct lane_line {
+    double y = 0;
+    int toward = 1;
+    bool free_edge = true;
+    std::string name; // for the report: "the lane's free edge y = 0 m", ...
 };
 
 struct description {
@@ -156,6 +175,10 @@ double agg_of_lte(double lte);
 struct offered_names {
     std::vector<std::string> elements, solvers;
 };
+
+// The line of d's wander; false with why when it names no line of the lane (a middle row has no
+// free edge, a joint that does not border the lane, a stripe outside it).
+bool wander_line(const description &d, lane_line &line, std::string &why);
 
 // Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
 // offered: the element and solver names to accept ("auto" besides the solvers).

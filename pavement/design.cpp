@@ -115,7 +115,11 @@ std::vector<placement> design_placements(const description &d)
 {
     std::vector<placement> out;
     const design_spec &g = d.design;
-    const auto wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points);
+    lane_line line;
+    std::string why;
+    if (!wander_line(d, line, why)) return out; // refused when the description was read
+    const auto wander =
+        wander_positions(g.wander_mean, g.wander_sd, g.wander_points, nullptr, line.free_edge);
     const double l0 = d.lengths.front(), width = d.total_width();
     for (const std::string &axle : axle_types(g)) {
         double reps = 0, weighted = 0, plain = 0, pressure = 0;
@@ -135,7 +139,9 @@ std::vector<placement> design_placements(const description &d)
         group_extent(shape, glen, gwid);
         for (std::size_t w = 0; w < wander.size(); ++w) {
             const double offset = wander[w].first;
-            if (offset + gwid > width) continue; // the group would leave the slabs
+            // the outer tyre edge at line.y + toward offset: the group's smallest y
+            const double y0 = line.toward > 0 ? line.y + offset : line.y - offset - gwid;
+            if (y0 < -1e-9 || y0 + gwid > width + 1e-9) continue; // it would leave the slabs
             for (const int mode : {0, 1}) {
                 placement p;
                 p.mode = mode;
@@ -154,7 +160,7 @@ std::vector<placement> design_placements(const description &d)
                         fronts.push_back(joint_clearance + glen);
                 }
                 for (const double x : fronts) {
-                    const double pos[2] = {x, offset};
+                    const double pos[2] = {x, y0};
                     for (const wheel &t : template_wheels(axle, reference, pressure, pos))
                         p.wheels.push_back(t);
                 }
@@ -182,6 +188,7 @@ namespace
 
 // One design check's analyses: what they need and what they fill.
 struct design_job {
+    design_job(const description &dd, const chain_tools &tt) : d(dd), tools(tt) {}
     const description &d;
     const chain_tools &tools;
     std::string dir, base;
@@ -196,6 +203,9 @@ struct design_job {
     std::vector<double> stress; // MPa, per combination
     // MPa, per combination: the axle group's alone and the temperature and self weight's alone
     std::vector<double> load_stress, environment_stress;
+    // m, per placement at its reference load (top-down ones, the groups at the joints): the
+    // loaded side's deflection at the joint station under the group, and the other side's
+    std::vector<double> joint_loaded, joint_unloaded;
 };
 
 // Every combination of a placement with the traffic rows of its axle type and every climate
@@ -277,6 +287,16 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
                 ok = read_face(load_set_base(mesh_dir, job.base, static_cast<int>(m) + 2), placed,
                                whyg);
                 const int mode = job.places[p].mode;
+                if (ok && mode == 1) { // the joint under the group: erosion and faulting
+                    report_data rj;
+                    ok = report_of_set(load_set_base(mesh_dir, job.base, static_cast<int>(m) + 2),
+                                       d, rj, whyg);
+                    if (const joint_plane *jp = ok ? rj.loaded_joint() : nullptr) {
+                        const joint_station &st = jp->stations[jp->most_loaded];
+                        job.joint_loaded[p] = std::fabs(st.w_loaded) * m_per_cm;
+                        job.joint_unloaded[p] = std::fabs(st.w_unloaded) * m_per_cm;
+                    }
+                }
                 for (std::size_t k = 0; ok && k < job.combos.size(); ++k) {
                     if (job.combos[k].place != p) continue;
                     const double scale =
@@ -392,7 +412,112 @@ void add_damage_terms(const design_job &job, design_result &out)
     }
 }
 
+// Erosion and the faulting driver of every top-down placement and traffic row of its axle type:
+// the group's joint deflections scaled to the row's load (a linear model), PCA's power and
+// allowable repetitions, c2 n / N, and the differential energy per pass and over the life.
+void add_erosion_terms(const design_job &job, design_result &out)
+{
+    const description &d = job.d;
+    const design_spec &g = d.design;
+    if (!out.superposed) {
+        out.erosion_note = "not given: each combination was analysed whole with its curl (a "
+                           "support that lets go), so the axle groups' deflections alone are not "
+                           "at hand";
+        return;
+    }
+    if (!d.has_foundation) {
+        out.erosion_note = "not given: PCA's erosion needs the k of a dense-liquid foundation";
+        return;
+    }
+    lane_line line;
+    std::string why;
+    wander_line(d, line, why);
+    const bool tied =
+        !line.free_edge && g.from == design_spec::line::joint && d.longitudinal.bars.present;
+    const double c2 = g.erosion_c2 > 0 ? g.erosion_c2 : tied ? 0.94 : 0.06;
+    for (std::size_t p = 0; p < job.places.size(); ++p) {
+        const placement &pl = job.places[p];
+        if (pl.mode != 1 || std::isnan(job.joint_loaded[p])) continue;
+        for (std::size_t t = 0; t < g.traffic.size(); ++t) {
+            const traffic_row &row = g.traffic[t];
+            if (row.axle != pl.axle) continue;
+            const double scale = row.load / pl.reference;
+            design_result::erosion_term e;
+            e.traffic = static_cast<int>(t);
+            for (std::size_t w = 0; w < out.wander.size(); ++w)
+                if (std::fabs(out.wander[w].first - pl.offset) < 1e-12)
+                    e.wander = static_cast<int>(w);
+            e.corner = scale * job.joint_loaded[p];
+            e.unloaded = scale * job.joint_unloaded[p];
+            e.power = erosion_power(d.k, e.corner, d.thickness);
+            e.allowable = erosion_allowable(e.power, g.erosion_c1);
+            e.repetitions = row.repetitions * g.life * pl.weight;
+            e.damage = std::isinf(e.allowable) ? 0.0 : c2 * e.repetitions / e.allowable;
+            e.energy = differential_energy(d.k, e.corner, e.unloaded);
+            out.erosion_damage += e.damage;
+            out.energy_total += e.repetitions * e.energy;
+            out.erosion.push_back(e);
+        }
+    }
+    out.erosion_given = !out.erosion.empty();
+    out.erosion_note = out.erosion_given
+                           ? "c1 = " + fmt("%g", g.erosion_c1) + ", c2 = " + fmt("%g", c2) +
+                                 (g.erosion_c2 > 0 ? " (given)"
+                                  : tied ? " (a tied concrete shoulder at the lane's line)"
+                                         : " (no concrete shoulder)")
+                           : "not given: the model has no transverse joint under the groups";
+}
+
 } // namespace
+
+bool outline_design(const description &d, int jobs, design_outline &o, std::string &why)
+{
+    const design_spec &g = d.design;
+    lane_line line;
+    if (!wander_line(d, line, why)) return false;
+    o.line = line.name;
+    o.places = design_placements(d);
+    if (o.places.empty()) {
+        why = "no axle group fits on the slabs at any wander position";
+        return false;
+    }
+    generated_model probe;
+    if (!build_model(loaded(d, {}, 0), {}, probe, why)) return false;
+    o.superposed = !probe.nonlinear;
+    o.combinations = static_cast<int>(design_combinations(g, o.places).size());
+    auto seconds_of = [](long long n, int sets) {
+        const double r = static_cast<double>(n) / 16854.0;
+        return 1.6 * std::pow(r, 1.8) + 0.02 * sets * static_cast<double>(n) / 1000.0;
+    };
+    double total = 0;
+    if (o.superposed) {
+        const std::vector<std::vector<int>> groups = mesh_groups(d, o.places, why);
+        o.analyses = static_cast<int>(groups.size());
+        for (const std::vector<int> &members : groups) {
+            std::vector<wheel> every;
+            for (int p : members)
+                every.insert(every.end(), o.places[p].wheels.begin(), o.places[p].wheels.end());
+            generated_model m;
+            if (!build_model(loaded(d, {}, 1.0), {}, m, why, &every)) return false;
+            o.nodes = std::max(o.nodes, m.estimated_nodes);
+            total += seconds_of(m.estimated_nodes, 2 + static_cast<int>(members.size()));
+        }
+    } else {
+        o.analyses = o.combinations;
+        for (const placement &p : o.places) {
+            generated_model m;
+            if (!build_model(loaded(d, p.wheels, 0), {}, m, why)) return false;
+            o.nodes = std::max(o.nodes, m.estimated_nodes);
+            // every combination of this placement: its traffic rows times the climate states
+            int rows = 0;
+            for (const traffic_row &t : g.traffic) rows += t.axle == p.axle;
+            total += rows * std::max<std::size_t>(g.climate.size(), 1) *
+                     seconds_of(m.estimated_nodes, 1);
+        }
+    }
+    o.seconds = total / std::max(1, std::min(jobs, o.analyses));
+    return true;
+}
 
 bool compute_design(const description &d, const chain_tools &tools, const std::string &dir,
                     int jobs, bool quiet, bool keep, design_result &out, std::string &why)
@@ -400,7 +525,11 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     const design_spec &g = d.design;
     out = design_result{};
     out.thickness = d.thickness;
-    out.wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points, &out.wander_at_edge);
+    lane_line line;
+    if (!wander_line(d, line, why)) return false;
+    out.wander_line = line.name;
+    out.wander = wander_positions(g.wander_mean, g.wander_sd, g.wander_points, &out.wander_at_edge,
+                                  line.free_edge);
     const double mr = g.mr > 0 ? g.mr : d.mr;
     if (!(mr > 0)) {
         why = d.file + ": the design check needs the modulus of rupture ([design] mr)";
@@ -410,8 +539,12 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
         why = d.file + ": the design check needs traffic ([[traffic]] rows)";
         return false;
     }
-    design_job job{d,  tools, dir, fs::path(d.file).stem().string(), jobs, quiet, keep, {}, {},
-                   {}, {},    {}};
+    design_job job(d, tools);
+    job.dir = dir;
+    job.base = fs::path(d.file).stem().string();
+    job.jobs = jobs;
+    job.quiet = quiet;
+    job.keep = keep;
     job.places = design_placements(d);
     if (job.places.empty()) {
         why = d.file + ": no axle group fits on the slabs at any wander position";
@@ -422,12 +555,15 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     job.combos = design_combinations(g, job.places);
     job.stress.assign(job.combos.size(), std::nan(""));
     job.load_stress.assign(job.combos.size(), std::nan(""));
+    job.joint_loaded.assign(job.places.size(), std::nan(""));
+    job.joint_unloaded.assign(job.places.size(), std::nan(""));
     job.environment_stress.assign(job.combos.size(), std::nan(""));
     const bool analysed =
         probe.nonlinear ? separate_stresses(job, out, why) : superposed_stresses(job, out, why);
     if (!analysed) return false;
     add_damage_terms(job, out);
     sum_damage(g, mr, out);
+    add_erosion_terms(job, out);
     return true;
 }
 
@@ -465,9 +601,12 @@ std::string verdict(const description &d, const design_result &r, bool &passes)
                " %, top-down " + fmt("%.1f", 100 * r.cracking[1]) + " %) against the limit " +
                fmt("%.1f", 100 * g.crack_limit) + " %";
     }
-    passes = r.damage[0] <= 1.0 && r.damage[1] <= 1.0;
+    passes =
+        r.damage[0] <= 1.0 && r.damage[1] <= 1.0 && (!r.erosion_given || r.erosion_damage <= 1.0);
     return std::string(passes ? "PASSES" : "FAILS") + ": Miner's sum bottom-up " +
-           fmt("%.4g", r.damage[0]) + ", top-down " + fmt("%.4g", r.damage[1]) + " against 1";
+           fmt("%.4g", r.damage[0]) + ", top-down " + fmt("%.4g", r.damage[1]) +
+           (r.erosion_given ? ", erosion " + fmt("%.4g", r.erosion_damage) : std::string()) +
+           " against 1";
 }
 
 // The design report's tables, one function each.
@@ -485,6 +624,10 @@ table summary_table(const description &d, const design_result &r)
     t.rows.push_back({txt("transfer function"), txt(transfer_text(g.transfer))});
     t.rows.push_back({txt("damage bottom-up (Miner's sum)"), num(r.damage[0])});
     t.rows.push_back({txt("damage top-down (Miner's sum)"), num(r.damage[1])});
+    t.rows.push_back({txt("erosion damage (PCA 1984, sum c2 n / N)"),
+                      r.erosion_given ? num(r.erosion_damage) : txt(r.erosion_note)});
+    t.rows.push_back({txt("differential energy at the loaded joint over the life (J/m2)"),
+                      r.erosion_given ? num(r.energy_total) : txt(r.erosion_note)});
     if (g.transfer.kind == transfer_function::me) {
         t.rows.push_back({txt("slabs cracked bottom-up"), num(r.cracking[0], "%.4f")});
         t.rows.push_back({txt("slabs cracked top-down"), num(r.cracking[1], "%.4f")});
@@ -524,13 +667,16 @@ table traffic_table(const design_spec &g, const design_result &r)
 
 table wander_table(const design_spec &g, const design_result &r)
 {
+    const bool free = g.from == design_spec::line::edge;
     table t{"Wheel wander",
-            "Offsets of the outer tyre edge from the slab's longitudinal edge, the normal "
-            "distribution of mean " +
+            "Offsets of the outer tyre edge from " + r.wander_line + " into the lane (row " +
+                std::to_string(g.lane) + " of the slabs), the normal distribution of mean " +
                 fmt("%g", g.wander_mean) + " m and standard deviation " + fmt("%g", g.wander_sd) +
-                " m at discrete points, weights summing to 1; traffic beyond the free edge is "
-                "kept at the edge (offset 0): " +
-                fmt("%.1f", 100.0 * r.wander_at_edge) + " % of it here.",
+                " m at discrete points, weights summing to 1; " +
+                (free ? "traffic beyond the free edge is kept at the edge (offset 0): " +
+                            fmt("%.1f", 100.0 * r.wander_at_edge) + " % of it here."
+                      : std::string("traffic beyond the line (a negative offset) runs there: "
+                                    "onto the shoulder or past the stripe.")),
             {"offset (m)", "weight"},
             {}};
     for (const auto &w : r.wander) t.rows.push_back({num(w.first), num(w.second, "%.4f")});
@@ -594,6 +740,29 @@ table governing_table(const design_spec &g, const design_result &r, int m)
                           num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
                           num(e.damage)});
     }
+    return t;
+}
+
+// Erosion and the faulting driver: one row per top-down placement and traffic row.
+table erosion_table(const design_spec &g, const design_result &r)
+{
+    table t{"Erosion and faulting",
+            "The axle group alone at the transverse joint (the top-down placements): w the "
+            "loaded side's deflection at the joint station under it, w' the other side's. PCA "
+            "(1984) erosion: p = k w, P = 268.7 p^2 / (h k^0.73) (psi, inches, pci), log10 N = "
+            "14.524 - 6.777 (c1 P - 9)^0.103 (unlimited for c1 P <= 9), damage c2 n / N; " +
+                r.erosion_note +
+                ". Differential energy per pass DE = k / 2 (w^2 - w'^2), the driver of the "
+                "mechanistic-empirical faulting models (NCHRP 1-37A), summed over the traffic.",
+            {"axle", "load (kN)", "offset (m)", "w (mm)", "w' (mm)", "P", "allowable N",
+             "repetitions n", "damage", "DE per pass (J/m2)"},
+            {}};
+    for (const auto &e : r.erosion)
+        t.rows.push_back({txt(g.traffic[e.traffic].axle), num(g.traffic[e.traffic].load),
+                          num(r.wander[e.wander].first), num(e.corner * mm_per_m, "%.4f"),
+                          num(e.unloaded * mm_per_m, "%.4f"), num(e.power, "%.3f"),
+                          num(std::isinf(e.allowable) ? std::nan("") : e.allowable),
+                          num(e.repetitions), num(e.damage), num(e.energy, "%.4g")});
     return t;
 }
 
@@ -724,6 +893,7 @@ bool write_design_report(const description &d, const std::vector<design_result> 
     std::vector<table> tables = {summary_table(d, r),      traffic_table(g, r),
                                  wander_table(g, r),       climate_table(d, r),
                                  governing_table(g, r, 0), governing_table(g, r, 1)};
+    if (r.erosion_given) tables.push_back(erosion_table(g, r));
     if (results.size() > 1) tables.push_back(thickness_table(d, results));
 
     const std::size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');

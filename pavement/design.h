@@ -15,7 +15,7 @@
 struct placement {
     int mode = 0;              // 0 bottom-up, 1 top-down
     std::string axle;          // template
-    double offset = 0;         // outer tyre edge from the slab edge (m)
+    double offset = 0;         // outer tyre edge from the wander's line, into the lane (m)
     double weight = 1;         // its share of the wander
     double reference = 0;      // kN: the load the wheels below carry (per group)
     std::vector<wheel> wheels; // one group (bottom-up) or two (top-down, one at each joint)
@@ -50,7 +50,40 @@ struct design_result {
     bool in_equilibrium = true;
     std::vector<std::pair<double, double>> wander; // offsets and weights
     double wander_at_edge = 0; // the share of the traffic beyond the free edge, kept at it
+    std::string wander_line;   // the line the offsets are measured from
+    // Erosion (PCA 1984) and the faulting driver (differential energy at the loaded joint), of
+    // the axle groups alone at the top-down placements (the groups at the joints)
+    struct erosion_term {
+        int traffic = 0, wander = 0;
+        double corner = 0;      // m: the loaded side's deflection at the joint under the group
+        double unloaded = 0;    // m: the other side's at the same station
+        double power = 0;       // PCA's rate of work P
+        double allowable = 0;   // N (infinity: unlimited)
+        double repetitions = 0; // n over the design life
+        double damage = 0;      // c2 n / N
+        double energy = 0;      // J/m2 per pass, k/2 (wL^2 - wUL^2)
+    };
+    std::vector<erosion_term> erosion;
+    bool erosion_given = false;
+    std::string erosion_note;  // why not given, or the constants used
+    double erosion_damage = 0; // sum c2 n / N
+    double energy_total = 0;   // J/m2: sum n DE over the design life
 };
+
+// What a design check will do, for pavement check: its placements, the combinations, the
+// analyses (mesh groups of a linear model, or one per combination) and an estimate of their
+// wall time on this kind of machine (seconds; from the measured runs of the examples: about
+// 1.6 s (n / 16 854)^1.8 per analysis of n planned nodes plus 0.02 s per load set and thousand
+// nodes).
+struct design_outline {
+    std::vector<placement> places;
+    std::string line; // the wander's line
+    int combinations = 0, analyses = 0;
+    bool superposed = false;
+    long long nodes = 0; // of the largest analysis
+    double seconds = 0;  // with jobs analyses at a time
+};
+bool outline_design(const description &d, int jobs, design_outline &o, std::string &why);
 
 // Fills each term's stress ratio, allowable repetitions and damage n / N from its stress and
 // repetitions, and the sums and cracking of both modes (Miner's rule).

@@ -43,14 +43,36 @@ double total_cracking(double bu, double td)
     return bu + td - bu * td;
 }
 
+double erosion_power(double k_mpa_per_m, double corner_deflection_m, double thickness_m)
+{
+    const double pci_per_mpa_m = 0.0254 / 6.894757e-3; // 1 MPa/m in psi per inch (3.684)
+    const double k = k_mpa_per_m * pci_per_mpa_m;
+    const double w = std::fabs(corner_deflection_m) / 0.0254, h = thickness_m / 0.0254;
+    const double p = k * w; // psi
+    return 268.7 * p * p / (h * std::pow(k, 0.73));
+}
+
+double erosion_allowable(double power, double c1)
+{
+    const double x = c1 * power - 9.0;
+    if (!(x > 0.0)) return HUGE_VAL;
+    return std::pow(10.0, 14.524 - 6.777 * std::pow(x, 0.103));
+}
+
+double differential_energy(double k_mpa_per_m, double w_loaded, double w_unloaded)
+{
+    const double k = k_mpa_per_m * 1.0e6; // N/m3
+    return 0.5 * k * (w_loaded * w_loaded - w_unloaded * w_unloaded);
+}
+
 std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions,
-                                                        double *at_edge)
+                                                        double *at_edge, bool free_edge)
 {
     std::vector<std::pair<double, double>> w;
     if (at_edge) *at_edge = 0.0;
     if (positions <= 1 || !(sd > 0.0)) {
-        w.push_back({std::max(mean, 0.0), 1.0});
-        if (at_edge && mean < 0.0) *at_edge = 1.0;
+        w.push_back({free_edge ? std::max(mean, 0.0) : mean, 1.0});
+        if (at_edge && free_edge && mean < 0.0) *at_edge = 1.0;
         return w;
     }
     double sum = 0.0, beyond = 0.0;
@@ -59,7 +81,7 @@ std::vector<std::pair<double, double>> wander_positions(double mean, double sd, 
         const double offset = mean + z * sd;
         const double weight = std::exp(-0.5 * z * z);
         sum += weight;
-        if (offset < 0.0) { // beyond the free edge: kept at the edge
+        if (offset < 0.0 && free_edge) { // beyond the free edge: kept at the edge
             beyond += weight;
             continue;
         }

@@ -29,10 +29,28 @@ double cracked_fraction(const transfer_function &t, double di);
 // Bottom-up and top-down cracking combined: bu + td - bu td.
 double total_cracking(double bu, double td);
 
+// Erosion (PCA, Thickness Design for Concrete Highway and Street Pavements, 1984, as Huang's
+// Pavement Analysis and Design gives its equations), in the method's US units: the pressure on
+// the foundation at the corner p = k w (psi, k in pci, w the corner deflection in inches), the
+// rate of work ("power") P = 268.7 p^2 / (h k^0.73) (h in inches), and the allowable
+// repetitions log10 N = 14.524 - 6.777 (c1 P - 9)^0.103, unlimited (+infinity) for c1 P <= 9;
+// c1 = 1 for an untreated subbase, 0.9 for a stabilized one. The damage is c2 n / N with c2 =
+// 0.06 without a concrete shoulder and 0.94 with a tied one.
+double erosion_power(double k_mpa_per_m, double corner_deflection_m, double thickness_m);
+double erosion_allowable(double power, double c1);
+
+// The differential energy of the foundation at a loaded joint per axle pass (J/m2, k in MPa/m,
+// deflections in m): DE = k / 2 (wL^2 - wUL^2), the driver of the mechanistic-empirical
+// faulting models.
+double differential_energy(double k_mpa_per_m, double w_loaded, double w_unloaded);
+
 // Discrete lateral positions of the wheels: offsets of the outer tyre edge from the slab edge
 // (m) with their weights, sum 1. `positions` points at mean + z sd for z evenly spaced over
 // [-2, 2] (one point: the mean), weighted by the normal density. Traffic beyond the free edge
 // (a negative offset) is kept at the edge: its weight goes to offset 0, the most damaging place
-// on the slab, not to the points inside; at_edge, when given, receives that share.
+// on the slab, not to the points inside; at_edge, when given, receives that share. Measured from
+// a line that is not a free edge (a joint to a shoulder, a stripe), negative offsets stay as
+// they are: traffic runs beyond the line.
 std::vector<std::pair<double, double>> wander_positions(double mean, double sd, int positions,
-                                                        double *at_edge = nullptr);
+                                                        double *at_edge = nullptr,
+                                                        bool free_edge = true);

@@ -78,7 +78,7 @@ bool parse_range(const std::string &text, sweep_range &r)
 }
 
 // What a description holds, for pavement check.
-void summarise(const description &d, const chain_tools &tools)
+void summarise(const description &d, const chain_tools &tools, int jobs)
 {
     std::printf("%s: %s\n", d.file.c_str(), d.title.empty() ? "(no title)" : d.title.c_str());
     std::printf("  slabs: %zu columns x %zu rows, %.4g x %.4g m in all, %.4g m thick, E %.6g "
@@ -127,6 +127,33 @@ void summarise(const description &d, const chain_tools &tools)
                 chosen_solver(d, tools, g.estimated_nodes).c_str(),
                 g.nonlinear ? "; nonlinear (a tensionless support or a tight joint): --equilibrium"
                             : "");
+    if (!d.design.present) return;
+    design_outline o;
+    if (!outline_design(d, jobs, o, why)) {
+        std::printf("  design: %s\n", why.c_str());
+        return;
+    }
+    int modes[2] = {0, 0};
+    for (const placement &p : o.places) ++modes[p.mode];
+    std::printf("  design: the wander from %s into row %d; %zu placements (%d bottom-up, %d "
+                "top-down), %d combinations\n",
+                o.line.c_str(), d.design.lane, o.places.size(), modes[0], modes[1], o.combinations);
+    for (const placement &p : o.places) {
+        double y0 = 1e300, y1 = -1e300;
+        for (const wheel &w : p.wheels) {
+            y0 = std::min(y0, w.y - w.width / 2);
+            y1 = std::max(y1, w.y + w.width / 2);
+        }
+        std::printf("    %s %s, offset %.3f m (weight %.4f): tyres over y %.3f to %.3f m\n",
+                    p.axle.c_str(), p.mode == 0 ? "bottom-up" : "top-down", p.offset, p.weight, y0,
+                    y1);
+    }
+    std::printf("  design: %d analyses (%s), the largest about %lld nodes; about %.0f s with %d "
+                "at a time (a rough estimate from this machine's measured runs)\n",
+                o.analyses,
+                o.superposed ? "load sets on shared meshes, superposed"
+                             : "one per combination: a support that lets go",
+                o.nodes, o.seconds, jobs);
 }
 
 } // namespace
@@ -232,7 +259,7 @@ int main(int argc, char **argv)
         }
     }
     if (command == "check") {
-        summarise(d, tools);
+        summarise(d, tools, jobs);
         if (!plan_file.empty()) {
             if (!write_plan(d, plan_file)) {
                 std::fprintf(stderr, "pavement: %s: cannot be written\n", plan_file.c_str());
