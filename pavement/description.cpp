@@ -449,9 +449,8 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
                             ") or the y of a lane stripe (m)");
             }
         }
-        g.wander_mean =
-            r.number(*t, "wander", "mean", false, g.wander_mean / u.length, sign::non_negative) *
-            u.length;
+        // negative: beyond the line (kept at a free edge, else where it runs)
+        g.wander_mean = r.number(*t, "wander", "mean", false, g.wander_mean / u.length) * u.length;
         g.wander_sd =
             r.number(*t, "wander", "sd", false, g.wander_sd / u.length, sign::non_negative) *
             u.length;
