@@ -8,6 +8,7 @@
 #include "description.h"
 #include "run.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -26,18 +27,19 @@ std::vector<placement> design_placements(const description &d);
 
 // One combination of the damage sum.
 struct damage_term {
-    int mode = 0;      // 0 bottom-up, 1 top-down
-    int traffic = 0;   // row of d.design.traffic
-    int wander = 0;    // index into the wander positions
-    int climate = 0;   // row of d.design.climate
-    double stress = 0; // MPa: the largest slab tension of the mode's face
-    // MPa: the same of the axle group alone and of the temperature and self weight alone (by
-    // superposition on a linear model; NaN where each combination was analysed whole)
-    double load_stress = 0, environment_stress = 0;
+    int mode = 0;           // 0 bottom-up, 1 top-down
+    int traffic = 0;        // row of d.design.traffic
+    int wander = 0;         // index into the wander positions
+    int climate = 0;        // row of d.design.climate
+    double stress = 0;      // MPa: the largest slab tension of the mode's face
     double ratio = 0;       // stress / MR
     double repetitions = 0; // n over the design life
     double allowable = 0;   // N (infinity: unlimited)
     double damage = 0;      // n / N
+    // MPa: the largest slab tension of the axle group alone and of the temperature and self
+    // weight alone (by superposition on a linear model; NaN where each combination was
+    // analysed whole)
+    double load_stress = std::nan(""), environment_stress = std::nan("");
 };
 
 struct design_result {

@@ -272,9 +272,9 @@ class direct_system : public linear_system
         refactor_ = false;
         factored_values_.assign(v, v + nnz);
         if (std::getenv("CORVANE_DEBUG_DIRECT"))
-            std::fprintf(stderr, "direct: factorised in %.2f s\n",
-                         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0)
-                             .count());
+            std::fprintf(
+                stderr, "direct: factorised in %.2f s\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         return true;
     }
 
