@@ -278,7 +278,9 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
     for (std::size_t i = 0; i < a->size(); ++i) {
         const toml::table &t = *a->get(i)->as_table();
         const std::string path = "loads[" + std::to_string(i) + "]";
-        r.unknown_keys(t, path, {"axle", "wheels", "load", "tyre_pressure", "position"});
+        r.unknown_keys(t, path,
+                       {"axle", "wheels", "load", "tyre_pressure", "position", "leading_edge",
+                        "outer_edge", "lane"});
         load_group g;
         g.line = static_cast<int>(t.source().begin.line);
         g.axle = r.text(t, path, "axle", "", {"single", "single-dual", "tandem", "tridem"});
@@ -292,6 +294,91 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
                 g.position[0] = *pa->get(0)->value<double>() * u.length;
                 g.position[1] = *pa->get(1)->value<double>() * u.length;
                 g.has_position = true;
+            }
+        }
+        // a template group placed from the pavement's lines: its leading (largest x) tyre edge an
+        // offset before a transverse joint (or an x), its outer tyre edge an offset into the
+        // lane from the lane's edge, a longitudinal joint or a stripe
+        const toml::node *lead = t.get("leading_edge"), *outer = t.get("outer_edge");
+        if ((lead || outer) && g.has_position)
+            r.error((lead ? lead : outer)->source(), path,
+                    "give position or leading_edge and outer_edge, not both");
+        if ((lead != nullptr) != (outer != nullptr))
+            r.error((lead ? lead : outer)->source(), path,
+                    "leading_edge and outer_edge go together");
+        if (lead && outer && !g.has_position && !g.axle.empty() && g.pressure > 0) {
+            auto line_offset = [&](const toml::node *n, const char *key, std::string &name,
+                                   double &at, double &offset) {
+                const toml::array *pa = n->as_array();
+                const bool ok = pa && pa->size() == 2 && pa->get(1)->is_number() &&
+                                (pa->get(0)->is_number() || pa->get(0)->is_string());
+                if (!ok) {
+                    r.error(n->source(), path + "." + key,
+                            "must be [line, offset]: a line (\"edge\", \"joint N\" or a "
+                            "coordinate in m) and an offset (m)");
+                    return false;
+                }
+                offset = *pa->get(1)->value<double>() * u.length;
+                if (pa->get(0)->is_number()) {
+                    at = *pa->get(0)->value<double>() * u.length;
+                    name.clear();
+                } else {
+                    name = *pa->get(0)->value<std::string>();
+                }
+                return true;
+            };
+            std::string lead_name, outer_name;
+            double lead_at = 0, lead_off = 0, outer_at = 0, outer_off = 0;
+            if (line_offset(lead, "leading_edge", lead_name, lead_at, lead_off) &&
+                line_offset(outer, "outer_edge", outer_name, outer_at, outer_off)) {
+                int joint = 0;
+                char tail = 0;
+                const std::vector<double> tj = d.transverse_joints();
+                bool ok = true;
+                if (!lead_name.empty()) {
+                    ok = std::sscanf(lead_name.c_str(), "joint %d%c", &joint, &tail) == 1 &&
+                         joint >= 1 && joint <= static_cast<int>(tj.size());
+                    if (ok)
+                        lead_at = tj[static_cast<std::size_t>(joint - 1)];
+                    else
+                        r.error(lead->source(), path + ".leading_edge",
+                                "the line must be \"joint N\" (a transverse joint, 1 to " +
+                                    std::to_string(tj.size()) + ") or an x (m)");
+                }
+                design_spec::line kind = design_spec::line::stripe;
+                int ljoint = 0;
+                if (outer_name == "edge") {
+                    kind = design_spec::line::edge;
+                } else if (!outer_name.empty()) {
+                    kind = design_spec::line::joint;
+                    if (std::sscanf(outer_name.c_str(), "joint %d%c", &ljoint, &tail) != 1 ||
+                        ljoint < 1 || ljoint >= static_cast<int>(d.widths.size())) {
+                        r.error(outer->source(), path + ".outer_edge",
+                                "the line must be \"edge\", \"joint N\" (a longitudinal "
+                                "joint) or a stripe's y (m)");
+                        ok = false;
+                    }
+                }
+                const double lane = r.number(t, path, "lane", false, 1, sign::positive);
+                lane_line line;
+                std::string why;
+                if (ok &&
+                    !line_of_lane(d, kind, ljoint, outer_at, static_cast<int>(lane), line, why)) {
+                    r.error(outer->source(), path + ".outer_edge", why.substr(why.find(':') + 2));
+                    ok = false;
+                }
+                if (ok) {
+                    const double origin[2] = {0, 0};
+                    double y0 = 1e300, y1 = -1e300;
+                    for (const wheel &w : template_wheels(g.axle, g.load, g.pressure, origin)) {
+                        y0 = std::min(y0, w.y - w.width / 2);
+                        y1 = std::max(y1, w.y + w.width / 2);
+                    }
+                    g.position[0] = lead_at - lead_off;
+                    g.position[1] =
+                        line.toward > 0 ? line.y + outer_off : line.y - outer_off - (y1 - y0);
+                    g.has_position = true;
+                }
             }
         }
         const toml::node *wn = t.get("wheels");
@@ -789,13 +876,24 @@ std::vector<double> description::transverse_joints() const
 bool wander_line(const description &d, lane_line &line, std::string &why)
 {
     const design_spec &g = d.design;
-    const int rows = static_cast<int>(d.widths.size()), lane = g.lane;
+    return line_of_lane(d, g.from, g.from_joint, g.from_y, g.lane, line, why);
+}
+
+bool line_of_lane(const description &d, design_spec::line kind, int joint, double stripe, int lane,
+                  lane_line &line, std::string &why)
+{
+    const int rows = static_cast<int>(d.widths.size());
+    if (lane < 1 || lane > rows) {
+        why = "lane: row " + std::to_string(lane) + " is not a row of the slabs (1 to " +
+              std::to_string(rows) + ")";
+        return false;
+    }
     // the lane row's edges
     double lo = 0;
     for (int r = 1; r < lane; ++r) lo += d.widths[r - 1] + d.longitudinal.width;
     const double hi = lo + d.widths[lane - 1];
     char b[160];
-    switch (g.from) {
+    switch (kind) {
     case design_spec::line::edge:
         if (lane != 1 && lane != rows) {
             why = "wander.from: the lane (row " + std::to_string(lane) +
@@ -808,35 +906,35 @@ bool wander_line(const description &d, lane_line &line, std::string &why)
         std::snprintf(b, sizeof b, "the lane's free edge (y = %.3f m)", line.y);
         break;
     case design_spec::line::joint: {
-        const double yj = d.longitudinal_joints()[static_cast<std::size_t>(g.from_joint - 1)];
-        if (g.from_joint == lane - 1) { // the joint below the lane
+        const double yj = d.longitudinal_joints()[static_cast<std::size_t>(joint - 1)];
+        if (joint == lane - 1) { // the joint below the lane
             line.y = yj + d.longitudinal.width;
             line.toward = 1;
-        } else if (g.from_joint == lane) { // the joint above it
+        } else if (joint == lane) { // the joint above it
             line.y = yj;
             line.toward = -1;
         } else {
-            why = "wander.from: joint " + std::to_string(g.from_joint) +
+            why = "wander.from: joint " + std::to_string(joint) +
                   " does not border the lane (row " + std::to_string(lane) + ")";
             return false;
         }
         line.free_edge = false;
-        std::snprintf(b, sizeof b, "longitudinal joint %d (the lane's face at y = %.3f m)",
-                      g.from_joint, line.y);
+        std::snprintf(b, sizeof b, "longitudinal joint %d (the lane's face at y = %.3f m)", joint,
+                      line.y);
         break;
     }
     case design_spec::line::stripe:
-        if (!(g.from_y > lo && g.from_y < hi)) {
+        if (!(stripe > lo && stripe < hi)) {
             std::snprintf(b, sizeof b,
                           "wander.from: a stripe at y = %.3f m is not inside the lane (%.3f to "
                           "%.3f m)",
-                          g.from_y, lo, hi);
+                          stripe, lo, hi);
             why = b;
             return false;
         }
-        line.y = g.from_y;
+        line.y = stripe;
         // into the lane: toward its wider side
-        line.toward = g.from_y - lo < hi - g.from_y ? 1 : -1;
+        line.toward = stripe - lo < hi - stripe ? 1 : -1;
         line.free_edge = false;
         std::snprintf(b, sizeof b, "the lane stripe at y = %.3f m", line.y);
         break;
@@ -882,9 +980,16 @@ bool parse_description(const std::string &text, const std::string &name, descrip
 
     if (const toml::table *s = r.table(root, "", "slabs")) {
         r.unknown_keys(*s, "slabs",
-                       {"lengths", "widths", "thickness", "E", "nu", "density", "alpha"});
+                       {"lengths", "widths", "thickness", "E", "nu", "density", "alpha", "row_E"});
         for (double v : r.numbers(*s, "slabs", "lengths", true)) d.lengths.push_back(v * u.length);
         for (double v : r.numbers(*s, "slabs", "widths", true)) d.widths.push_back(v * u.length);
+        if (const toml::node *re = s->get("row_E")) {
+            for (double v : r.numbers(*s, "slabs", "row_E", false)) d.row_e.push_back(v * u.stress);
+            if (!d.row_e.empty() && d.row_e.size() != d.widths.size())
+                r.error(re->source(), "slabs.row_E",
+                        "must give one E per row of slabs (" + std::to_string(d.widths.size()) +
+                            ")");
+        }
         d.thickness = r.number(*s, "slabs", "thickness", true, 0, sign::positive) * u.length;
         d.e = r.number(*s, "slabs", "E", true, 0, sign::positive) * u.stress;
         d.nu = r.number(*s, "slabs", "nu", false, d.nu, sign::non_negative);

@@ -116,6 +116,9 @@ struct description {
     // slabs
     std::vector<double> lengths, widths; // m, along x (columns) and y (rows)
     double thickness = 0, e = 0, nu = 0.15, density = 0, alpha = 1.0e-5;
+    // E of each row of slabs where it differs from e (a flexible shoulder as a softer row), MPa;
+    // empty: every row is of e
+    std::vector<double> row_e;
     std::vector<layer_spec> layers;
     // foundation: a dense liquid under the last layer (or the slabs)
     bool has_foundation = false;
@@ -179,6 +182,10 @@ struct offered_names {
 // The line of d's wander; false with why when it names no line of the lane (a middle row has no
 // free edge, a joint that does not border the lane, a stripe outside it).
 bool wander_line(const description &d, lane_line &line, std::string &why);
+// The same for any lane (a row, 1-based) and line: kind, the longitudinal joint (1-based) or
+// the stripe's y (m). Messages start "wander.from:" for the caller to rename.
+bool line_of_lane(const description &d, design_spec::line kind, int joint, double stripe,
+                  int lane, lane_line &line, std::string &why);
 
 // Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
 // offered: the element and solver names to accept ("auto" besides the solvers).

@@ -208,6 +208,11 @@ model_materials materials_of(const description &d)
     const double dt = d.total_difference(), mid = d.quadratic ? d.temperature_mid : 0.0;
     const double ta = -4.0 * mid / (h * h), tb = dt / h - 4.0 * mid / h, tc = dt / 2.0;
     m.slab = material({e_slab, d.nu, d.density * 0.001, d.alpha, 0, ta, tb, tc});
+    for (std::size_t r = 0; r < d.row_e.size(); ++r)
+        if (d.row_e[r] != d.e)
+            m.rows.push_back(
+                {static_cast<int>(r), material({d.row_e[r] / mpa_per_kgf_cm2, d.nu,
+                                                d.density * 0.001, d.alpha, 0, ta, tb, tc})});
     // A slab joint. Sawn or cracked (the default): its small opening passes shear through
     // aggregate interlock (both tangential springs) and neither normal force nor moment: the
     // normal spring is negligible against the slab, in the element's linear mode, where the
@@ -266,6 +271,18 @@ std::vector<layer_out> layer_records(const description &d, const generated_model
         l.yt = interval_types(g.y, grid.y_gaps, wl, 0, ly, 2, 4);
         l.mats = {m.slab, m.transverse, m.longitudinal, m.none, m.none,
                   m.none, m.none,       m.none,         m.none};
+        // rows of their own E: their slab intervals take the row's types
+        for (std::size_t k = 0; k < m.rows.size(); ++k) {
+            double lo = 0;
+            for (int r = 0; r < m.rows[k].first; ++r) lo += d.widths[r] * cm + wl;
+            const double hi = lo + d.widths[m.rows[k].first] * cm;
+            for (std::size_t i = 0; i + 1 < g.y.size(); ++i) {
+                const double mid = 0.5 * (g.y[i] + g.y[i + 1]);
+                if (l.yt[i] == 0 && mid > lo && mid < hi)
+                    l.yt[i] = own_row_type(static_cast<int>(k));
+            }
+            l.mats.insert(l.mats.end(), {m.rows[k].second, m.transverse, m.none, m.none, m.none});
+        }
         layers.push_back(l);
     }
     double shift = 0.0; // depth added by the joint layers above

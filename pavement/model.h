@@ -71,6 +71,8 @@ depth_plan plan_depth(const description &d, const mesh_refinement &refine);
 struct model_materials {
     std::vector<double> none, slab, transverse, longitudinal, interface, foundation;
     std::vector<std::vector<double>> layers;
+    // rows of slabs of their own E (a flexible shoulder): row (0-based) and its material
+    std::vector<std::pair<int, std::vector<double>>> rows;
     bool nonlinear = false; // tight joints, a tensionless interface or foundation
 };
 model_materials materials_of(const description &d);
@@ -81,6 +83,14 @@ double joint_entry(double mpa_per_m);
 
 // The opening (cm) over which a tensionless spring lets go: 10 micrometres.
 constexpr double tensionless_limit_cm = 0.001;
+
+// The slab layer's y type of a row of slabs with a material of its own (the m-th such row,
+// 0-based): tarnel takes the material x type + y type, so each such row has five of its own
+// (its slab 0, its transverse gap 1, margin 4 above this base) beyond the plain slab's 0 to 8.
+constexpr int own_row_type(int m)
+{
+    return 9 + 5 * m;
+}
 
 // One tarnel layer: node levels (descending, cm), interval types along x and y, materials.
 struct layer_out {

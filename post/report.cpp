@@ -423,14 +423,17 @@ void add_warnings(const result_set &rs, report_data &r, double tol)
     if (r.has_run_record && r.run.equilibrium == 0)
         r.warnings.push_back("the analysis did not reach equilibrium (corvane ended with status "
                              "4): the figures below are not a converged answer");
+    // the units judged by the stiffest slab material: a softer one beside it is a shoulder
+    const layer_row *stiffest = nullptr;
     for (const layer_row &l : r.layers)
-        if (l.slab && (l.e < 1.0e5 || l.e > 8.0e5)) {
-            std::snprintf(b, sizeof b,
-                          "the slab modulus (material %d) reads %.4g MPa, not that of concrete "
-                          "(about 20000 to 50000 MPa): check the input units (-U)",
-                          l.material, l.e * mpa_per_kgf_cm2);
-            r.warnings.push_back(b);
-        }
+        if (l.slab && (!stiffest || l.e > stiffest->e)) stiffest = &l;
+    if (stiffest && (stiffest->e < 1.0e5 || stiffest->e > 8.0e5)) {
+        std::snprintf(b, sizeof b,
+                      "the slab modulus (material %d) reads %.4g MPa, not that of concrete "
+                      "(about 20000 to 50000 MPa): check the input units (-U)",
+                      stiffest->material, stiffest->e * mpa_per_kgf_cm2);
+        r.warnings.push_back(b);
+    }
     int short_bars = 0;
     for (const dowel_row &d : r.dowels)
         if (d.beta_l < 3.0) ++short_bars;

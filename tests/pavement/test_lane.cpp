@@ -136,6 +136,39 @@ TEST(Lane, TiedShoulderLowersTheEdgeStress)
                                 "[joints.longitudinal.ties]\ndiameter = 0.016\nlength = 0.8\n"
                                 "spacing = 0.75\n");
     EXPECT_LT(tied, 0.9 * free_edge) << free_edge << " " << tied;
+    // a flexible shoulder: a softer row (E 3000 MPa) beside the lane, joined by little interlock
+    // and no ties, carries less of the load than the tied concrete one
+    const double flexible = tension("flexible", "[3.65, 3.0]\nrow_E = [28000, 3000]",
+                                    "[joints.longitudinal]\nstiffness = 0.5\nwidth = 0.005\n");
+    EXPECT_GT(flexible, tied) << tied << " " << flexible;
+    EXPECT_LE(flexible, free_edge * 1.001) << free_edge << " " << flexible;
+}
+
+// A template group placed from the lines: its leading tyre edge 0.2 m before transverse joint 1
+// (at x = 4.5 m) and its outer tyre edge 0.1 m from the lane's free edge is the group at the
+// front outer corner (4.3, 0.1) by hand; from a tied shoulder's joint (y = 3.65 m) 0.3 m into
+// the lane, the outer tyre edge is at 3.35 m.
+TEST(Lane, LoadGroupsPlacedFromTheLines)
+{
+    const std::string slabs =
+        "[slabs]\nlengths = [4.5, 4.5]\nwidths = [3.65, 3.0]\nthickness = 0.25\nE = 28000\n"
+        "[foundation]\nk = 50\n[joints.transverse]\nstiffness = 2\n[joints.longitudinal]\n"
+        "stiffness = 10\n";
+    const std::string group = "[[loads]]\naxle = \"tandem\"\nload = 160\ntyre_pressure = 0.7\n";
+    const description by_corner = parsed(slabs + group + "position = [4.3, 0.1]\n");
+    const description by_lines =
+        parsed(slabs + group + "leading_edge = [\"joint 1\", 0.2]\nouter_edge = [\"edge\", 0.1]\n");
+    ASSERT_EQ(by_lines.loads.size(), 1u);
+    ASSERT_EQ(by_corner.loads[0].wheels.size(), by_lines.loads[0].wheels.size());
+    for (std::size_t k = 0; k < by_lines.loads[0].wheels.size(); ++k) {
+        EXPECT_NEAR(by_lines.loads[0].wheels[k].x, by_corner.loads[0].wheels[k].x, 1e-12);
+        EXPECT_NEAR(by_lines.loads[0].wheels[k].y, by_corner.loads[0].wheels[k].y, 1e-12);
+    }
+    const description shoulder = parsed(
+        slabs + group + "leading_edge = [\"joint 1\", 0.2]\nouter_edge = [\"joint 1\", 0.3]\n");
+    double y1 = -1e300;
+    for (const wheel &w : shoulder.loads[0].wheels) y1 = std::max(y1, w.y + w.width / 2);
+    EXPECT_NEAR(y1, 3.35, 1e-9);
 }
 
 // pavement check outlines the design: the line, one placement per axle type, wander position
