@@ -747,7 +747,7 @@ void key_figures(const report_data &r, position &p)
 int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
                         const std::string &dir, const std::string &base, const chain_tools &tools,
                         bool quiet, std::string &why,
-                        const std::vector<std::pair<double, double>> *body)
+                        const std::vector<std::pair<double, double>> *body, int parts)
 {
     const std::string mesh = dir + "/mesh";
     std::error_code ec;
@@ -755,70 +755,138 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
     // a sweep's positions (no body factors) with self weight or curl: one more set without the
     // wheels, for the load transfer of each position's wheels alone
     const bool unloaded = !body && needs_unloaded_analysis(ds[0]);
-    std::string sets = std::to_string(ds.size() + (unloaded ? 1 : 0)) + "\n";
-    generated_model first;
-    long long np0 = -1, ne0 = -1;
-    for (std::size_t i = 0; i < ds.size(); ++i) {
-        generated_model g;
-        if (!build_model(ds[i], {}, g, why, &every)) return pavement_bad_input;
+    // each set meshed on the shared grid for its loaded faces, parts at a time
+    std::vector<std::string> set_text(ds.size()); // each set's lines of the load-set file
+    std::vector<generated_model> models(ds.size());
+    std::vector<long long> nps(ds.size(), -1), nes(ds.size(), -1);
+    std::vector<int> bad(ds.size(), pavement_ok);
+    const auto mesh_set = [&](std::size_t i, std::string &whyi) {
+        generated_model &g = models[i];
+        if (!build_model(ds[i], {}, g, whyi, &every)) {
+            bad[i] = pavement_bad_input;
+            return false;
+        }
         char name[32];
         std::snprintf(name, sizeof name, "p%03zu", i);
         const std::string stem = mesh + "/" + name;
+        bad[i] = pavement_failed;
         if (!write_file(stem + ".txt", g.layer_text)) {
-            why = stem + ".txt: cannot be written";
-            return pavement_failed;
+            whyi = stem + ".txt: cannot be written";
+            return false;
         }
         std::vector<std::string> cmd = {tools.tarnel, "-I", std::string(name) + ".txt", "-O",
                                         std::string(name) + ".pin"};
         cmd.insert(cmd.end(), g.tarnel_args.begin(), g.tarnel_args.end());
         if (run_program(cmd, mesh, stem + "_tarnel.log") != 0) {
-            why = "tarnel failed on " + stem + ".txt (see " + stem + "_tarnel.log)";
-            return pavement_failed;
+            whyi = "tarnel failed on " + stem + ".txt (see " + stem + "_tarnel.log)";
+            return false;
         }
         std::string block;
-        long long np = 0, ne = 0;
-        if (!face_block(stem + ".pin", block, np, ne)) {
-            why = stem + ".pin: cannot be read back";
-            return pavement_failed;
+        if (!face_block(stem + ".pin", block, nps[i], nes[i])) {
+            whyi = stem + ".pin: cannot be read back";
+            return false;
         }
-        if (i == 0) {
-            first = g;
-            np0 = np;
-            ne0 = ne;
-            fs::copy_file(stem + ".pin", dir + "/" + base + ".pin",
-                          fs::copy_options::overwrite_existing, ec);
-        } else if (np != np0 || ne != ne0) {
+        std::string text;
+        if (body)
+            text += "body " + std::to_string((*body)[i].first) + " " +
+                    std::to_string((*body)[i].second) + "\n";
+        set_text[i] = text + block;
+        bad[i] = pavement_ok;
+        return true;
+    };
+    if (!run_jobs(ds.size(), std::max(1, parts), mesh_set, nullptr, true, why)) {
+        for (int b : bad)
+            if (b != pavement_ok) return b;
+        return pavement_failed;
+    }
+    const generated_model &first = models[0];
+    const long long np0 = nps[0];
+    for (std::size_t i = 1; i < ds.size(); ++i)
+        if (nps[i] != nps[0] || nes[i] != nes[0]) {
             why = "the load sets did not make one mesh";
             return pavement_failed;
         }
-        if (body)
-            sets += "body " + std::to_string((*body)[i].first) + " " +
-                    std::to_string((*body)[i].second) + "\n";
-        sets += block;
-    }
-    if (unloaded) sets += "body 1 1\n0\n";
+    fs::copy_file(mesh + "/p000.pin", dir + "/" + base + ".pin",
+                  fs::copy_options::overwrite_existing, ec);
+    if (unloaded) set_text.push_back("body 1 1\n0\n");
     const std::string stem = dir + "/" + base;
     fs::remove(stem + ".dwi", ec);
-    if (!write_file(stem + "_sets.txt", sets) ||
-        (!first.dowel_text.empty() && !write_file(stem + ".dwi", first.dowel_text))) {
-        why = stem + ": cannot write the load sets or the dowels";
+    if (!first.dowel_text.empty() && !write_file(stem + ".dwi", first.dowel_text)) {
+        why = stem + ".dwi: cannot be written";
         return pavement_failed;
     }
+    const int n_sets = static_cast<int>(set_text.size());
+    parts = std::max(1, std::min(parts, n_sets / 2)); // at least two sets a run
     if (!quiet)
-        std::printf("pavement: %zu load sets on one mesh of %lld nodes: one analysis\n", ds.size(),
-                    np0);
-    std::vector<std::string> solve = {tools.corvane, "-F", base,
-                                      "--load-sets=" + base + "_sets.txt"};
-    solve.insert(solve.end(), first.corvane_args.begin(), first.corvane_args.end());
-    dowel_maxima_file(first, dir, base, solve);
-    // one factorization serves every load set: the factorization wherever it fits
-    if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
-    const int cs = run_program(solve, dir, stem + "_corvane.log");
-    if (cs != status_ok && cs != status_not_in_equilibrium) {
-        why = "corvane ended with status " + std::to_string(cs) + " (see " + stem + "_corvane.log)";
+        std::printf("pavement: %zu load sets on one mesh of %lld nodes: %s\n", ds.size(), np0,
+                    parts == 1
+                        ? "one analysis"
+                        : (std::to_string(parts) + " analyses at once, the sets shared").c_str());
+    // run q takes sets [first_set[q], first_set[q + 1]) under its own name (BASE, BASE_r2, ...:
+    // links to the one model and dowel file), renamed to the one run's set names afterwards
+    std::vector<int> first_set;
+    for (int q = 0; q <= parts; ++q) first_set.push_back(n_sets * q / parts);
+    auto name_of = [&](int q) { return q == 0 ? base : base + "_r" + std::to_string(q + 1); };
+    std::vector<int> status(static_cast<std::size_t>(parts), -1);
+    std::vector<std::string> run_why(static_cast<std::size_t>(parts));
+    const auto one_run = [&](std::size_t q, std::string &) {
+        const std::string name = name_of(static_cast<int>(q));
+        const std::string rstem = dir + "/" + name;
+        std::string sets = std::to_string(first_set[q + 1] - first_set[q]) + "\n";
+        for (int k = first_set[q]; k < first_set[q + 1]; ++k) sets += set_text[k];
+        if (q > 0) {
+            std::error_code lc;
+            for (const char *ext : {".pin", ".dwi"}) {
+                fs::remove(rstem + ext, lc);
+                if (fs::exists(stem + ext)) fs::create_symlink(base + ext, rstem + ext, lc);
+            }
+        }
+        if (!write_file(rstem + "_sets.txt", sets)) {
+            run_why[q] = rstem + "_sets.txt: cannot be written";
+            return false;
+        }
+        std::vector<std::string> solve = {tools.corvane, "-F", name,
+                                          "--load-sets=" + name + "_sets.txt"};
+        solve.insert(solve.end(), first.corvane_args.begin(), first.corvane_args.end());
+        if (q == 0)
+            dowel_maxima_file(first, dir, base, solve);
+        else if (!first.dowel_text.empty())
+            solve.insert(solve.end(), {"-J", base + "_dowel_maxima.txt"});
+        // one factorization serves every load set: the factorization wherever it fits
+        if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
+        status[q] = run_program(solve, dir, rstem + "_corvane.log");
+        if (status[q] != status_ok && status[q] != status_not_in_equilibrium) {
+            run_why[q] = "corvane ended with status " + std::to_string(status[q]) + " (see " +
+                         rstem + "_corvane.log)";
+            return false;
+        }
+        return true;
+    };
+    std::string failed;
+    if (!run_jobs(static_cast<std::size_t>(parts), parts, one_run, nullptr, false, failed)) {
+        for (const std::string &w : run_why)
+            if (!w.empty()) why = w;
         return pavement_failed;
     }
-    return cs == status_not_in_equilibrium ? pavement_not_converged : pavement_ok;
+    // the later runs' sets under the one run's names
+    for (int q = 1; q < parts; ++q) {
+        const std::string name = name_of(q);
+        for (int k = first_set[q]; k < first_set[q + 1]; ++k)
+            for (const char *ext : {".pin", ".out", ".mst", ".dwo", ".dwi"}) {
+                const std::string from = load_set_base(dir, name, k - first_set[q]) + ext;
+                std::error_code rc;
+                if (fs::exists(from)) fs::rename(from, load_set_base(dir, base, k) + ext, rc);
+                if (rc) {
+                    why = from + ": " + rc.message();
+                    return pavement_failed;
+                }
+            }
+        std::error_code lc;
+        for (const char *ext : {".pin", ".dwi"}) fs::remove(dir + "/" + name + ext, lc);
+    }
+    bool converged = true;
+    for (int st : status) converged = converged && st == status_ok;
+    return converged ? pavement_ok : pavement_not_converged;
 }
 
 std::string load_set_base(const std::string &dir, const std::string &base, int set)
@@ -879,27 +947,32 @@ bool sweep_positions(const description &d, const sweep_range &dx, const sweep_ra
 // when the analysis failed.
 bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
                        const std::vector<wheel> &every, const std::string &dir,
-                       const std::string &base, const run_settings &s, const chain_tools &tools,
-                       std::string &why)
+                       const std::string &base, int jobs, int parts, const run_settings &s,
+                       const chain_tools &tools, std::string &why)
 {
     std::vector<description> ds;
     for (const position &p : all) ds.push_back(p.d);
-    const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why);
-    if (st != pavement_ok && st != pavement_not_converged) {
-        return false;
-    }
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        report_data r;
-        position &p = all[i];
-        p.status = st;
-        const std::string without = needs_unloaded_analysis(d)
-                                        ? load_set_base(dir, base, static_cast<int>(all.size()))
-                                        : std::string();
-        if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why, without))
-            p.status = pavement_failed;
-        else
-            key_figures(r, p);
-    }
+    const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why, nullptr, parts);
+    if (st != pavement_ok && st != pavement_not_converged) return false;
+    // the positions' sets read jobs at a time
+    const std::string without = needs_unloaded_analysis(d)
+                                    ? load_set_base(dir, base, static_cast<int>(all.size()))
+                                    : std::string();
+    std::string ignored;
+    run_jobs(
+        all.size(), jobs,
+        [&](std::size_t i, std::string &) {
+            report_data r;
+            position &p = all[i];
+            p.status = st;
+            if (!report_of_set(load_set_base(dir, base, static_cast<int>(i)), p.d, r, p.why,
+                               without))
+                p.status = pavement_failed;
+            else
+                key_figures(r, p);
+            return true;
+        },
+        nullptr, false, ignored);
     return true;
 }
 
@@ -1024,7 +1097,12 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                           build_model(d, {}, shared, why, &every) &&
                           shared.estimated_nodes <= 3 * single.estimated_nodes;
     if (one_mesh) {
-        if (!sweep_on_one_mesh(d, all, every, dir, base, s, tools, why)) {
+        // the sets shared among jobs corvane runs while their factorizations fit in memory
+        int parts = std::max(1, jobs);
+        const double free_bytes = available_memory(),
+                     each = expected_memory(d, tools, shared.estimated_nodes);
+        while (parts > 1 && free_bytes > 0 && parts * each > 0.6 * free_bytes) --parts;
+        if (!sweep_on_one_mesh(d, all, every, dir, base, jobs, parts, s, tools, why)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_failed;
         }

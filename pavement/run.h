@@ -64,10 +64,14 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
 // of `every`) and solved as the load sets of one corvane run in dir; the results of set k are
 // load_set_base(dir, base, k). Returns a pavement_status.
 // body, when given: per set the factors of the self weight and of the temperature profile.
+// parts: the sets are shared among this many corvane runs at once (each factorises the same
+// matrix: worth it where the sets' recovery and writing outweigh a factorization), their
+// results named as one run's.
 int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
                         const std::string &dir, const std::string &base, const chain_tools &tools,
                         bool quiet, std::string &why,
-                        const std::vector<std::pair<double, double>> *body = nullptr);
+                        const std::vector<std::pair<double, double>> *body = nullptr,
+                        int parts = 1);
 std::string load_set_base(const std::string &dir, const std::string &base, int set);
 
 // Runs argv in directory dir, standard output and error into log: the exit status, 128 + the

@@ -66,6 +66,13 @@ struct condensed_modes {
     std::vector<double> load; // 9*ne  load on each solid's modes at the full first-phase load
     double scale = 1.0;       // first-phase load factor reached (set before recovery)
     int phase2 = 0;           // 1 when a second phase added entry 4 times the first phase
+    // Each element's coupling of its modes (the recovery's K_ua and K_aa^-1, stored as raw
+    // doubles), kept across the cases of one mesh when keep_coupling: the matrices depend on
+    // the element's shape and material only, so later cases reuse them bit for bit.
+    bool keep_coupling = false;
+    std::vector<double> coupling;      // per element, its coupling record
+    std::vector<char> coupling_filled; // ne
+    std::vector<double> coupling_mats; // the materials the records were formed with
 };
 
 struct element_type;

@@ -7,6 +7,7 @@
 #include "solid.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -196,15 +197,33 @@ void incompatible_recovery(corvane_model &m, material_nodal *per_material, std::
     // points and nodes per element, from one integration of its modes, alpha = K_aa^-1 (f_a -
     // K_au u) with f_a the mode load reached (first phase at scale, plus entry 4 times it after
     // a second phase)
-    const condensed_modes &modes = m.modes;
+    condensed_modes &modes = m.modes;
     const bool loads = modes.load.size() == 9 * static_cast<std::size_t>(m.ne);
     double xyz[24], u[24], d[36];
     mode_coupling mc;
     double fa[9], alpha[9];
+    // the coupling records kept from an earlier case of the same mesh and materials
+    constexpr std::size_t record = (sizeof(mode_coupling) + sizeof(double) - 1) / sizeof(double);
+    const bool keep = modes.keep_coupling;
+    if (keep && (modes.coupling_mats != m.mats ||
+                 modes.coupling_filled.size() != static_cast<std::size_t>(m.ne))) {
+        modes.coupling.assign(record * static_cast<std::size_t>(m.ne), 0.0);
+        modes.coupling_filled.assign(static_cast<std::size_t>(m.ne), 0);
+        modes.coupling_mats = m.mats;
+    }
     for (int e = 0; e < m.ne; ++e) {
         if (!solid_state(m, e, d, xyz, u)) continue;
         const double *mat = &m.mats[12 * m.conn[9 * e + 8]];
-        mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
+        double *kept = keep ? &modes.coupling[record * static_cast<std::size_t>(e)] : nullptr;
+        if (keep && modes.coupling_filled[e]) {
+            std::memcpy(static_cast<void *>(&mc), kept, sizeof mc);
+        } else {
+            mode_coupling_matrices(d, xyz, m.gauss_point, m.gauss_weight, mc);
+            if (keep) {
+                std::memcpy(kept, &mc, sizeof mc);
+                modes.coupling_filled[e] = 1;
+            }
+        }
         const double share = modes.scale * (1.0 + (modes.phase2 ? mat[4] : 0.0));
         for (int q = 0; q < 9; ++q)
             fa[q] = loads ? share * modes.load[9 * static_cast<std::size_t>(e) + q] : 0.0;
