@@ -404,7 +404,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
     // The joints' load transfer and the slab's stresses of the wheels alone: with self weight or
     // curl in the model, the model is also analysed without the wheels, as a second load set of
     // the same run (one matrix), and the report takes the difference; a nonlinear model also
-    // has the wheels analysed alone (a third set), as the parts do not add up there.
+    // has the wheels analysed on the uncurled slab in its own weight (a third set: without the
+    // weight the unloaded slab would rest on tensionless springs carrying no force at all).
     g.without_wheels = wheels_alone && needs_unloaded_analysis(d);
     g.wheels_only = g.without_wheels && g.nonlinear;
     std::string block;
@@ -413,7 +414,7 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
         if (!face_block(stem + ".pin", block, npin, nepin) ||
             !write_file(stem + "_sets.txt", std::string(g.wheels_only ? "3" : "2") +
                                                 "\nbody 1 1\n" + block + "body 1 1\n0\n" +
-                                                (g.wheels_only ? "body 0 0\n" + block : ""))) {
+                                                (g.wheels_only ? "body 1 0\n" + block : ""))) {
             why = stem + ".pin: its loads cannot be read back for the analysis without them";
             return pavement_failed;
         }
@@ -489,8 +490,9 @@ bool report_of_set(const std::string &base, const description &d, report_data &r
             ? "the wheels' by superposition, the analysis as described less the one without the "
               "wheels (the model is linear: the parts add up to the whole field by field)"
             : "each part analysed on its own (a support, joint or bar of the model lets go, so the "
-              "parts do not add up: the wheels alone act on a flat slab, combined on a curled "
-              "one)";
+              "parts do not add up): the wheels on the uncurled slab in its own weight (which "
+              "alone bends a fully supported slab hardly at all), the temperature and self "
+              "weight without the wheels, and both";
     return true;
 }
 
