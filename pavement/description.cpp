@@ -439,6 +439,77 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
     }
 }
 
+// The deflectometer drops: [[fwd]] with position ("centre", "joint approach", "joint leave",
+// "corner" or [x, y]), load (kN), radius (m) and sensors (m from the plate centre).
+void read_fwd(reader &r, const toml::node *n, description &d, const unit_scale &u)
+{
+    if (!n) return;
+    const toml::array *a = n->as_array();
+    if (!a || !a->is_array_of_tables()) {
+        r.error(n->source(), "fwd", "must be an array of tables ([[fwd]])");
+        return;
+    }
+    const std::vector<double> tj = d.transverse_joints();
+    for (std::size_t i = 0; i < a->size(); ++i) {
+        const toml::table &t = *a->get(i)->as_table();
+        const std::string path = "fwd[" + std::to_string(i) + "]";
+        r.unknown_keys(t, path, {"position", "load", "radius", "sensors"});
+        fwd_drop f;
+        f.line = static_cast<int>(t.source().begin.line);
+        f.load = r.number(t, path, "load", false, f.load / u.force, sign::positive) * u.force;
+        f.radius =
+            r.number(t, path, "radius", false, f.radius / u.length, sign::positive) * u.length;
+        if (t.get("sensors")) {
+            f.sensors.clear();
+            for (double v : r.numbers(t, path, "sensors", false)) f.sensors.push_back(v * u.length);
+            if (f.sensors.empty() || f.sensors.front() != 0.0)
+                r.error(t.get("sensors")->source(), path + ".sensors",
+                        "must start with the sensor at the plate's centre (0)");
+        }
+        // the plate as the square of its area, 1 cm clear of a joint or an edge beside it
+        const double half = f.radius * std::sqrt(M_PI) / 2, clear = 0.01;
+        const double w0 = d.widths.empty() ? 0 : d.widths[0];
+        const toml::node *p = t.get("position");
+        const std::string label = p && p->is_string() ? *p->value<std::string>() : "";
+        if (p && p->is_array()) {
+            const toml::array *pa = p->as_array();
+            if (pa->size() != 2 || !pa->get(0)->is_number() || !pa->get(1)->is_number()) {
+                r.error(p->source(), path + ".position", "must be [x, y] (two numbers)");
+                continue;
+            }
+            f.x = *pa->get(0)->value<double>() * u.length;
+            f.y = *pa->get(1)->value<double>() * u.length;
+            char b[80];
+            std::snprintf(b, sizeof b, "at (%.3f, %.3f)", f.x, f.y);
+            f.label = b;
+        } else if (label == "centre" || !p) {
+            f.label = "centre";
+            f.x = d.lengths.empty() ? 0 : d.lengths[0] / 2;
+            f.y = w0 / 2;
+        } else if ((label == "joint approach" || label == "joint leave" || label == "corner") &&
+                   !tj.empty()) {
+            f.label = label;
+            const bool leave = label == "joint leave";
+            f.x = leave ? tj[0] + d.transverse.width + half + clear : tj[0] - half - clear;
+            f.direction = leave ? -1 : 1; // the sensors across the joint
+            f.y = label == "corner" ? half + clear : w0 / 2;
+        } else {
+            r.error(p->source(), path + ".position",
+                    tj.empty() && label.rfind("joint", 0) == 0
+                        ? "there is no transverse joint for a joint drop"
+                        : "must be \"centre\", \"joint approach\", \"joint leave\", "
+                          "\"corner\" or [x, y] (m)");
+            continue;
+        }
+        const double lx = d.total_length(), ly = d.total_width();
+        if (f.x - half < 0 || f.x + half > lx || f.y - half < 0 || f.y + half > ly) {
+            r.error(t.source(), path + ".position", "the plate does not fit on the slabs");
+            continue;
+        }
+        d.fwd.push_back(f);
+    }
+}
+
 // The design check's tables: [design], [[traffic]], [wander], [[climate]].
 void read_design(reader &r, const toml::table &root, description &d, const unit_scale &u)
 {
@@ -973,7 +1044,7 @@ bool parse_description(const std::string &text, const std::string &name, descrip
     r.unknown_keys(root, "",
                    {"title", "units", "slabs", "layers", "foundation", "interface", "joints",
                     "loads", "temperature", "mesh", "analysis", "report", "design", "traffic",
-                    "wander", "climate"});
+                    "wander", "climate", "fwd"});
     d.title = r.text(root, "", "title", "");
     d.kgf_cm = r.text(root, "", "units", "SI", {"SI", "kgf-cm"}) == "kgf-cm";
     const unit_scale u = scale_of(d.kgf_cm);
@@ -1085,6 +1156,7 @@ bool parse_description(const std::string &text, const std::string &name, descrip
         d.mr = r.number(*p, "report", "mr", false, 0, sign::positive) * u.stress;
     }
     read_design(r, root, d, u);
+    read_fwd(r, root.get("fwd"), d, u);
     if (d.design.present && !d.widths.empty() && errors.empty()) {
         lane_line line;
         std::string why;

@@ -109,6 +109,19 @@ struct lane_line {
     std::string name; // for the report: "the lane's free edge y = 0 m", ...
 };
 
+// One falling-weight deflectometer drop ([[fwd]]): where the plate is, its load and the sensors.
+struct fwd_drop {
+    std::string label;    // "centre", "joint approach", "joint leave", "corner" or "at (x, y)"
+    double x = 0, y = 0;  // plate centre (m)
+    double load = 40;     // kN
+    double radius = 0.15; // m
+    // sensor offsets from the plate centre along x (m), direction +1 or -1 (across the joint
+    // for joint drops)
+    std::vector<double> sensors = {0, 0.203, 0.305, 0.457, 0.610, 0.914, 1.219, 1.524};
+    int direction = 1;
+    int line = 0;
+};
+
 struct description {
     std::string file; // where it was read from
     std::string title;
@@ -144,6 +157,8 @@ struct description {
     int elements_through_slab = 4; // from the thickness unless given (elements_through)
     bool elements_given = false;
     double growth = 1.3, margin = 1.0;
+    // falling-weight deflectometer drops (pavement fwd)
+    std::vector<fwd_drop> fwd;
     // analysis
     std::string element = "incompatible", solver = "auto";
     // report
@@ -184,8 +199,8 @@ struct offered_names {
 bool wander_line(const description &d, lane_line &line, std::string &why);
 // The same for any lane (a row, 1-based) and line: kind, the longitudinal joint (1-based) or
 // the stripe's y (m). Messages start "wander.from:" for the caller to rename.
-bool line_of_lane(const description &d, design_spec::line kind, int joint, double stripe,
-                  int lane, lane_line &line, std::string &why);
+bool line_of_lane(const description &d, design_spec::line kind, int joint, double stripe, int lane,
+                  lane_line &line, std::string &why);
 
 // Reads and checks a description; false with the messages (each "FILE:LINE: key: what").
 // offered: the element and solver names to accept ("auto" besides the solvers).

@@ -6,6 +6,7 @@
 //   pavement sweep model.toml --dx=a:b:s --dy=a:b:s [-j N] [--out=DIR]
 #include "description.h"
 #include "design.h"
+#include "fwd.h"
 #include "model.h"
 #include "pavement_version.h"
 #include "plan.h"
@@ -27,6 +28,7 @@ const char usage[] =
     "       pavement run FILE.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]\n"
     "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
     "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR] [--keep]\n"
+    "       pavement fwd FILE.toml [-j N] [--out=DIR]\n"
     "  check           read the description, say what it holds and how large the model is\n"
     "  run             mesh (tarnel), analyse (corvane), write the report, pictures and VTK\n"
     "                  into DIR (default pavement_NAME); the report's path is printed last\n"
@@ -34,6 +36,8 @@ const char usage[] =
     "                  find the position of the largest slab tension (sweep.csv, sweep.svg)\n"
     "  design          the fatigue check over the traffic, wander and climate: damage by\n"
     "                  Miner's sum bottom-up and top-down, the damage report\n"
+    "  fwd             the [[fwd]] deflectometer drops simulated: basins, AREA, joint LTE\n"
+    "                  (fwd.csv, fwd.svg in DIR, default pavement_NAME_fwd)\n"
     "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
     "  --keep          design: keep every analysis's files (removed once read otherwise)\n"
     "  --plan=FILE.svg the plan sketch (slabs, joints, bars, tyres) written by check\n"
@@ -170,8 +174,9 @@ int main(int argc, char **argv)
         std::fputs(usage, stdout);
         return pavement_ok;
     }
-    if (command != "check" && command != "run" && command != "sweep" && command != "design")
-        return usage_error("unknown command '" + command + "' (check, run, sweep or design)");
+    if (command != "check" && command != "run" && command != "sweep" && command != "design" &&
+        command != "fwd")
+        return usage_error("unknown command '" + command + "' (check, run, sweep, design or fwd)");
     std::string file;
     run_settings s;
     sweep_range dx, dy, thickness;
@@ -274,6 +279,7 @@ int main(int argc, char **argv)
         return pavement_failed;
     }
     if (command == "run") return run_description(d, s, tools);
+    if (command == "fwd") return fwd_description(d, jobs, s, tools);
     if (command == "design")
         return design_description(d, thickness_given ? thickness.values() : std::vector<double>{},
                                   jobs, s, tools);
