@@ -1,0 +1,31 @@
+#!/bin/bash
+# The engineer's loop, side by side in one run: one pavement run of each shipped example with
+# its --timings phases, the Westergaard sweep of 11 positions against one run of it, and the
+# design checks of the tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of
+# each command; the phases as pavement and corvane print them.
+# Usage: bench/pavement_loop.sh [--full]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release --target tarnel corvane pavement >/dev/null
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+bin=build/release/bin
+timed() { # label, command...
+    local label=$1
+    shift
+    /usr/bin/time -f '%e' -o "$out/t" "$@" >"$out/log" 2>&1 || true
+    printf '%-34s %8.1f s\n' "$label" "$(cat "$out/t")"
+    grep 'timings' "$out/log" | sed 's/^/    /' || true
+}
+for name in westergaard jpcp tandem_corner; do
+    timed "run $name" "$bin/pavement" run "examples/$name.toml" --out="$out/$name" --timings \
+        --no-pictures
+done
+timed "sweep westergaard (11 positions)" "$bin/pavement" sweep examples/westergaard.toml \
+    --dx=-1:1:0.2 --out="$out/sweep" --timings
+timed "design tied_shoulder" "$bin/pavement" design examples/tied_shoulder.toml \
+    --out="$out/design"
+if [ "${1:-}" = "--full" ]; then
+    timed "design jpcp" "$bin/pavement" design examples/jpcp.toml --out="$out/jpcp_design"
+fi
