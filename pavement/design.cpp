@@ -714,8 +714,9 @@ table governing_table(const design_spec &g, const design_result &r, int m)
             : " The parts are not given apart: each combination was analysed whole (a support "
               "that lets go in tension).";
     table t{std::string("Governing combinations, ") + mode_names[m],
-            m == 0 ? "The axle group centred on the first slab's length at its longitudinal "
-                     "edge; the slab bottom's largest tension (in its plane)." +
+            m == 0 ? "The axle group centred on the first slab's length, its outer tyre edge at "
+                     "the offset from the wander's line; the slab bottom's largest tension (in its "
+                     "plane)." +
                          apart
                    : "The axle group at both ends of the first slab (its front at the far "
                      "joint, a second group's rear at the near end); the slab top's largest "

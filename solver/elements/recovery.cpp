@@ -7,8 +7,8 @@
 #include "solid.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 void count_node_solids(corvane_model &m)
