@@ -4,6 +4,7 @@
 //   pavement check model.toml
 //   pavement run model.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]
 //   pavement sweep model.toml --dx=a:b:s --dy=a:b:s [-j N] [--out=DIR]
+#include "backcalc.h"
 #include "description.h"
 #include "design.h"
 #include "fwd.h"
@@ -29,6 +30,7 @@ const char usage[] =
     "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
     "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR] [--keep]\n"
     "       pavement fwd FILE.toml [-j N] [--out=DIR]\n"
+    "       pavement backcalc FILE.toml --basins=MEASURED.csv [-j N] [--out=DIR]\n"
     "  check           read the description, say what it holds and how large the model is\n"
     "  run             mesh (tarnel), analyse (corvane), write the report, pictures and VTK\n"
     "                  into DIR (default pavement_NAME); the report's path is printed last\n"
@@ -38,6 +40,8 @@ const char usage[] =
     "                  Miner's sum bottom-up and top-down, the damage report\n"
     "  fwd             the [[fwd]] deflectometer drops simulated: basins, AREA, joint LTE\n"
     "                  (fwd.csv, fwd.svg in DIR, default pavement_NAME_fwd)\n"
+    "  backcalc        k and E from measured centre basins (AREA, then the 3D model), the\n"
+    "                  transverse joint's interlock from joint drops; NAME_backcalc.toml\n"
     "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
     "  --keep          design: keep every analysis's files (removed once read otherwise)\n"
     "  --plan=FILE.svg the plan sketch (slabs, joints, bars, tyres) written by check\n"
@@ -175,18 +179,21 @@ int main(int argc, char **argv)
         return pavement_ok;
     }
     if (command != "check" && command != "run" && command != "sweep" && command != "design" &&
-        command != "fwd")
-        return usage_error("unknown command '" + command + "' (check, run, sweep, design or fwd)");
+        command != "fwd" && command != "backcalc")
+        return usage_error("unknown command '" + command +
+                           "' (check, run, sweep, design, fwd or backcalc)");
     std::string file;
     run_settings s;
     sweep_range dx, dy, thickness;
     bool thickness_given = false;
     std::string plan_file; // check --plan: the plan sketch
+    std::string basins;    // backcalc --basins: the measured basins
     int jobs = 2;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         // the long options that take a value accept it as the next argument too
-        for (const char *name : {"--out", "--dx", "--dy", "--thickness", "--jobs", "--plan"})
+        for (const char *name :
+             {"--out", "--dx", "--dy", "--thickness", "--jobs", "--plan", "--basins"})
             if (a == name) {
                 if (i + 1 >= argc) return usage_error(a + " needs a value");
                 a += std::string("=") + argv[++i];
@@ -198,6 +205,10 @@ int main(int argc, char **argv)
         };
         if (const char *v = value("--out=")) {
             s.out_dir = v;
+        } else if (const char *v = value("--basins=")) {
+            if (command != "backcalc" || !*v)
+                return usage_error("--basins=MEASURED.csv goes with backcalc");
+            basins = v;
         } else if (const char *v = value("--plan=")) {
             if (command != "check" || !*v) return usage_error("--plan=FILE.svg goes with check");
             plan_file = v;
@@ -280,6 +291,10 @@ int main(int argc, char **argv)
     }
     if (command == "run") return run_description(d, s, tools);
     if (command == "fwd") return fwd_description(d, jobs, s, tools);
+    if (command == "backcalc") {
+        if (basins.empty()) return usage_error("backcalc needs --basins=MEASURED.csv");
+        return backcalc_description(d, basins, jobs, s, tools);
+    }
     if (command == "design")
         return design_description(d, thickness_given ? thickness.values() : std::vector<double>{},
                                   jobs, s, tools);
