@@ -31,6 +31,28 @@ unit_scale scale_of(bool kgf_cm)
 
 enum class sign { any, positive, non_negative };
 
+// "joint N" with N a whole number from 1 to limit; false otherwise (no overflow on long input).
+bool joint_number(const std::string &text, int limit, int &n)
+{
+    if (text.compare(0, 6, "joint ") != 0 || text.size() < 7 || text.size() > 12) return false;
+    long v = 0;
+    for (std::size_t i = 6; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = 10 * v + (text[i] - '0');
+    }
+    if (v < 1 || v > limit) return false;
+    n = static_cast<int>(v);
+    return true;
+}
+
+// A whole number from lo to hi as an int; false otherwise (checked before any conversion).
+bool whole_number(double v, double lo, double hi, int &n)
+{
+    if (!(v >= lo && v <= hi) || v != std::floor(v)) return false;
+    n = static_cast<int>(v);
+    return true;
+}
+
 class reader
 {
   public:
@@ -136,7 +158,7 @@ class reader
 
     // An array of positive numbers (at least one).
     std::vector<double> numbers(const toml::table &t, const std::string &path, const char *key,
-                                bool required)
+                                bool required, bool zero_allowed = false)
     {
         std::vector<double> out;
         const toml::node *n = t.get(key);
@@ -153,9 +175,9 @@ class reader
         for (std::size_t i = 0; i < a->size(); ++i) {
             const toml::node &e = *a->get(i);
             std::optional<double> v = e.value<double>();
-            if (!e.is_number() || !v || !(*v > 0) || !std::isfinite(*v)) {
+            if (!e.is_number() || !v || !(zero_allowed ? *v >= 0 : *v > 0) || !std::isfinite(*v)) {
                 error(e.source(), name + "[" + std::to_string(i) + "]",
-                      "must be a positive number");
+                      zero_allowed ? "must be a number, 0 or more" : "must be a positive number");
                 continue;
             }
             out.push_back(*v);
@@ -332,12 +354,10 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
             if (line_offset(lead, "leading_edge", lead_name, lead_at, lead_off) &&
                 line_offset(outer, "outer_edge", outer_name, outer_at, outer_off)) {
                 int joint = 0;
-                char tail = 0;
                 const std::vector<double> tj = d.transverse_joints();
                 bool ok = true;
                 if (!lead_name.empty()) {
-                    ok = std::sscanf(lead_name.c_str(), "joint %d%c", &joint, &tail) == 1 &&
-                         joint >= 1 && joint <= static_cast<int>(tj.size());
+                    ok = joint_number(lead_name, static_cast<int>(tj.size()), joint);
                     if (ok)
                         lead_at = tj[static_cast<std::size_t>(joint - 1)];
                     else
@@ -351,19 +371,24 @@ void read_loads(reader &r, const toml::node *n, description &d, const unit_scale
                     kind = design_spec::line::edge;
                 } else if (!outer_name.empty()) {
                     kind = design_spec::line::joint;
-                    if (std::sscanf(outer_name.c_str(), "joint %d%c", &ljoint, &tail) != 1 ||
-                        ljoint < 1 || ljoint >= static_cast<int>(d.widths.size())) {
+                    if (!joint_number(outer_name, static_cast<int>(d.widths.size()) - 1, ljoint)) {
                         r.error(outer->source(), path + ".outer_edge",
                                 "the line must be \"edge\", \"joint N\" (a longitudinal "
                                 "joint) or a stripe's y (m)");
                         ok = false;
                     }
                 }
-                const double lane = r.number(t, path, "lane", false, 1, sign::positive);
+                int lane = 1;
+                if (t.get("lane") &&
+                    !whole_number(r.number(t, path, "lane", false, 1, sign::positive), 1,
+                                  static_cast<double>(d.widths.size()), lane)) {
+                    r.error(t.get("lane")->source(), path + ".lane",
+                            "must be a row of slabs, 1 to " + std::to_string(d.widths.size()));
+                    ok = false;
+                }
                 lane_line line;
                 std::string why;
-                if (ok &&
-                    !line_of_lane(d, kind, ljoint, outer_at, static_cast<int>(lane), line, why)) {
+                if (ok && !line_of_lane(d, kind, ljoint, outer_at, lane, line, why)) {
                     r.error(outer->source(), path + ".outer_edge", why.substr(why.find(':') + 2));
                     ok = false;
                 }
@@ -461,7 +486,8 @@ void read_fwd(reader &r, const toml::node *n, description &d, const unit_scale &
             r.number(t, path, "radius", false, f.radius / u.length, sign::positive) * u.length;
         if (t.get("sensors")) {
             f.sensors.clear();
-            for (double v : r.numbers(t, path, "sensors", false)) f.sensors.push_back(v * u.length);
+            for (double v : r.numbers(t, path, "sensors", false, true))
+                f.sensors.push_back(v * u.length);
             if (f.sensors.empty() || f.sensors.front() != 0.0)
                 r.error(t.get("sensors")->source(), path + ".sensors",
                         "must start with the sensor at the plate's centre (0)");
@@ -522,8 +548,7 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
         g.erosion_c1 = r.number(*t, "design", "erosion_c1", false, 1.0, sign::positive);
         g.erosion_c2 = r.number(*t, "design", "erosion_c2", false, -1.0, sign::positive);
         const double lane = r.number(*t, "design", "lane", false, 1, sign::positive);
-        g.lane = static_cast<int>(lane);
-        if (lane != std::floor(lane) || lane > static_cast<double>(d.widths.size()))
+        if (t->get("lane") && !whole_number(lane, 1, static_cast<double>(d.widths.size()), g.lane))
             r.error(t->get("lane")->source(), "design.lane",
                     "must be a row of slabs, 1 to " + std::to_string(d.widths.size()));
         g.life = r.number(*t, "design", "life", false, g.life, sign::positive);
@@ -590,13 +615,12 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
         if (const toml::node *f = t->get("from")) {
             const std::string text = f->is_string() ? *f->value<std::string>() : "";
             int joint = 0;
-            char tail = 0;
             if (f->is_number()) {
                 g.from = design_spec::line::stripe;
                 g.from_y = *f->value<double>() * u.length;
             } else if (text == "edge") {
                 g.from = design_spec::line::edge;
-            } else if (std::sscanf(text.c_str(), "joint %d%c", &joint, &tail) == 1 && joint >= 1 &&
+            } else if (joint_number(text, static_cast<int>(d.widths.size()) - 1, joint) &&
                        joint < static_cast<int>(d.widths.size())) {
                 g.from = design_spec::line::joint;
                 g.from_joint = joint;
@@ -613,8 +637,7 @@ void read_design(reader &r, const toml::table &root, description &d, const unit_
             r.number(*t, "wander", "sd", false, g.wander_sd / u.length, sign::non_negative) *
             u.length;
         const double p = r.number(*t, "wander", "positions", false, 5, sign::positive);
-        g.wander_points = static_cast<int>(p);
-        if (p != std::floor(p) || p > 15)
+        if (!whole_number(p, 1, 15, g.wander_points))
             r.error(t->get("positions")->source(), "wander.positions",
                     "must be a whole number from 1 to 15");
     }
@@ -892,7 +915,7 @@ int elements_through(double thickness)
 {
     // bricks no thicker than 4 cm and never fewer than 4: the tension under a tyre on a thick
     // slab converges through the depth as it does on a 0.25 m slab with 4 elements
-    return std::clamp(static_cast<int>(std::ceil(thickness / 0.04 - 1e-9)), 4, 16);
+    return static_cast<int>(std::clamp(std::ceil(thickness / 0.04 - 1e-9), 4.0, 16.0));
 }
 
 int bars_along(double edge, double first, double spacing)
@@ -1134,7 +1157,8 @@ bool parse_description(const std::string &text, const std::string &name, descrip
                                       d.size_near_joints / u.length, sign::positive) *
                              u.length;
         const double n = r.number(*m, "mesh", "elements_through_slab", false, 0, sign::positive);
-        d.elements_through_slab = static_cast<int>(n);
+        // (checked for its range with the whole description: 1 to 32)
+        d.elements_through_slab = n > 0 && n <= 1000 ? static_cast<int>(n) : 1000;
         d.elements_given = m->get("elements_through_slab") != nullptr;
         if (n != std::floor(n))
             r.error(m->get("elements_through_slab")->source(), "mesh.elements_through_slab",
