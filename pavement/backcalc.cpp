@@ -347,6 +347,8 @@ int backcalc_description(const description &d, const std::string &basins_file, i
         }
     std::vector<double> fitted;
     int iterations = 0;
+    bool settled = false; // the fit's last step moved l and k by less than 0.2 %
+    int status = pavement_ok;
     std::string why;
     for (; iterations < 6; ++iterations) {
         std::vector<fwd_basin> b;
@@ -359,10 +361,20 @@ int backcalc_description(const description &d, const std::string &basins_file, i
         fitted = b.front().deflection;
         const double l_new = l * l_measured / fitted_radius(sensors, fitted);
         const double c = best_scale(centre, fitted); // measured = c x the model's
-        if (std::fabs(l_new / l - 1) < 0.002 && std::fabs(c - 1) < 0.002) break;
+        if (std::fabs(l_new / l - 1) < 0.002 && std::fabs(c - 1) < 0.002) {
+            settled = true;
+            break;
+        }
         k = k / c * (l / l_new) * (l / l_new);
         l = l_new;
         e = e_of(k, l);
+    }
+    if (!settled) {
+        std::fprintf(stderr,
+                     "pavement: the 3D model's fit did not settle in %d analyses: the "
+                     "values are its last step's, not a fit\n",
+                     iterations);
+        status = pavement_not_converged;
     }
     std::vector<double> measured_scaled(centre), fitted_scaled(fitted);
     const double fit_rms = rms(measured_scaled, fitted_scaled) * centre_load;
@@ -400,6 +412,14 @@ int backcalc_description(const description &d, const std::string &basins_file, i
             if (hi - lo < 0.005) break;
         }
         joint = std::pow(10.0, 0.5 * (lo + hi));
+        if (hi < std::log10(1.0) + 0.01 || lo > std::log10(1e5) - 0.01) {
+            std::fprintf(stderr,
+                         "pavement: the measured LTE %.3f is beyond what the joint gives "
+                         "between %.3g and %.3g MPa/mm: the interlock is the search's "
+                         "end, not a fit\n",
+                         lte_target, bracket[0], bracket[1]);
+            status = pavement_not_converged;
+        }
         if (!s.quiet)
             std::printf("pavement: the joint: LTE %.3f measured, interlock %.4g MPa/mm (searched "
                         "over %.3g to %.3g MPa/mm in %d analyses)\n",
@@ -453,5 +473,5 @@ int backcalc_description(const description &d, const std::string &basins_file, i
     }
     std::printf("pavement: wrote %s/backcalc.csv, %s/backcalc.svg and %s\n", dir.c_str(),
                 dir.c_str(), filled_name.c_str());
-    return pavement_ok;
+    return status;
 }

@@ -100,6 +100,18 @@ TEST(Backcalc, RoundTripFromKnownValues)
         write_text(dir.file("filled.toml"), filled);
         EXPECT_EQ(run_command("'" PAVEMENT "' check filled.toml", dir.path()).status, 0);
     }
+    // a transfer no joint gives (the sensor across it deflecting more than the plate): the
+    // search ends at its bracket, says so, and the status is not 0
+    std::string impossible = measured_from(fwd, 0.0);
+    const std::size_t row = impossible.find("joint approach,");
+    const std::size_t d1 = impossible.find(',', row + 15) + 1, d2 = impossible.find(',', d1) + 1;
+    const double d0 = std::stod(impossible.substr(d1, d2 - d1 - 1));
+    impossible.replace(d2, impossible.find(',', d2) - d2, std::to_string(1.2 * d0));
+    write_text(dir.file("impossible.csv"), impossible);
+    const run_result r = run_command(
+        "'" PAVEMENT "' backcalc guess.toml --basins=impossible.csv --quiet --out=imp", dir.path());
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_NE(r.err.find("beyond what the joint gives"), std::string::npos) << r.err;
 }
 
 TEST(Backcalc, BadMeasuredFilesAreRefusedWhereTheyAreWrong)
