@@ -18,6 +18,8 @@ const solver_type solver_types[] = {
      petsc_built, petsc_start, petsc_stop},
     {"direct", "sparse Cholesky (CHOLMOD): analysed once, factorised when K changes", false, 0,
      create_direct_system, direct_built, nullptr, nullptr},
+    {"mg", "CG with a multigrid built from the mesh's plan grid (needs CHOLMOD)", false, 0,
+     create_mg_system, direct_built, nullptr, nullptr},
 };
 
 const int solver_type_count = static_cast<int>(sizeof solver_types / sizeof solver_types[0]);

@@ -72,6 +72,8 @@ std::unique_ptr<linear_system> create_petsc_system(corvane_model &m, const solve
                                                    int reuse, std::string &why);
 std::unique_ptr<linear_system> create_direct_system(corvane_model &m, const solver_type &t,
                                                     int reuse, std::string &why);
+std::unique_ptr<linear_system> create_mg_system(corvane_model &m, const solver_type &t, int reuse,
+                                                std::string &why);
 
 // Whether the back ends' libraries are in this build.
 bool petsc_built();
