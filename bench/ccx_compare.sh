@@ -40,7 +40,7 @@ for n in "${sizes[@]}"; do
     cd "$dir"
     ccx_s=$(timed ccx -i b)
     printf "%-8s %-26s %8s %8s\n" "$nodes" "ccx iterative scaling" "$ccx_s" 1
-    for cfg in "cg:1" "amg:1" "amg:2" "direct:1"; do
+    for cfg in "cg:1" "amg:1" "amg:2" "direct:1" "mg:1"; do
         solver=${cfg%%:*} ranks=${cfg##*:}
         if [ "$ranks" = 1 ]; then
             s=$(timed "$bin/corvane" -F b --equilibrium "--solver=$solver")

@@ -65,7 +65,7 @@ for entry in "${models[@]}"; do
     nodes=$(awk 'NR == 1 {print $1}' "$dir/$base.pin")
     # bandwidth bound of one product with the matrix (and the triad measured now)
     bound=$("$bin/corvane_bench" bound "$dir/$base.pin")
-    for cfg in "cg 1" "amg 1" "amg 2"; do
+    for cfg in "cg 1" "amg 1" "amg 2" "mg 1"; do
         set -- $cfg
         line=$(run "$name-$1-$2" "$dir" "$base" "$1" "$2")
         read -r _ solver ranks wall cpu its mem <<<"$line"

@@ -437,5 +437,6 @@ double solver_memory(long long nodes, const std::string &solver)
     const double n = static_cast<double>(nodes);
     if (solver == "direct") return 0.379e9 * std::pow(n / 16854.0, 1.175);
     if (solver == "amg") return 10.5e3 * n;
+    if (solver == "mg") return 9.5e3 * n;
     return 5.0e3 * n;
 }

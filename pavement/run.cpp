@@ -308,9 +308,11 @@ void dowel_maxima_file(const generated_model &g, const std::string &dir, const s
 std::string automatic_solver(const chain_tools &t, long long nodes)
 {
     // the factorization while it fits: it is reused for every load set and, as a preconditioner,
-    // across equilibrium iterations; beyond 120 000 nodes while it takes at most 40 % of the
-    // memory free
+    // across equilibrium iterations; beyond 120 000 nodes the mesh's multigrid (as fast as the
+    // factorization at 190 000 nodes in a quarter of its memory, three times as fast as AMG), or
+    // else the factorization while it takes at most 40 % of the memory free
     if (t.has("direct") && nodes <= direct_node_limit) return "direct";
+    if (t.has("mg")) return "mg";
     const double free_bytes = available_memory();
     if (t.has("direct") && free_bytes > 0 &&
         solver_memory(nodes, "direct") <= direct_memory_share * free_bytes)

@@ -19,8 +19,9 @@ struct chain_tools {
 };
 
 // The solver for a model of this many nodes when the description leaves it to pavement: the
-// factorization up to direct_node_limit (planned) nodes and beyond while it takes at most
-// direct_memory_share of the memory free, AMG for larger models, else what is built.
+// factorization up to direct_node_limit (planned) nodes, the mesh's multigrid beyond; without
+// the multigrid, the factorization while it takes at most direct_memory_share of the memory
+// free, AMG for larger models, else what is built.
 inline constexpr long long direct_node_limit = 120000;
 inline constexpr double direct_memory_share = 0.4;
 std::string automatic_solver(const chain_tools &t, long long nodes);

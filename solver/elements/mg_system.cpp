@@ -165,7 +165,6 @@ class mg_system : public linear_system
             mg_.grids.push_back(finest_plan_grid(np, m_.coords.data(), bricks, held_));
             // elements long in one plan direction (a graded mesh's strips): planes
             mg_.planes = mg_.grids[0].aspect > plane_aspect;
-            if (const char *e = std::getenv("CORVANE_MG_PLANES")) mg_.planes = *e == '1';
             mg_.build_levels(coarsest_nodes);
             finest_pattern();
         }
