@@ -23,7 +23,7 @@ run() { # dir, label, command...
     (cd "$dir" && /usr/bin/time -f "%e %M" -o "$work/t" "$@" >"$work/log" 2>&1) || true
     local nodes its
     nodes=$(awk 'NR == 1 {print $1}' "$dir"/b.pin)
-    its=$(grep -ao 'nc =[0-9]*' "$work/log" | sed 's/nc =//' | paste -sd' ')
+    its=$(grep -ao 'nc =[0-9]*' "$work/log" | sed 's/nc =//' | paste -sd' ' || true)
     read -r wall mem <"$work/t"
     printf "%-8s %-22s %8s %8.0f  %s\n" "$nodes" "$label" "$wall" "$((mem / 1024))" "$its"
 }
@@ -48,4 +48,4 @@ printf '\n[analysis]\nsolver = "mg"\n' >>"$work/tandem.toml"
 /usr/bin/time -f "%e" -o "$work/t" "$bin/pavement" run "$work/tandem.toml" --out="$work/tandem" \
     --no-pictures --quiet >/dev/null 2>&1 || true
 printf "tandem example with mg: %s s; CG iterations per equilibrium iteration: %s\n" \
-    "$(cat "$work/t")" "$(grep -ao 'nc =[0-9]*' "$work"/tandem/*_corvane.log | sed 's/.*nc =//' | paste -sd' ')"
+    "$(cat "$work/t")" "$(grep -aho 'nc =[0-9]*' "$work"/tandem/*_corvane.log | sed 's/.*nc =//' | paste -sd' ' || true)"

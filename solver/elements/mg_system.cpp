@@ -26,6 +26,8 @@ constexpr int coarsest_nodes = 2500;
 // Above this plan aspect ratio of a brick, the smoother solves vertical planes along x and
 // along y in turn; below it, vertical columns.
 constexpr double plane_aspect = 3.0;
+// Above this many nodes the finest level is not copied (see set_up).
+constexpr int in_place_nodes = 300000;
 // Iteration limit of the preconditioned CG.
 constexpr long long iteration_limit = 1000;
 
@@ -154,7 +156,10 @@ class mg_system : public linear_system
         held_.assign(static_cast<std::size_t>(m_.nn), 0);
         for (int i = 0; i < m_.nn; ++i) held_[i] = fixed[i] || diag[i] == 0.0;
         // the transfers give held equations no weight: other held rows, other levels
-        if (!mg_.grids.empty() && mg_.grids[0].fixed != held_) mg_.grids.clear();
+        if (!mg_.grids.empty() && mg_.grids[0].fixed != held_) {
+            mg_.grids.clear();
+            mg_.in_place = nullptr;
+        }
         if (mg_.grids.empty()) {
             std::vector<int> bricks;
             for (int e = 0; e < m_.ne; ++e) {
@@ -166,9 +171,14 @@ class mg_system : public linear_system
             // elements long in one plan direction (a graded mesh's strips): planes
             mg_.planes = mg_.grids[0].aspect > plane_aspect;
             mg_.build_levels(coarsest_nodes);
-            finest_pattern();
+            // a large model's finest level is read in place: its single-precision copy would
+            // take a tenth of the memory for a quarter less time per iteration
+            if (np > in_place_nodes && mg_.grids.size() > 1)
+                mg_.in_place = &m_.matrix;
+            else
+                finest_pattern();
         }
-        finest_values();
+        if (!mg_.in_place) finest_values();
         if (!mg_.set_up()) return false;
         if (!factorise_coarsest()) return false;
         stale_ = false;

@@ -305,6 +305,8 @@ template node_block_matrix galerkin_product(const block_rows<double> &, int, con
                                             int, const std::vector<char> &);
 template node_block_matrix galerkin_product(const block_rows<float> &, int, const plan_transfer &,
                                             int, const std::vector<char> &);
+template node_block_matrix galerkin_product(const slot_rows &, int, const plan_transfer &, int,
+                                            const std::vector<char> &);
 
 void restrict_add(const plan_transfer &p, const double *r, double *xc, int nf)
 {
@@ -479,10 +481,12 @@ void block_smoother::sweep(const Rows &a, const double *b, double *x, bool forwa
 
 template bool block_smoother::factorise(const block_rows<double> &);
 template bool block_smoother::factorise(const block_rows<float> &);
+template bool block_smoother::factorise(const slot_rows &);
 template void block_smoother::sweep(const block_rows<double> &, const double *, double *,
                                     bool) const;
 template void block_smoother::sweep(const block_rows<float> &, const double *, double *,
                                     bool) const;
+template void block_smoother::sweep(const slot_rows &, const double *, double *, bool) const;
 
 void plan_multigrid::build_levels(int coarsest_nodes)
 {

@@ -149,10 +149,11 @@ struct block_smoother {
 // The levels of the hierarchy and the V-cycle preconditioner. The coarsest level's solve is
 // given by the caller (a sparse factorization).
 struct plan_multigrid {
-    std::vector<plan_grid> grids;         // level 0 = the mesh
-    std::vector<plan_transfer> transfers; // level l -> l+1
-    std::vector<node_block_matrix> a;     // a[l] for l >= 1 (a[0] unused)
-    node_blocks<float> finest;            // level 0, filled by the caller
+    std::vector<plan_grid> grids;              // level 0 = the mesh
+    std::vector<plan_transfer> transfers;      // level l -> l+1
+    std::vector<node_block_matrix> a;          // a[l] for l >= 1 (a[0] unused)
+    node_blocks<float> finest;                 // level 0, filled by the caller, or
+    const row_slot_matrix *in_place = nullptr; // level 0 read where it was assembled
     // each level's smoothers, applied in order before the coarse correction and backwards, in
     // reverse order, after it (a symmetric cycle)
     std::vector<std::vector<block_smoother>> smoothers;
@@ -170,7 +171,9 @@ struct plan_multigrid {
     // f(rows) with the level's block rows
     template <class F> void with_rows(std::size_t level, F &&f) const
     {
-        if (level == 0)
+        if (level == 0 && in_place)
+            f(slot_rows{*in_place});
+        else if (level == 0)
             f(block_rows<float>{finest});
         else
             f(block_rows<double>{a[level]});
