@@ -1,8 +1,9 @@
 // --solver=mg: conjugate gradients preconditioned by one V-cycle of the plan-coarsening
 // multigrid (plan_multigrid.h), the coarsest level factorised by CHOLMOD. The levels and
-// transfers follow the mesh and are made once per run; the coarse operators, the columns'
-// factors and the coarsest factor are made again whenever the matrix changes (a joint that
-// opens, a spring that lets go, new materials), which costs a few products with the matrix.
+// transfers follow the mesh and are made once per run; the coarse operators and the smoothers'
+// and coarsest factors are made again for new materials, and kept across matrices that differ
+// in joints or supports only (a joint that opens, a spring that lets go) until a solve on them
+// needs rebuild_factor times the iterations of a fresh set-up, or does not converge.
 #include "global_matrix.h"
 #include "linear_system.h"
 #include "plan_multigrid.h"
@@ -73,16 +74,52 @@ class mg_system : public linear_system
     void solve_accepted(const int *fixed, double *x, const double *b,
                         const std::vector<double> &diag, cg_report &out) override
     {
-        const auto t0 = std::chrono::steady_clock::now();
-        const bool fresh = stale_;
+        bool fresh = stale_;
         if (stale_ && !set_up(fixed, diag)) {
-            std::printf("\n !! C-G method breaks down: the matrix is not positive definite "
-                        "(a column of the multigrid) !!\n");
+            std::printf("\n !! C-G method breaks down: a block of the multigrid is not positive "
+                        "definite !!\n");
             out.outcome = cg_breakdown;
             return;
         }
-        auto t1 = std::chrono::steady_clock::now();
-        if (!fresh) t1 = t0;
+        pcg_end end = pcg(fixed, x, b, diag);
+        if (!fresh && end.outcome != cg_converged) { // the kept set-up did not do: a fresh one
+            fresh = true;
+            if (!set_up(fixed, diag)) {
+                std::printf("\n !! C-G method breaks down: a block of the multigrid is not "
+                            "positive definite !!\n");
+                out.outcome = cg_breakdown;
+                return;
+            }
+            const long long before = end.iterations;
+            end = pcg(fixed, x, b, diag);
+            end.iterations += before;
+        }
+        out.iterations = end.iterations;
+        out.outcome = end.outcome;
+        if (fresh) fresh_its_ = end.iterations;
+        rebuild_ =
+            end.iterations > rebuild_factor * static_cast<double>(fresh_its_) && end.iterations > 4;
+        if (end.outcome == cg_breakdown)
+            std::printf("\n !! C-G method breaks down: d.Ad = %e nc =%lld !!\n", end.pq,
+                        end.iterations);
+        else if (end.outcome == cg_converged)
+            print_solve_line(end.eps, end.iterations);
+        else
+            print_not_converged(end.eps, end.iterations);
+    }
+
+  private:
+    struct pcg_end {
+        int outcome = cg_converged;
+        long long iterations = 0;
+        double eps = 0.0; // the scaled residual on the assembled matrix
+        double pq = 0.0;  // d.Ad at a breakdown
+    };
+
+    // CG on the assembled matrix preconditioned by one V-cycle, from zero.
+    pcg_end pcg(const int *fixed, double *x, const double *b, const std::vector<double> &diag)
+    {
+        const auto t0 = std::chrono::steady_clock::now();
         const std::size_t nn = static_cast<std::size_t>(m_.nn);
         const slot_rows a{m_.matrix};
         std::vector<double> r(nn), z(nn), p(nn), q(nn);
@@ -99,13 +136,13 @@ class mg_system : public linear_system
         p = z;
         double rz = std::inner_product(r.begin(), r.end(), z.begin(), 0.0);
         double eps = scaled_residual(r.data(), b, diag.data(), fixed, m_.nn);
-        long long its = 0;
-        bool broke = false;
-        for (; its < iteration_limit && !(eps < solve_tolerance); ++its) {
+        pcg_end end;
+        for (; end.iterations < iteration_limit && !(eps < solve_tolerance); ++end.iterations) {
             multiply_held(a, m_.np, held_, p.data(), q.data());
             const double pq = std::inner_product(p.begin(), p.end(), q.begin(), 0.0);
             if (!(pq > 0.0)) {
-                broke = true;
+                end.outcome = cg_breakdown;
+                end.pq = pq;
                 break;
             }
             const double alpha = rz / pq;
@@ -125,29 +162,19 @@ class mg_system : public linear_system
         // the measure on the assembled matrix, as every back end reports it
         matrix_vector(q.data(), m_.matrix, x);
         for (std::size_t i = 0; i < nn; ++i) r[i] = b[i] - q[i];
-        eps = scaled_residual(r.data(), b, diag.data(), fixed, m_.nn);
-        out.iterations = its;
-        if (fresh) fresh_its_ = its;
-        rebuild_ = its > rebuild_factor * static_cast<double>(fresh_its_) && its > 4;
+        end.eps = scaled_residual(r.data(), b, diag.data(), fixed, m_.nn);
+        if (end.outcome != cg_breakdown)
+            end.outcome = std::isfinite(end.eps) && end.eps < solve_tolerance ? cg_converged
+                                                                              : cg_not_converged;
         if (std::getenv("CORVANE_DEBUG_MG"))
             std::fprintf(
-                stderr, "mg: %s, levels %zu coarsest %d nodes, set-up %.2f s, %lld its %.2f s\n",
+                stderr, "mg: %s, levels %zu, coarsest %d nodes, %lld its %.2f s\n",
                 mg_.planes ? "planes" : "columns", mg_.grids.size(), mg_.grids.back().n,
-                std::chrono::duration<double>(t1 - t0).count(), its,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count());
-        if (broke) {
-            std::printf("\n !! C-G method breaks down: d.Ad <= 0 nc =%lld !!\n", its);
-            out.outcome = cg_breakdown;
-        } else if (std::isfinite(eps) && eps < solve_tolerance) {
-            print_solve_line(eps, its);
-            out.outcome = cg_converged;
-        } else {
-            print_not_converged(eps, its);
-            out.outcome = cg_not_converged;
-        }
+                end.iterations,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        return end;
     }
 
-  private:
     // The levels (first time), the finest matrix from the row-slot matrix and every level's
     // operators and factors. False when a block is not positive definite.
     bool set_up(const int *fixed, const std::vector<double> &diag)

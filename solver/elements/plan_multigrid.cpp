@@ -117,12 +117,6 @@ bool coarsen_plan_grid(const plan_grid &fine, plan_grid &coarse, plan_transfer &
             if (fine.nb[4 * i + 2 * d] < 0 || fine.nb[4 * i + 2 * d + 1] < 0) forced[l] = 1;
         }
         keep[d].assign(lines[d], 0);
-        if (std::getenv("CORVANE_DEBUG_MG")) {
-            int np_ = 0, nf = 0;
-            for (int l = 0; l < lines[d]; ++l) np_ += present[l], nf += forced[l];
-            std::fprintf(stderr, "mg: level of %d nodes, direction %d: %d lines, %d forced\n", n, d,
-                         np_, nf);
-        }
         int last = -1000, q = 0;
         for (int l = 0; l < lines[d]; ++l) {
             if (!present[l]) continue;
