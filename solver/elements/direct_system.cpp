@@ -40,6 +40,7 @@ class direct_system : public linear_system
 
     int assemble(corvane_model &m, bool print) override
     {
+        if (a_ && matrix_stands(m)) return print ? check_diagonal(m.matrix) : 0;
         const bool unchanged = m.plan.base.unchanged(m);
         build_stiffness(m); // planned slots, never compacted: each slot keeps its place
         if (!a_) analyse();

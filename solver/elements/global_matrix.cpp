@@ -272,9 +272,18 @@ void for_each_joint_matrix(const corvane_model &m, const std::function<bool(int)
     }
 }
 
+std::vector<double> stiffness_entries(const std::vector<double> &mats)
+{
+    std::vector<double> key = mats;
+    for (std::size_t r = 0; r + 12 <= key.size(); r += 12)
+        if (is_solid_code(material_type(&key[r])))
+            for (int k = 2; k <= 10; ++k) key[r + k] = 0.0;
+    return key;
+}
+
 bool constant_part_cache::current(const corvane_model &m) const
 {
-    return valid && mats == m.mats;
+    return valid && mats == stiffness_entries(m.mats);
 }
 
 bool constant_part_cache::unchanged(const corvane_model &m) const
@@ -285,7 +294,7 @@ bool constant_part_cache::unchanged(const corvane_model &m) const
 void constant_part_cache::record(const corvane_model &m)
 {
     has_joints = depends_on_displacement(m) ? 1 : 0;
-    mats = m.mats;
+    mats = stiffness_entries(m.mats);
     valid = 1;
 }
 
@@ -430,4 +439,20 @@ void set_fixed_flags(corvane_model &m)
         const int *rec = &m.bc[4 * r];
         for (int c = 0; c < 3; ++c) m.fixed[3 * rec[0] + c] = rec[1 + c];
     }
+}
+
+bool joints_are_linear(const corvane_model &m)
+{
+    for (int e = 0; e < m.ne; ++e) {
+        const double *mat = &m.mats[12 * static_cast<std::size_t>(m.conn[9 * e + 8])];
+        if (is_joint_type(material_type(mat)) && mat[5] < 1.0) return false;
+    }
+    for (int d = 0; d < m.ndowel; ++d)
+        if (dowel_is_loose(m, d)) return false; // bears only past its looseness
+    return true;
+}
+
+bool matrix_stands(const corvane_model &m)
+{
+    return m.plan.base.current(m) && (!m.plan.base.has_joints || joints_are_linear(m));
 }

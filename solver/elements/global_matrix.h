@@ -29,6 +29,16 @@ void for_each_constant_matrix(
     corvane_model &m, const std::function<bool(int, int)> &take,
     const std::function<void(int, int, const int *, int, const double *)> &add);
 
+// True when no joint of the current materials can change its stiffness with the opening (every
+// joint law linear: opening limit 1 or more) and no dowel is loose, so K does not depend on the
+// displacements.
+bool joints_are_linear(const corvane_model &m);
+
+// Whether the matrix of the last assembly is the one an assembly now would give: the same
+// materials, and no joint or dowel whose stiffness follows the displacements. Back ends that
+// keep their slots in place may then skip the assembly (the load sets of a linear model).
+bool matrix_stands(const corvane_model &m);
+
 // True when the matrix depends on the displacements: a joint, or a loose dowel, in the model.
 bool depends_on_displacement(const corvane_model &m);
 

@@ -29,11 +29,17 @@ struct row_slot_matrix {
 
 struct corvane_model;
 
+// The material entries the matrix depends on: every entry of a joint or other record, but of a
+// solid only its modulus, Poisson's ratio and type (entries 0, 1, 11); its unit weight and
+// temperature entries, which load sets scale, are cleared. Two material tables with equal
+// stiffness entries give the same matrix bit for bit.
+std::vector<double> stiffness_entries(const std::vector<double> &mats);
+
 // Whether the constant part (solids, tight dowels) held for the materials of the last
 // assembly still stands, and whether anything re-formed on top of it depends on the
 // displacements: the one cache rule of every back end.
 struct constant_part_cache {
-    std::vector<double> mats; // the materials the constant part was assembled with
+    std::vector<double> mats; // the stiffness entries the constant part was assembled with
     int valid = 0;
     int has_joints = 0; // joints or loose dowels: re-formed at every assembly
     // the constant part is current for m's materials
@@ -72,7 +78,7 @@ struct condensed_modes {
     bool keep_coupling = false;
     std::vector<double> coupling;      // per element, its coupling record
     std::vector<char> coupling_filled; // ne
-    std::vector<double> coupling_mats; // the materials the records were formed with
+    std::vector<double> coupling_mats; // the stiffness entries the records were formed with
 };
 
 struct element_type;

@@ -205,11 +205,14 @@ void incompatible_recovery(corvane_model &m, material_nodal *per_material, std::
     // the coupling records kept from an earlier case of the same mesh and materials
     constexpr std::size_t record = (sizeof(mode_coupling) + sizeof(double) - 1) / sizeof(double);
     const bool keep = modes.keep_coupling;
-    if (keep && (modes.coupling_mats != m.mats ||
-                 modes.coupling_filled.size() != static_cast<std::size_t>(m.ne))) {
-        modes.coupling.assign(record * static_cast<std::size_t>(m.ne), 0.0);
-        modes.coupling_filled.assign(static_cast<std::size_t>(m.ne), 0);
-        modes.coupling_mats = m.mats;
+    if (keep) {
+        std::vector<double> stiffness = stiffness_entries(m.mats);
+        if (modes.coupling_mats != stiffness ||
+            modes.coupling_filled.size() != static_cast<std::size_t>(m.ne)) {
+            modes.coupling.assign(record * static_cast<std::size_t>(m.ne), 0.0);
+            modes.coupling_filled.assign(static_cast<std::size_t>(m.ne), 0);
+            modes.coupling_mats = std::move(stiffness);
+        }
     }
     for (int e = 0; e < m.ne; ++e) {
         if (!solid_state(m, e, d, xyz, u)) continue;

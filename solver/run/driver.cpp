@@ -176,19 +176,6 @@ static iteration_end iterate_running(corvane_run &run, int i, bool first)
     return ended_exhausted;
 }
 
-// True when no joint of the current materials can change its stiffness with the opening (every
-// joint law linear: opening limit 1 or more), so K does not depend on the displacements.
-static bool joints_are_linear(const corvane_run &run)
-{
-    for (int e = 0; e < run.ne; ++e) {
-        const double *mat = &run.mats[12 * run.conn[9 * e + 8]];
-        if (is_joint_type(material_type(mat)) && mat[5] < 1.0) return false;
-    }
-    for (int d = 0; d < run.ndowel; ++d)
-        if (dowel_is_loose(run, d)) return false; // bears only past its looseness
-    return true;
-}
-
 // --equilibrium: iterations on the true residual load_now - K(u) u, the matrix
 // reassembled at the current state each time, until |r| <= tol |load_now|. A
 // model whose K does not depend on u takes one solve; the equilibrium check
