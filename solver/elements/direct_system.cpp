@@ -21,10 +21,10 @@
 namespace
 {
 
-class direct_system : public linear_system
+class direct_system : public planned_slot_system
 {
   public:
-    explicit direct_system(corvane_model &m) : m_(m)
+    explicit direct_system(corvane_model &m) : planned_slot_system(m)
     {
         cholmod_l_start(&c_);
         c_.print = 0;
@@ -48,16 +48,7 @@ class direct_system : public linear_system
         return print ? check_diagonal(m.matrix) : 0;
     }
 
-    void product(const double *x, double *y) override { matrix_vector(y, m_.matrix, x); }
-
   protected:
-    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override
-    {
-        // planned slots are never compacted: a row without stiffness holds zeros
-        row_diagonal(m_.matrix, diagonal, empty);
-        for (std::size_t i = 0; i < diagonal.size(); ++i) empty[i] = diagonal[i] == 0.0;
-    }
-
     void solve_accepted(const int *fixed, double *x, const double *b,
                         const std::vector<double> &diag, cg_report &out) override
     {
@@ -279,7 +270,6 @@ class direct_system : public linear_system
         return true;
     }
 
-    corvane_model &m_;
     cholmod_common c_{};
     cholmod_sparse *a_ = nullptr;
     cholmod_factor *factor_ = nullptr;

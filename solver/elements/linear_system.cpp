@@ -57,6 +57,17 @@ int linear_system::solve(const int *fixed, double *x, const double *b, cg_report
     return out.outcome;
 }
 
+void planned_slot_system::product(const double *x, double *y)
+{
+    matrix_vector(y, m_.matrix, x);
+}
+
+void planned_slot_system::rows(std::vector<double> &diagonal, std::vector<char> &empty)
+{
+    row_diagonal(m_.matrix, diagonal, empty);
+    for (std::size_t i = 0; i < diagonal.size(); ++i) empty[i] = diagonal[i] == 0.0;
+}
+
 namespace
 {
 

@@ -36,6 +36,20 @@ class linear_system
                                 const std::vector<double> &diagonal, cg_report &report) = 0;
 };
 
+// A back end that assembles into the row-slot matrix's planned slots and never compacts them
+// (the factorization, the mesh's multigrid): products and rows read the slots in place, and a
+// row without stiffness holds zeros.
+class planned_slot_system : public linear_system
+{
+  public:
+    explicit planned_slot_system(corvane_model &m) : m_(m) {}
+    void product(const double *x, double *y) override;
+
+  protected:
+    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override;
+    corvane_model &m_;
+};
+
 // AMG flavours of the PETSc back end.
 enum amg_flavour {
     amg_gamg = 0,  // PETSc's smoothed aggregation (PCGAMG) with the rigid-body modes

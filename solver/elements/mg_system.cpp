@@ -32,10 +32,10 @@ constexpr int in_place_nodes = 300000;
 // Iteration limit of the preconditioned CG.
 constexpr long long iteration_limit = 1000;
 
-class mg_system : public linear_system
+class mg_system : public planned_slot_system
 {
   public:
-    mg_system(corvane_model &m, int reuse) : m_(m), reuse_(reuse != 0)
+    mg_system(corvane_model &m, int reuse) : planned_slot_system(m), reuse_(reuse != 0)
     {
         cholmod_l_start(&c_);
         c_.print = 0;
@@ -63,15 +63,7 @@ class mg_system : public linear_system
         return print ? check_diagonal(m.matrix) : 0;
     }
 
-    void product(const double *x, double *y) override { matrix_vector(y, m_.matrix, x); }
-
   protected:
-    void rows(std::vector<double> &diagonal, std::vector<char> &empty) override
-    {
-        row_diagonal(m_.matrix, diagonal, empty);
-        for (std::size_t i = 0; i < diagonal.size(); ++i) empty[i] = diagonal[i] == 0.0;
-    }
-
     void solve_accepted(const int *fixed, double *x, const double *b,
                         const std::vector<double> &diag, cg_report &out) override
     {
@@ -333,7 +325,6 @@ class mg_system : public linear_system
         return true;
     }
 
-    corvane_model &m_;
     cholmod_common c_{};
     cholmod_factor *factor_ = nullptr;
     plan_multigrid mg_;
