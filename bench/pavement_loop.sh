@@ -4,13 +4,7 @@
 # design checks of the tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of
 # each command; the phases as pavement and corvane print them.
 # Usage: bench/pavement_loop.sh [--full]
-set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target tarnel corvane pavement >/dev/null
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-bin=build/release/bin
+source "$(dirname "$0")/pavement_tools.sh"
 timed() { # label, command...
     local label=$1
     shift

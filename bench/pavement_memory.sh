@@ -3,12 +3,7 @@
 # against the measured peak of pavement run (GNU time's maximum resident set of the chain's
 # largest process), on each shipped example.
 # Usage: bench/pavement_memory.sh [example names...]
-set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target tarnel corvane pavement >/dev/null
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+source "$(dirname "$0")/pavement_tools.sh"
 names=("$@")
 [ ${#names[@]} -gt 0 ] || names=(westergaard jpcp tandem_corner)
 printf '%-14s %8s %8s %10s %10s %7s %8s\n' example nodes solver estimate peak ratio seconds

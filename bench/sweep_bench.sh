@@ -1,12 +1,7 @@
 #!/bin/bash
 # Times pavement sweep on the jpcp example: the dual wheel moved along the joint (7 positions,
 # each meshed, analysed with its dowels and reported), with 1 and 2 analyses at a time.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target tarnel corvane pavement >/dev/null
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+source "$(dirname "$0")/pavement_tools.sh"
 for j in 1 2; do
     start=$(date +%s.%N)
     build/release/bin/pavement sweep examples/jpcp.toml --dy=-1.5:1.5:0.5 -j "$j" \

@@ -215,7 +215,6 @@ class mg_system : public planned_slot_system
         a.n = m_.np;
         a.start.assign(static_cast<std::size_t>(a.n) + 1, 0);
         a.col.clear();
-        a.diag.assign(a.n, -1);
         source_.clear();
         std::vector<std::pair<int, std::int64_t>> row;
         for (int n = 0; n < a.n; ++n) {
@@ -228,7 +227,6 @@ class mg_system : public planned_slot_system
             if (!self) row.push_back({n, -1}); // a node outside every element
             std::sort(row.begin(), row.end());
             for (const auto &[c, off] : row) {
-                if (c == n) a.diag[n] = static_cast<std::int64_t>(a.col.size());
                 a.col.push_back(c);
                 source_.push_back(off);
             }

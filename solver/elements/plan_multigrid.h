@@ -24,7 +24,7 @@ template <class T> struct node_blocks {
     std::vector<std::int64_t> start; // n+1
     std::vector<int> col;            // blocks
     std::vector<T> val;              // 9 per block
-    std::vector<std::int64_t> diag;  // n: the block (i, i)
+    std::vector<std::int64_t> diag;  // n: the block (i, i) (the Galerkin levels)
 };
 using node_block_matrix = node_blocks<double>;
 
