@@ -6,6 +6,7 @@
 #include "atomic_output.h"
 #include "element_type.h"
 #include "material_stress_format.h"
+#include "quick_format.h"
 
 #include <cstdio>
 
@@ -30,16 +31,17 @@ void write_material_stresses(corvane_run &run, int c, bool in_equilibrium, const
     std::fputs("\n", f);
     std::fputs(material_stress_columns, f);
     const double fs = run.f_stress;
+    quick_text text(f); // the rows in large pieces
     for (int n = 0; n < run.np; ++n)
         for (std::int64_t r = t.start[n]; r < t.start[n + 1]; ++r) {
             const double *x = &run.coords[3 * static_cast<std::size_t>(n)];
-            std::fprintf(f, material_stress_row_head, n, t.material[r], t.count[r], x[0], x[1],
-                         x[2]);
-            for (int k = 0; k < 6; ++k) std::fprintf(f, material_stress_value, t.strain[6 * r + k]);
+            text.printf(material_stress_row_head, n, t.material[r], t.count[r], x[0], x[1], x[2]);
+            for (int k = 0; k < 6; ++k) text.printf(material_stress_value, t.strain[6 * r + k]);
             for (int k = 0; k < 6; ++k)
-                std::fprintf(f, material_stress_value, t.stress[6 * r + k] / fs);
-            std::fputs("\n", f);
+                text.printf(material_stress_value, t.stress[6 * r + k] / fs);
+            text.puts("\n");
         }
+    text.flush();
     if (!out.commit()) {
         std::fprintf(stderr, "corvane: %s: write error (disk full or device error)\n",
                      name.c_str());

@@ -1,6 +1,7 @@
 // Result file, model copies and output-point rows.
 #include "results.h"
 #include "atomic_output.h"
+#include "quick_format.h"
 #include "unit_factors.h"
 
 #include <cstdarg>
@@ -48,31 +49,33 @@ static bool commit_checked(atomic_file &out, const std::string &name)
 
 void write_result_blocks(const corvane_run &run, std::FILE *f)
 {
+    quick_text text(f); // the lines in large pieces
     const double *x = run.coords.data();
-    std::fputs(disp_header, f);
+    text.puts(disp_header);
     for (int n = 0; n < run.np; ++n) {
         const double *u = &run.disp[3 * n];
-        std::fprintf(f, disp_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], u[0], u[1], u[2]);
+        text.printf(disp_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], u[0], u[1], u[2]);
     }
-    std::fputs(strain_header, f);
+    text.puts(strain_header);
     for (int n = 0; n < run.np; ++n) {
         const double *e = &run.node_strain[6 * static_cast<std::size_t>(n)];
-        std::fprintf(f, tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], e[0], e[1], e[2], e[3],
-                     e[4], e[5]);
+        text.printf(tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], e[0], e[1], e[2], e[3], e[4],
+                    e[5]);
     }
-    std::fputs(stress_header, f);
+    text.puts(stress_header);
     const double fs = run.f_stress;
     for (int n = 0; n < run.np; ++n) {
         const double *s = &run.node_stress[6 * static_cast<std::size_t>(n)];
-        std::fprintf(f, tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], s[0] / fs, s[1] / fs,
-                     s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
+        text.printf(tensor_line, x[3 * n], x[3 * n + 1], x[3 * n + 2], s[0] / fs, s[1] / fs,
+                    s[2] / fs, s[3] / fs, s[4] / fs, s[5] / fs);
     }
-    std::fputs("\n", f);
+    text.puts("\n");
 }
 
 void write_model_copy(const corvane_run &run, std::FILE *f)
 {
-    std::fprintf(f, "%5d %5d %5d %5d %4d\n", run.np, run.nm, run.ne, run.nb, run.bw);
+    quick_text text(f); // the lines in large pieces
+    text.printf("%5d %5d %5d %5d %4d\n", run.np, run.nm, run.ne, run.nb, run.bw);
     for (int m = 0; m < run.nm; ++m) {
         double rec[12];
         std::memcpy(rec, &run.mats[12 * m], sizeof rec);
@@ -84,27 +87,27 @@ void write_model_copy(const corvane_run &run, std::FILE *f)
             rec[1] /= run.f_spring;
             rec[2] /= run.f_spring;
         }
-        for (int k = 0; k < 12; ++k) std::fprintf(f, " %13.5e", rec[k]);
-        std::fputs("\n", f);
+        for (int k = 0; k < 12; ++k) text.printf(" %13.5e", rec[k]);
+        text.puts("\n");
     }
     for (int n = 0; n < run.np; ++n)
-        std::fprintf(f, "%12.4f %12.4f %12.4f %10.2f %10.2f %10.2f \n", run.coords[3 * n],
-                     run.coords[3 * n + 1], run.coords[3 * n + 2], run.node_p[3 * n],
-                     run.node_p[3 * n + 1], run.node_p[3 * n + 2]);
+        text.printf("%12.4f %12.4f %12.4f %10.2f %10.2f %10.2f \n", run.coords[3 * n],
+                    run.coords[3 * n + 1], run.coords[3 * n + 2], run.node_p[3 * n],
+                    run.node_p[3 * n + 1], run.node_p[3 * n + 2]);
     for (int e = 0; e < run.ne; ++e) {
-        for (int k = 0; k < 9; ++k) std::fprintf(f, " %5d ", run.conn[9 * e + k]);
-        std::fputs("\n", f);
+        for (int k = 0; k < 9; ++k) text.printf(" %5d ", run.conn[9 * e + k]);
+        text.puts("\n");
     }
     for (int b = 0; b < run.nb; ++b)
-        std::fprintf(f, "%5d %2d %2d %2d \n", run.bc[4 * b], run.bc[4 * b + 1], run.bc[4 * b + 2],
-                     run.bc[4 * b + 3]);
-    std::fprintf(f, " %4d \n", run.nedge);
+        text.printf("%5d %2d %2d %2d \n", run.bc[4 * b], run.bc[4 * b + 1], run.bc[4 * b + 2],
+                    run.bc[4 * b + 3]);
+    text.printf(" %4d \n", run.nedge);
     for (int fc = 0; fc < run.nedge; ++fc)
         for (int m = 0; m < 4; ++m) {
-            std::fprintf(f, " %5d", run.face_nodes[4 * fc + m]);
+            text.printf(" %5d", run.face_nodes[4 * fc + m]);
             for (int k = 0; k < 3; ++k)
-                std::fprintf(f, " %13.5e", run.face_vals[12 * fc + 3 * m + k] / run.f_stress);
-            std::fputs("\n", f);
+                text.printf(" %13.5e", run.face_vals[12 * fc + 3 * m + k] / run.f_stress);
+            text.puts("\n");
         }
 }
 

@@ -1,6 +1,7 @@
 // The shared file conventions: unit factors, material type codes, atomic output.
 #include "atomic_output.h"
 #include "material_code.h"
+#include "quick_format.h"
 #include "test_support.h"
 #include "unit_factors.h"
 
@@ -10,7 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -96,4 +100,82 @@ TEST(Conventions, AtomicOutputKeepsTemporaryNamesWithinTheNameLimit)
     std::getline(in, line);
     EXPECT_EQ(line, "old");
     EXPECT_TRUE(append_in_one_write(name, "more\n"));
+}
+
+// The quick writer's text is snprintf's, character for character, for the formats of the
+// files and for every kind of value (exact halves at the rounding digit, the smallest and
+// largest magnitudes, signed zeros, values that are not finite).
+TEST(Conventions, QuickFormatWritesWhatPrintfWrites)
+{
+    std::vector<double> values = {0.0,        -0.0,     0.5,      1.5,       2.5,    -2.5,
+                                  0.125,      0.375,    -0.0625,  1e-5,      5e-324, -5e-324,
+                                  1e300,      -1.7e308, 123456.5, 9.9999995, 0.0005, -0.0005,
+                                  99999.9995, 1.0 / 3,  2.0 / 3,  -1e-310};
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-40, 40), halves(-4000000, 4000000), shift(1, 12);
+    for (int k = 0; k < 20000; ++k) {
+        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+        // exact binary fractions: ties at the last printed digit are common among them
+        values.push_back(std::ldexp(halves(random), -shift(random)));
+    }
+    const char *const real_formats[] = {"%8.3f",   "%14.6e", " %13.5e", "%12.4f",
+                                        "%10.2f",  "%12.5f", "%E",      "%.0e",
+                                        "%-9.2f|", "%.0f",   "%f",      "%3.1E%%"};
+    char expected[1024];
+    for (const char *format : real_formats)
+        for (const double v : values) {
+            std::string got;
+            quick_format(got, format, v);
+            std::snprintf(expected, sizeof expected, format, v);
+            ASSERT_EQ(got, expected) << format << " of " << std::hexfloat << v;
+        }
+    // not finite, and conversions left to snprintf: the same text all the same
+    for (const double v :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
+        std::string got;
+        quick_format(got, "%14.6e|%8.3f", v, v);
+        std::snprintf(expected, sizeof expected, "%14.6e|%8.3f", v, v);
+        EXPECT_EQ(got, expected);
+    }
+    const struct {
+        const char *format;
+        long long a, b, c;
+    } integer_rows[] = {{"%5d %5d %5d", 1, -22, 123456},
+                        {" %5d ", 0, 0, 0},
+                        {"%6d %4d %2d", 99999, 7, -3},
+                        {"%-4d|%d|%+d", 12, -2147483647LL, 5},
+                        {"%05d %x %ld", 42, 255, 1}};
+    for (const auto &row : integer_rows) {
+        std::string got;
+        quick_format(got, row.format, static_cast<int>(row.a), static_cast<int>(row.b),
+                     static_cast<int>(row.c));
+        std::snprintf(expected, sizeof expected, row.format, static_cast<int>(row.a),
+                      static_cast<int>(row.b), static_cast<int>(row.c));
+        EXPECT_EQ(got, expected) << row.format;
+    }
+    // a stream's text in pieces, longer than one piece
+    const std::string name = ::testing::TempDir() + "quick_text.txt";
+    std::string whole;
+    {
+        std::FILE *f = std::fopen(name.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        {
+            quick_text out(f);
+            for (int k = 0; k < 20000; ++k) {
+                out.printf("%8.3f %14.6e\n", values[k], values[k + 1]);
+                std::snprintf(expected, sizeof expected, "%8.3f %14.6e\n", values[k],
+                              values[k + 1]);
+                whole += expected;
+                out.puts("#\n");
+                whole += "#\n";
+            }
+        }
+        std::fclose(f);
+    }
+    std::ifstream in(name);
+    std::stringstream read;
+    read << in.rdbuf();
+    EXPECT_EQ(read.str(), whole);
 }
