@@ -469,6 +469,13 @@ TEST(Report, DamagedSetsAreRefusedWithNothingWritten)
         {"nan in the result", "jpcp.out", "not a finite number",
          out.substr(0, out.find('\n', 200) + 1) + "  0.000    0.000   0.000 nan nan nan\n" +
              out.substr(out.find('\n', 200) + 1)},
+        // the fast reader hands what it does not take whole to strtod: the same messages
+        {"overflow in the result", "jpcp.out", "not a finite number",
+         out.substr(0, out.find('\n', 200) + 1) + "  0.000    0.000   0.000 1e999 0 0\n" +
+             out.substr(out.find('\n', 200) + 1)},
+        {"word in the result", "jpcp.out", "is not a number ('q')",
+         out.substr(0, out.find('\n', 200) + 1) + "  0.000    0.000   0.000 0x1p0q 0 0\n" +
+             out.substr(out.find('\n', 200) + 1)},
         {"result of another mesh", "jpcp.out", "another mesh",
          "   xx       yy        zz       Ux             Uy             Uz\n" +
              out.substr(out.find('\n') + 1 + 60)},
