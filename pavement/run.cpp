@@ -347,6 +347,7 @@ bool find_tools(const char *argv0, chain_tools &t, std::string &why)
                 std::istringstream words(line);
                 if (!(words >> kind >> name)) continue;
                 if (kind == "element") t.offered.elements.push_back(name);
+                if (kind == "option" && name.size() > 2) t.options.push_back(name.substr(2));
                 if (kind != "solver") continue;
                 t.offered.solvers.push_back(name);
                 if (words >> state && state == "built") t.built.push_back(name);
@@ -856,6 +857,8 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
             dowel_maxima_file(first, dir, base, solve);
         else if (!first.dowel_text.empty())
             solve.insert(solve.end(), {"-J", base + "_dowel_maxima.txt"});
+        // a model whose supports or joints let go: each set starts from its neighbour's state
+        if (first.nonlinear) solve.push_back("--warm-start=yes");
         // one factorization serves every load set: the factorization wherever it fits
         if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
         status[q] = run_program(solve, dir, rstem + "_corvane.log");
@@ -1097,9 +1100,13 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
         for (const load_group &lg : p.d.loads)
             every.insert(every.end(), lg.wheels.begin(), lg.wheels.end());
     generated_model shared;
-    const bool one_mesh = !single.nonlinear && all.size() > 1 &&
-                          build_model(d, {}, shared, why, &every) &&
-                          shared.estimated_nodes <= 3 * single.estimated_nodes;
+    const bool warm_start =
+        std::find(tools.options.begin(), tools.options.end(), "warm-start=") != tools.options.end();
+    const bool one_mesh =
+        (!single.nonlinear || warm_start) && all.size() > 1 &&
+        build_model(d, {}, shared, why, &every) &&
+        (single.nonlinear ? 10 * shared.estimated_nodes <= 13 * single.estimated_nodes
+                          : shared.estimated_nodes <= 3 * single.estimated_nodes);
     if (one_mesh) {
         // the sets shared among jobs corvane runs while their factorizations fit in memory
         int parts = std::max(1, jobs);

@@ -14,6 +14,7 @@ struct chain_tools {
     std::string tarnel, corvane, batch; // batch: ostrine-batch, empty when not built
     offered_names offered;              // corvane's solvers and elements (its --capabilities)
     std::vector<std::string> built;     // the solvers this corvane was built with
+    std::vector<std::string> options;   // its long options ("warm-start=", ...)
     // whether corvane was built with the solver of that name
     bool has(const std::string &solver) const;
 };

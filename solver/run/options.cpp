@@ -107,6 +107,8 @@ static const char help_text[] =
     "  --load-sets=FILE     one case per set of loaded faces in FILE, on the same mesh: the\n"
     "                       files base_p00.pin, .out, ... (the matrix and its set-up reused);\n"
     "                       a set may start \"body g t\": self weight times g, temperature t\n"
+    "  --warm-start=yes|no  with --load-sets and --equilibrium: each set's iterations start\n"
+    "                       from the displacements the set before ended with (no)\n"
     "  --capabilities       print the solvers, elements and long options of this build,\n"
     "                       one per line, for programs that drive corvane\n"
     "  --version            print the version\n"
@@ -116,7 +118,7 @@ static const char help_text[] =
 static const char *const long_options[] = {
     "element=",         "solver=",           "amg-reuse=", "equilibrium",  "equilibrium-tolerance=",
     "check-tolerance=", "material-stresses", "timings",    "files-units=", "load-sets=",
-    "capabilities",     "version",           "help",
+    "warm-start=",      "capabilities",      "version",    "help",
 };
 
 // One "--name[=value]" argument. Returns -1 when it was taken (or is unknown:
@@ -205,6 +207,15 @@ static int long_option(corvane_run &run, const char *arg)
         run.amg_reuse = v == "yes";
         return -1;
     }
+    if (name == "warm-start") {
+        const std::string v = value ? value : "";
+        if (v != "yes" && v != "no") {
+            std::fprintf(stderr, "corvane: option %s: the value is yes or no\n", arg);
+            return status_bad_input;
+        }
+        run.warm_start = v == "yes";
+        return -1;
+    }
     if (name == "element") {
         if (const element_type *t = value ? find_element_type(value) : nullptr) {
             run.element = t;
@@ -241,8 +252,10 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
     int i = 1;
     while (i < argc && argv[i][0] == '-') {
         if (argv[i][1] == '-') { // one-argument long option
-            // "--files-units VALUE" as "--files-units=VALUE"
-            if (std::strcmp(argv[i], "--files-units") == 0 && i + 1 < argc) {
+            // "--files-units VALUE" as "--files-units=VALUE", the same for --warm-start
+            if ((std::strcmp(argv[i], "--files-units") == 0 ||
+                 std::strcmp(argv[i], "--warm-start") == 0) &&
+                i + 1 < argc) {
                 const std::string joined = std::string(argv[i]) + "=" + argv[i + 1];
                 const int status = long_option(run, joined.c_str());
                 if (status >= 0) return status;
@@ -332,6 +345,11 @@ int parse_command_line(corvane_run &run, int argc, char **argv)
     }
     if (!run.load_set_file.empty() && !run.case_file.empty()) {
         std::fprintf(stderr, "corvane: --load-sets and -M exclude each other\n");
+        return status_bad_input;
+    }
+    if (run.warm_start && (run.load_set_file.empty() || !run.equilibrium_mode)) {
+        // the default iterations keep a running residual from zero: they cannot start elsewhere
+        std::fprintf(stderr, "corvane: --warm-start=yes needs --load-sets and --equilibrium\n");
         return status_bad_input;
     }
     if (!set_units(run, run.unit_code)) {

@@ -49,7 +49,8 @@ struct corvane_run : corvane_model {
     double equilibrium_tolerance = 1.0e-6;   // --equilibrium-tolerance: |r| / |load| to stop at
     double check_tolerance = 1.0e-3;         // --check-tolerance: |r| / |load| the check accepts
     int amg_reuse = 1;                       // --amg-reuse=no: a fresh set-up for every solve
-    int writes_files = 1;                    // 0 on MPI ranks other than 0
+    int warm_start = 0; // --warm-start=yes: a load set's iterations start from the last set's state
+    int writes_files = 1; // 0 on MPI ranks other than 0
     // --timings: wall seconds of each phase, printed at the end of the run
     int timings = 0;
     struct {
