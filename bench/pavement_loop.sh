@@ -1,6 +1,7 @@
 #!/bin/bash
 # The engineer's loop, side by side in one run: one pavement run of each shipped example with
-# its --timings phases, the Westergaard sweep of 11 positions against one run of it, and the
+# its --timings phases, the Westergaard sweep of 11 positions against one run of it (also on a
+# support that lets go), and the
 # design checks of the tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of
 # each command; the phases as pavement and corvane print them.
 # Usage: bench/pavement_loop.sh [--full]
@@ -18,6 +19,15 @@ for name in westergaard jpcp tandem_corner; do
 done
 timed "sweep westergaard (11 positions)" "$bin/pavement" sweep examples/westergaard.toml \
     --dx=-1:1:0.2 --out="$out/sweep" --timings
+# the same slab on a tensionless dense liquid: 11 positions 20 cm apart (each on its own mesh)
+# and 5 positions 5 cm apart (one mesh, each position started from its neighbour's state)
+sed 's/^k = 5 .*/k = 5\ntensionless = true/' examples/westergaard.toml >"$out/tensionless.toml"
+timed "run westergaard tensionless" "$bin/pavement" run "$out/tensionless.toml" \
+    --out="$out/tl_run" --timings
+timed "sweep tensionless (11 positions)" "$bin/pavement" sweep "$out/tensionless.toml" \
+    --dx=-1:1:0.2 --out="$out/tl_sweep" --timings
+timed "sweep tensionless (5 close ones)" "$bin/pavement" sweep "$out/tensionless.toml" \
+    --dx=-0.1:0.1:0.05 --out="$out/tl_close" --timings
 timed "design tied_shoulder" "$bin/pavement" design examples/tied_shoulder.toml \
     --out="$out/design"
 if [ "${1:-}" = "--full" ]; then
