@@ -1,9 +1,9 @@
 #!/bin/bash
 # The engineer's loop, side by side in one run: one pavement run of each shipped example with
-# its --timings phases, the Westergaard sweep of 11 positions against one run of it (also on a
-# support that lets go), and the
-# design checks of the tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of
-# each command; the phases as pavement and corvane print them.
+# its --timings phases (no pictures), the Westergaard sweep of 11 positions against one run of
+# it with all its outputs (also on a support that lets go), and the design checks of the
+# tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of each command; the
+# phases as pavement and corvane print them.
 # Usage: bench/pavement_loop.sh [--full]
 source "$(dirname "$0")/pavement_tools.sh"
 timed() { # label, command...
@@ -17,6 +17,9 @@ for name in westergaard jpcp tandem_corner; do
     timed "run $name" "$bin/pavement" run "examples/$name.toml" --out="$out/$name" --timings \
         --no-pictures
 done
+# the sweep's reference: one run as an engineer runs it (report, pictures, VTK)
+timed "run westergaard (all outputs)" "$bin/pavement" run examples/westergaard.toml \
+    --out="$out/westergaard_all" --quiet
 timed "sweep westergaard (11 positions)" "$bin/pavement" sweep examples/westergaard.toml \
     --dx=-1:1:0.2 --out="$out/sweep" --timings
 # the same slab on a tensionless dense liquid: 11 positions 20 cm apart (each on its own mesh)

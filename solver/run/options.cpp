@@ -198,22 +198,16 @@ static int long_option(corvane_run &run, const char *arg)
         std::fprintf(stderr, "corvane: option %s: the solver is %s\n", arg, names.c_str());
         return status_bad_input;
     }
-    if (name == "amg-reuse") {
+    int *yes_no = name == "amg-reuse"    ? &run.amg_reuse
+                  : name == "warm-start" ? &run.warm_start
+                                         : nullptr;
+    if (yes_no) {
         const std::string v = value ? value : "";
         if (v != "yes" && v != "no") {
             std::fprintf(stderr, "corvane: option %s: the value is yes or no\n", arg);
             return status_bad_input;
         }
-        run.amg_reuse = v == "yes";
-        return -1;
-    }
-    if (name == "warm-start") {
-        const std::string v = value ? value : "";
-        if (v != "yes" && v != "no") {
-            std::fprintf(stderr, "corvane: option %s: the value is yes or no\n", arg);
-            return status_bad_input;
-        }
-        run.warm_start = v == "yes";
+        *yes_no = v == "yes";
         return -1;
     }
     if (name == "element") {

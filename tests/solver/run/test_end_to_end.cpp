@@ -255,6 +255,31 @@ TEST(EndToEnd, ElementErrorsEndTheRunWithoutResults)
 
 // Load sets on one mesh: a case per set with its own files; the slab model's load doubled in the
 // second set doubles every displacement (a linear model), the model copy holds each set's faces.
+// A load-set file of the model text's own loaded faces, once per scale (tractions times it).
+static std::string scaled_load_sets(const std::string &text, int np,
+                                    const std::vector<double> &scales)
+{
+    std::istringstream in(text);
+    std::vector<std::string> tokens;
+    for (std::string t; in >> t;) tokens.push_back(t);
+    const int nm = std::stoi(tokens[1]), ne = std::stoi(tokens[2]), nb = std::stoi(tokens[3]);
+    const std::size_t at = 5 + 12 * nm + 6 * np + 9 * ne + 4 * nb;
+    const int nedge = std::stoi(tokens[at]);
+    std::ostringstream sets;
+    sets.precision(17);
+    sets << scales.size() << "\n";
+    for (const double scale : scales) {
+        sets << nedge << "\n";
+        for (int f = 0; f < 4 * nedge; ++f) {
+            const std::size_t r = at + 1 + 4 * f;
+            sets << tokens[r] << " " << std::stod(tokens[r + 1]) * scale << " "
+                 << std::stod(tokens[r + 2]) * scale << " " << std::stod(tokens[r + 3]) * scale
+                 << "\n";
+        }
+    }
+    return sets.str();
+}
+
 TEST(EndToEnd, LoadSetsAreCasesOfOneMesh)
 {
     slab_layout slab;
@@ -265,24 +290,7 @@ TEST(EndToEnd, LoadSetsAreCasesOfOneMesh)
     scratch_dir dir;
     write_text(dir.file("m.pin"), text);
     // the model's own face block, and the same faces with twice the tractions
-    std::istringstream in(text);
-    std::vector<std::string> tokens;
-    for (std::string t; in >> t;) tokens.push_back(t);
-    const int nm = std::stoi(tokens[1]), ne = std::stoi(tokens[2]), nb = std::stoi(tokens[3]);
-    std::size_t at = 5 + 12 * nm + 6 * np + 9 * ne + 4 * nb;
-    const int nedge = std::stoi(tokens[at]);
-    std::ostringstream sets;
-    sets << "2\n";
-    for (const double scale : {1.0, 2.0}) {
-        sets << nedge << "\n";
-        for (int f = 0; f < 4 * nedge; ++f) {
-            const std::size_t r = at + 1 + 4 * f;
-            sets << tokens[r] << " " << std::stod(tokens[r + 1]) * scale << " "
-                 << std::stod(tokens[r + 2]) * scale << " " << std::stod(tokens[r + 3]) * scale
-                 << "\n";
-        }
-    }
-    write_text(dir.file("sets.txt"), sets.str());
+    write_text(dir.file("sets.txt"), scaled_load_sets(text, np, {1.0, 2.0}));
     const run_output plain = run_corvane({"-F", dir.file("m")});
     ASSERT_EQ(plain.status, status_ok) << plain.err;
     const std::vector<double> u = read_result_file(dir.file("m.out"), np).disp;
@@ -298,14 +306,7 @@ TEST(EndToEnd, LoadSetsAreCasesOfOneMesh)
     EXPECT_NE(read_text(dir.file("m_p01.pin")).find(" 2 "), std::string::npos);
     // the enriched brick keeps its modes' coupling from one set to the next: a set repeated
     // recovers the same stresses, byte for byte, as the model analysed on its own
-    std::ostringstream block;
-    block << nedge << "\n";
-    for (int f = 0; f < 4 * nedge; ++f) {
-        const std::size_t r = at + 1 + 4 * f;
-        block << tokens[r] << " " << tokens[r + 1] << " " << tokens[r + 2] << " " << tokens[r + 3]
-              << "\n";
-    }
-    write_text(dir.file("same.txt"), "2\n" + block.str() + block.str());
+    write_text(dir.file("same.txt"), scaled_load_sets(text, np, {1.0, 1.0}));
     ASSERT_EQ(run_corvane({"-F", dir.file("m"), "--element=incompatible"}).status, status_ok);
     ASSERT_EQ(run_corvane({"-F", dir.file("m"), "--element=incompatible",
                            "--load-sets=" + dir.file("same.txt")})
@@ -336,25 +337,7 @@ TEST(EndToEnd, WarmStartedSetsReachTheSameEquilibriumInFewerIterations)
     const std::string text = slab_model(slab, &np);
     scratch_dir dir;
     write_text(dir.file("m.pin"), text);
-    std::istringstream in(text);
-    std::vector<std::string> tokens;
-    for (std::string t; in >> t;) tokens.push_back(t);
-    const int nm = std::stoi(tokens[1]), ne = std::stoi(tokens[2]), nb = std::stoi(tokens[3]);
-    const std::size_t at = 5 + 12 * nm + 6 * np + 9 * ne + 4 * nb;
-    const int nedge = std::stoi(tokens[at]);
-    std::ostringstream sets;
-    sets.precision(17);
-    sets << "3\n";
-    for (const double scale : {1.0, 1.1, 1.2}) {
-        sets << nedge << "\n";
-        for (int f = 0; f < 4 * nedge; ++f) {
-            const std::size_t r = at + 1 + 4 * f;
-            sets << tokens[r] << " " << std::stod(tokens[r + 1]) * scale << " "
-                 << std::stod(tokens[r + 2]) * scale << " " << std::stod(tokens[r + 3]) * scale
-                 << "\n";
-        }
-    }
-    write_text(dir.file("sets.txt"), sets.str());
+    write_text(dir.file("sets.txt"), scaled_load_sets(text, np, {1.0, 1.1, 1.2}));
     const std::vector<std::string> common = {"-F",
                                              dir.file("m"),
                                              "--equilibrium",
