@@ -13,6 +13,7 @@
 #include "tables.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -274,8 +275,9 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
                 body.push_back({0, 0});
             }
             const std::string mesh_dir = job.dir + "/mesh" + std::to_string(gi);
-            const int st =
-                analyse_on_one_mesh(sets, every, mesh_dir, job.base, job.tools, true, whyg, &body);
+            const int st = analyse_on_one_mesh(sets, every, mesh_dir, job.base, job.tools, true,
+                                               whyg, &body, 1, &out.clock);
+            const auto t_read = std::chrono::steady_clock::now();
             status[gi] = st;
             std::vector<double> weight[2], gradient[2];
             bool ok = (st == pavement_ok || st == pavement_not_converged) &&
@@ -312,6 +314,7 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
                         largest_combined(weight[mode], &gradient[mode], dt, nullptr, 0);
                 }
             }
+            out.clock.add_reading(seconds_since(t_read));
             std::error_code gone;
             if (ok && !job.keep) fs::remove_all(mesh_dir, gone); // its stresses are read
             return ok;
@@ -362,10 +365,13 @@ bool separate_stresses(design_job &job, design_result &out, std::string &why)
                 loaded(d, wheels, g.climate[job.combos[k].climate].difference + d.built_in), {},
                 job.tools, job.dir + "/" + name, job.base, true, gk, whyk, nullptr, false);
             status[k] = st;
+            const auto t_read = std::chrono::steady_clock::now();
             report_data r;
             if ((st != pavement_ok && st != pavement_not_converged) ||
                 !report_of_set(job.dir + "/" + name + "/" + job.base, d, r, whyk))
                 return false;
+            out.clock.add(gk.mesh_seconds, gk.analysis_seconds, seconds_since(t_read));
+            out.clock.add_solver_log(job.dir + "/" + name + "/" + job.base + "_corvane.log");
             job.stress[k] =
                 mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
             std::error_code gone;
@@ -558,8 +564,10 @@ bool compute_design(const description &d, const chain_tools &tools, const std::s
     job.joint_loaded.assign(job.places.size(), std::nan(""));
     job.joint_unloaded.assign(job.places.size(), std::nan(""));
     job.environment_stress.assign(job.combos.size(), std::nan(""));
+    const auto t0 = std::chrono::steady_clock::now();
     const bool analysed =
         probe.nonlinear ? separate_stresses(job, out, why) : superposed_stresses(job, out, why);
+    out.seconds = seconds_since(t0);
     if (!analysed) return false;
     add_damage_terms(job, out);
     sum_damage(g, mr, out);
@@ -963,8 +971,17 @@ int design_description(const description &d, const std::vector<double> &thicknes
         bool passes = false;
         std::printf("pavement: h = %.4g m: %d analyses%s; %s\n", h, r.analyses,
                     r.superposed ? " (superposed)" : "", verdict(d, r, passes).c_str());
+        if (s.timings) {
+            std::printf("pavement: timings: h = %.4g m: %d analyses and their reading in %.2f s, "
+                        "%d at a time (summed over them: meshing %.2f s, analysis %.2f s, "
+                        "reading %.2f s)\n",
+                        h, r.analyses, r.seconds, std::max(1, jobs), r.clock.meshing,
+                        r.clock.solving, r.clock.reading);
+            r.clock.print_solver();
+        }
         results.push_back(r);
     }
+    const auto t_report = std::chrono::steady_clock::now();
     std::string why;
     for (const char *ext : {"_design.csv", "_design.html"})
         if (!write_design_report(d, results, dir + "/" + base + ext, why)) {
@@ -972,6 +989,9 @@ int design_description(const description &d, const std::vector<double> &thicknes
                          why.c_str());
             return pavement_failed;
         }
+    if (s.timings)
+        std::printf("pavement: timings: the report and its plots %.2f s\n",
+                    seconds_since(t_report));
     if (!s.quiet) {
         std::printf("pavement: %s\n", s.keep ? "every analysis's files are kept (--keep)"
                                              : "the analyses' files are removed once read "

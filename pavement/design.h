@@ -70,6 +70,8 @@ struct design_result {
     std::string erosion_note;  // why not given, or the constants used
     double erosion_damage = 0; // sum c2 n / N
     double energy_total = 0;   // J/m2: sum n DE over the design life
+    analysis_clock clock;      // where the analyses' time went (--timings)
+    double seconds = 0;        // wall seconds of the analyses and their reading
 };
 
 // What a design check will do, for pavement check: its placements, the combinations, the

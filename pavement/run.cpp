@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -112,12 +113,12 @@ void say(bool quiet, const char *fmt, const std::string &a = "", const std::stri
     std::fflush(stdout);
 }
 
+} // namespace
+
 double seconds_since(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
-
-} // namespace
 
 void print_solver_timings(const std::string &log)
 {
@@ -127,6 +128,63 @@ void print_solver_timings(const std::string &log)
         if (std::strncmp(line, "corvane: timings:", 17) == 0)
             std::printf("pavement: analysis: %s", line + 9);
     if (f) std::fclose(f);
+}
+
+namespace
+{
+std::mutex clock_lock; // analyses add to one clock from the pool's threads
+} // namespace
+
+void analysis_clock::add(double mesh_s, double solve_s, double read_s)
+{
+    std::lock_guard<std::mutex> guard(clock_lock);
+    ++analyses;
+    meshing += mesh_s;
+    solving += solve_s;
+    reading += read_s;
+}
+
+void analysis_clock::add_reading(double read_s)
+{
+    std::lock_guard<std::mutex> guard(clock_lock);
+    reading += read_s;
+}
+
+void analysis_clock::add_solver_log(const std::string &log)
+{
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("corvane: timings:", 0) != 0) continue;
+        // "reading R s, pattern and solver set-up P s, N assemblies A s, M solves S s (I
+        // iterations; ...), recovery C s, writing W s"
+        double v[6];
+        long long n_assemblies, n_solves, n_iterations;
+        if (std::sscanf(line.c_str(),
+                        "corvane: timings: reading %lf s, pattern and solver set-up %lf s, %lld "
+                        "assemblies %lf s, %lld solves %lf s (%lld iterations",
+                        &v[0], &v[1], &n_assemblies, &v[2], &n_solves, &v[3], &n_iterations) != 7)
+            continue;
+        const std::size_t at = line.find("), recovery ");
+        if (at == std::string::npos ||
+            std::sscanf(line.c_str() + at, "), recovery %lf s, writing %lf s", &v[4], &v[5]) != 2)
+            continue;
+        std::lock_guard<std::mutex> guard(clock_lock);
+        ++runs;
+        for (int k = 0; k < 6; ++k) solver[k] += v[k];
+        assemblies += n_assemblies;
+        solves += n_solves;
+        iterations += n_iterations;
+    }
+}
+
+void analysis_clock::print_solver() const
+{
+    if (runs == 0) return;
+    std::printf("pavement: analyses: timings summed over %d corvane run%s: reading %.2f s, "
+                "pattern and solver set-up %.2f s, %lld assemblies %.2f s, %lld solves %.2f s "
+                "(%lld iterations), recovery %.2f s, writing %.2f s\n",
+                runs, runs == 1 ? "" : "s", solver[0], solver[1], assemblies, solver[2], solves,
+                solver[3], iterations, solver[4], solver[5]);
 }
 
 void print_resources(const std::string &dir)
@@ -752,8 +810,10 @@ void key_figures(const report_data &r, position &p)
 int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
                         const std::string &dir, const std::string &base, const chain_tools &tools,
                         bool quiet, std::string &why,
-                        const std::vector<std::pair<double, double>> *body, int parts)
+                        const std::vector<std::pair<double, double>> *body, int parts,
+                        analysis_clock *clock)
 {
+    const auto t_mesh = std::chrono::steady_clock::now();
     const std::string mesh = dir + "/mesh";
     std::error_code ec;
     fs::create_directories(mesh, ec);
@@ -804,6 +864,8 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
             if (b != pavement_ok) return b;
         return pavement_failed;
     }
+    const double mesh_s = seconds_since(t_mesh);
+    const auto t_solve = std::chrono::steady_clock::now();
     const generated_model &first = models[0];
     const long long np0 = nps[0];
     for (std::size_t i = 1; i < ds.size(); ++i)
@@ -874,6 +936,11 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
         for (const std::string &w : run_why)
             if (!w.empty()) why = w;
         return pavement_failed;
+    }
+    if (clock) {
+        clock->add(mesh_s, seconds_since(t_solve), 0.0);
+        for (int q = 0; q < parts; ++q)
+            clock->add_solver_log(dir + "/" + name_of(q) + "_corvane.log");
     }
     // the later runs' sets under the one run's names
     for (int q = 1; q < parts; ++q) {
@@ -955,11 +1022,12 @@ bool sweep_positions(const description &d, const sweep_range &dx, const sweep_ra
 bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
                        const std::vector<wheel> &every, const std::string &dir,
                        const std::string &base, int jobs, int parts, const run_settings &s,
-                       const chain_tools &tools, std::string &why)
+                       const chain_tools &tools, std::string &why, analysis_clock &clock)
 {
     std::vector<description> ds;
     for (const position &p : all) ds.push_back(p.d);
-    const int st = analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why, nullptr, parts);
+    const int st =
+        analyse_on_one_mesh(ds, every, dir, base, tools, s.quiet, why, nullptr, parts, &clock);
     if (st != pavement_ok && st != pavement_not_converged) return false;
     // the positions' sets read jobs at a time
     const std::string without = needs_unloaded_analysis(d)
@@ -969,6 +1037,7 @@ bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
     run_jobs(
         all.size(), jobs,
         [&](std::size_t i, std::string &) {
+            const auto t0 = std::chrono::steady_clock::now();
             report_data r;
             position &p = all[i];
             p.status = st;
@@ -977,6 +1046,7 @@ bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
                 p.status = pavement_failed;
             else
                 key_figures(r, p);
+            clock.add_reading(seconds_since(t0));
             return true;
         },
         nullptr, false, ignored);
@@ -986,7 +1056,7 @@ bool sweep_on_one_mesh(const description &d, std::vector<position> &all,
 // Every position meshed and analysed on its own, jobs at a time; each position's status says
 // how it ended.
 void sweep_each(std::vector<position> &all, const std::string &dir, const std::string &base,
-                int jobs, const run_settings &s, const chain_tools &tools)
+                int jobs, const run_settings &s, const chain_tools &tools, analysis_clock &clock)
 {
     std::string why;
     // every position runs; its status says how it ended
@@ -998,6 +1068,7 @@ void sweep_each(std::vector<position> &all, const std::string &dir, const std::s
             std::snprintf(name, sizeof name, "pos%03zu", i);
             generated_model g;
             p.status = analyse(p.d, {}, tools, dir + "/" + name, base, true, g, p.why);
+            const auto t0 = std::chrono::steady_clock::now();
             report_data r;
             if (p.status == pavement_ok || p.status == pavement_not_converged) {
                 if (!report_of_set(
@@ -1007,6 +1078,8 @@ void sweep_each(std::vector<position> &all, const std::string &dir, const std::s
                 else
                     key_figures(r, p);
             }
+            clock.add(g.mesh_seconds, g.analysis_seconds, seconds_since(t0));
+            clock.add_solver_log(dir + "/" + name + "/" + base + "_corvane.log");
             return true;
         },
         [&](std::size_t i, bool, std::size_t) {
@@ -1103,6 +1176,8 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
     for (const position &p : all)
         for (const load_group &lg : p.d.loads)
             every.insert(every.end(), lg.wheels.begin(), lg.wheels.end());
+    analysis_clock clock;
+    const auto t_analyses = std::chrono::steady_clock::now();
     generated_model shared;
     const bool warm_start =
         std::find(tools.options.begin(), tools.options.end(), "warm-start=") != tools.options.end();
@@ -1117,22 +1192,38 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
         const double free_bytes = available_memory(),
                      each = expected_memory(d, tools, shared.estimated_nodes);
         while (parts > 1 && free_bytes > 0 && parts * each > 0.6 * free_bytes) --parts;
-        if (!sweep_on_one_mesh(d, all, every, dir, base, jobs, parts, s, tools, why)) {
+        if (!sweep_on_one_mesh(d, all, every, dir, base, jobs, parts, s, tools, why, clock)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_failed;
         }
     } else {
-        sweep_each(all, dir, base, jobs, s, tools);
+        sweep_each(all, dir, base, jobs, s, tools, clock);
     }
+    const double analysed_s = seconds_since(t_analyses);
+    const auto t_table = std::chrono::steady_clock::now();
     int governing = -1, failed = 0;
     if (!write_sweep_table(d, dy, all, dir, governing, failed)) return pavement_failed;
+    const double table_s = seconds_since(t_table);
     const position &gp = all[governing];
     const bool si = !d.kgf_cm;
     std::printf("pavement: %zu positions; governing offset (%g, %g): largest slab tension %.4g "
                 "%s\npavement: wrote %s/sweep.csv and %s/sweep.svg\n",
                 all.size(), gp.dx, gp.dy, in_report_units(gp.critical, quantity_kind::stress, si),
                 unit_label(quantity_kind::stress, si), dir.c_str(), dir.c_str());
-    if (s.timings && one_mesh) print_solver_timings(dir + "/" + base + "_corvane.log");
+    if (s.timings) {
+        if (one_mesh)
+            std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the sets and "
+                        "their figures %.2f s (%d at a time), the table and plot %.2f s\n",
+                        clock.meshing, clock.solving, analysed_s - clock.meshing - clock.solving,
+                        std::max(1, jobs), table_s);
+        else
+            std::printf("pavement: timings: %zu positions analysed and read in %.2f s, %d at a "
+                        "time (summed over them: meshing %.2f s, analysis %.2f s, reading %.2f "
+                        "s), the table and plot %.2f s\n",
+                        all.size(), analysed_s, std::max(1, jobs), clock.meshing, clock.solving,
+                        clock.reading, table_s);
+        clock.print_solver();
+    }
     if (!s.quiet) print_resources(dir);
     if (failed) {
         std::fprintf(stderr, "pavement: %d position(s) failed or did not reach equilibrium\n",

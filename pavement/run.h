@@ -6,6 +6,7 @@
 #include "model.h"
 #include "report.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,32 @@ struct run_settings {
 
 // Prints corvane's phase timings from its log (corvane --timings), as pavement lines.
 void print_solver_timings(const std::string &log);
+
+// Wall seconds since t0.
+double seconds_since(std::chrono::steady_clock::time_point t0);
+
+// Where the time of many analyses went (a sweep's, a design's), added up over them: several run
+// at once, so these are the analyses' own seconds, not the command's wall clock. Adding is safe
+// from the pool's threads.
+struct analysis_clock {
+    int analyses = 0;   // analyses added
+    double meshing = 0; // building the models and tarnel, s
+    double solving = 0; // corvane's wall time, s
+    double reading = 0; // reading the results back for their figures, s
+    // corvane's own phases (its --timings lines), summed over its runs
+    int runs = 0;
+    double solver[6] = {}; // reading, pattern and set-up, assembly, solving, recovery, writing
+    long long assemblies = 0, solves = 0, iterations = 0;
+
+    // Adds one analysis's meshing, solving and reading seconds.
+    void add(double mesh_s, double solve_s, double read_s);
+    // Adds reading seconds only (the sets of an analysis already added).
+    void add_reading(double read_s);
+    // Adds the phases of corvane's log (nothing when it holds no timings line).
+    void add_solver_log(const std::string &log);
+    // "pavement: analyses: timings summed over N corvane runs: ..." (nothing without runs).
+    void print_solver() const;
+};
 // Prints the peak memory of pavement and the programs it ran, and the files in dir.
 void print_resources(const std::string &dir);
 
@@ -72,8 +99,8 @@ int analyse(const description &d, const mesh_refinement &refine, const chain_too
 int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wheel> &every,
                         const std::string &dir, const std::string &base, const chain_tools &tools,
                         bool quiet, std::string &why,
-                        const std::vector<std::pair<double, double>> *body = nullptr,
-                        int parts = 1);
+                        const std::vector<std::pair<double, double>> *body = nullptr, int parts = 1,
+                        analysis_clock *clock = nullptr);
 std::string load_set_base(const std::string &dir, const std::string &base, int set);
 
 // Runs argv in directory dir, standard output and error into log: the exit status, 128 + the

@@ -132,6 +132,14 @@ share = 1
     design_result r;
     ASSERT_TRUE(compute_design(d, tools, dir.file("design"), 1, true, false, r, why)) << why;
     EXPECT_TRUE(r.superposed);
+    // where the time went (--timings): each analysis one corvane run of three sets (self weight,
+    // a unit gradient, the placement), read from its log before the files went
+    EXPECT_EQ(r.clock.analyses, r.analyses);
+    EXPECT_EQ(r.clock.runs, r.analyses);
+    EXPECT_EQ(r.clock.solves, 3 * r.analyses);
+    EXPECT_GT(r.clock.meshing, 0);
+    EXPECT_GT(r.clock.solving, 0);
+    EXPECT_GT(r.clock.reading, 0);
     // the analyses' files went once their stresses were read (gigabytes on a real design)
     EXPECT_TRUE(fs::is_empty(dir.file("design"))) << "intermediate files left";
     // the bottom-up term of the 100 kN row: its placement (reference load 80 kN, the mean)

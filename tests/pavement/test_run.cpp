@@ -116,9 +116,17 @@ size_near_loads = 0.05
 size_near_joints = 0.05
 elements_through_slab = 1
 )");
-    const run_result r = run_command(
-        "'" PAVEMENT "' sweep p.toml --dy=-0.6:0.6:0.3 -j 2 --out=sw --quiet", dir.path());
+    const run_result r =
+        run_command("'" PAVEMENT "' sweep p.toml --dy=-0.6:0.6:0.3 -j 2 --out=sw --quiet --timings",
+                    dir.path());
     ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // --timings: pavement's phases, and corvane's summed over its two runs (the five positions'
+    // sets shared between them, one solve each on the linear slab)
+    EXPECT_NE(r.out.find("pavement: timings: meshing "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("pavement: analyses: timings summed over 2 corvane runs: "),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(" 5 solves "), std::string::npos) << r.out;
     std::istringstream csv(read_text(dir.path() / "sw/sweep.csv"));
     std::string line;
     std::getline(csv, line);
