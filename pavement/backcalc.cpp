@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -347,6 +348,8 @@ int backcalc_description(const description &d, const std::string &basins_file, i
         }
     std::vector<double> fitted;
     int iterations = 0;
+    analysis_clock clock; // where the fit's analyses spent their time (--timings)
+    const auto t_fit = std::chrono::steady_clock::now();
     bool settled = false; // the fit's last step moved l and k by less than 0.2 %
     int status = pavement_ok;
     std::string why;
@@ -354,7 +357,7 @@ int backcalc_description(const description &d, const std::string &basins_file, i
         std::vector<fwd_basin> b;
         description m = with_values(d, e, k, -1, centre_only);
         m.fwd.front().load = 1.0; // per kN
-        if (!simulate_fwd(m, tools, dir + "/fit", base, jobs, true, b, why)) {
+        if (!simulate_fwd(m, tools, dir + "/fit", base, jobs, true, b, why, &clock)) {
             std::fprintf(stderr, "pavement: %s\n", why.c_str());
             return pavement_failed;
         }
@@ -404,7 +407,7 @@ int backcalc_description(const description &d, const std::string &basins_file, i
             const double mid = 0.5 * (lo + hi);
             std::vector<fwd_basin> b;
             if (!simulate_fwd(with_values(d, e, k, std::pow(10.0, mid), joint_drops), tools,
-                              dir + "/fit", base, jobs, true, b, why)) {
+                              dir + "/fit", base, jobs, true, b, why, &clock)) {
                 std::fprintf(stderr, "pavement: %s\n", why.c_str());
                 return pavement_failed;
             }
@@ -473,5 +476,14 @@ int backcalc_description(const description &d, const std::string &basins_file, i
     }
     std::printf("pavement: wrote %s/backcalc.csv, %s/backcalc.svg and %s\n", dir.c_str(),
                 dir.c_str(), filled_name.c_str());
+    if (s.timings) {
+        std::printf("pavement: timings: %d analyses (the fit and the joint search) in %.2f s "
+                    "(meshing %.2f s, "
+                    "analysis %.2f s, reading the basins %.2f s)\n",
+                    clock.analyses, seconds_since(t_fit), clock.meshing, clock.solving,
+                    clock.reading);
+        clock.print_solver();
+    }
+    if (!s.quiet) print_resources(dir);
     return status;
 }

@@ -8,6 +8,7 @@
 #include "unit_factors.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -82,7 +83,7 @@ int sensor_near(const fwd_drop &f, double target)
 
 bool simulate_fwd(const description &d, const chain_tools &tools, const std::string &dir,
                   const std::string &base, int jobs, bool quiet, std::vector<fwd_basin> &out,
-                  std::string &why)
+                  std::string &why, analysis_clock *clock)
 {
     out.clear();
     if (d.fwd.empty()) {
@@ -115,9 +116,10 @@ bool simulate_fwd(const description &d, const chain_tools &tools, const std::str
         sets.push_back(flat);
         body.push_back({1, 0});
     }
-    const int st =
-        analyse_on_one_mesh(sets, every, dir, base, tools, quiet, why, &body, std::max(1, jobs));
+    const int st = analyse_on_one_mesh(sets, every, dir, base, tools, quiet, why, &body,
+                                       std::max(1, jobs), clock);
     if (st != pavement_ok && st != pavement_not_converged) return false;
+    const auto t_read = std::chrono::steady_clock::now();
     read_request req;
     req.units = file_units::kgf_cm;
     req.need_material_stresses = false;
@@ -160,6 +162,7 @@ bool simulate_fwd(const description &d, const chain_tools &tools, const std::str
             }
         out.push_back(b);
     }
+    if (clock) clock->add_reading(seconds_since(t_read));
     return true;
 }
 
@@ -169,7 +172,8 @@ int fwd_description(const description &d, int jobs, const run_settings &s, const
     const std::string dir = s.out_dir.empty() ? "pavement_" + base + "_fwd" : s.out_dir;
     std::vector<fwd_basin> basins;
     std::string why;
-    if (!simulate_fwd(d, tools, dir, base, jobs, s.quiet, basins, why)) {
+    analysis_clock clock;
+    if (!simulate_fwd(d, tools, dir, base, jobs, s.quiet, basins, why, &clock)) {
         std::fprintf(stderr, "pavement: %s\n", why.c_str());
         return pavement_failed;
     }
@@ -218,5 +222,12 @@ int fwd_description(const description &d, int jobs, const run_settings &s, const
         return pavement_failed;
     }
     std::printf("pavement: wrote %s/fwd.csv and %s/fwd.svg\n", dir.c_str(), dir.c_str());
+    if (s.timings) {
+        std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the basins %.2f "
+                    "s\n",
+                    clock.meshing, clock.solving, clock.reading);
+        clock.print_solver();
+    }
+    if (!s.quiet) print_resources(dir);
     return pavement_ok;
 }

@@ -27,10 +27,10 @@ struct result_set;
 double surface_deflection(const result_set &rs, double x_cm, double y_cm);
 
 // Simulates d's drops in dir (one mesh, one corvane run per -j share of the sets); false with
-// why.
+// why. clock (when given) adds the analysis's time and corvane's phases.
 bool simulate_fwd(const description &d, const chain_tools &tools, const std::string &dir,
                   const std::string &base, int jobs, bool quiet, std::vector<fwd_basin> &out,
-                  std::string &why);
+                  std::string &why, analysis_clock *clock = nullptr);
 
 // pavement fwd: the drops simulated, fwd.csv (a row per drop) and fwd.svg (the basins) in
 // DIR (pavement_NAME_fwd). Returns a pavement_status.

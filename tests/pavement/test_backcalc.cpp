@@ -78,18 +78,29 @@ TEST(Backcalc, RoundTripFromKnownValues)
 {
     scratch_dir dir("pavement_backcalc");
     write_text(dir.file("truth.toml"), slabs(28000, 50, 1));
-    const run_result t = run_command("'" PAVEMENT "' fwd truth.toml --quiet", dir.path());
+    const run_result t = run_command("'" PAVEMENT "' fwd truth.toml --timings", dir.path());
     ASSERT_EQ(t.status, 0) << t.err;
+    // where the time went, and the peak memory and files at the end (without --quiet)
+    EXPECT_NE(t.out.find("pavement: timings: meshing "), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("pavement: analyses: timings summed over "), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("pavement: peak memory "), std::string::npos) << t.out;
     const std::string fwd = read_text(dir.path() / "pavement_truth_fwd" / "fwd.csv");
     write_text(dir.file("guess.toml"), slabs(20000, 80, 0.1));
     for (const double noise : {0.0, 0.02}) {
         SCOPED_TRACE(noise);
         write_text(dir.file("measured.csv"), measured_from(fwd, noise));
         const run_result r = run_command(
-            "'" PAVEMENT "' backcalc guess.toml --basins=measured.csv --quiet --out=out",
+            "'" PAVEMENT "' backcalc guess.toml --basins=measured.csv --quiet --timings --out=out",
             dir.path());
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         const std::string csv = read_text(dir.path() / "out" / "backcalc.csv");
+        // --timings counts every analysis, as the table does: the fit's and the joint search's
+        const std::string all = std::to_string(static_cast<int>(
+            found(csv, "analyses of the fit") + found(csv, "analyses of the joint search")));
+        EXPECT_NE(r.out.find("pavement: timings: " + all +
+                             " analyses (the fit and the joint search) in "),
+                  std::string::npos)
+            << r.out << csv;
         const double tolerance = noise > 0 ? 0.10 : 0.03;
         EXPECT_NEAR(found(csv, "k"), 50, tolerance * 50) << csv;
         EXPECT_NEAR(found(csv, "E"), 28000, tolerance * 28000) << csv;
