@@ -333,23 +333,40 @@ bool superposed_stresses(design_job &job, design_result &out, std::string &why)
     return ran;
 }
 
-// The stresses of a model with a support that lets go: one analysis per combination.
+// The combinations of a model with a support that lets go, by analysis: those of one placement
+// and traffic row (the same tyres, so the same mesh) differ only in their climate state.
+std::vector<std::vector<std::size_t>> climate_groups(const design_job &job)
+{
+    std::map<std::pair<int, int>, std::vector<std::size_t>> by;
+    for (std::size_t k = 0; k < job.combos.size(); ++k)
+        by[{job.combos[k].place, job.combos[k].traffic}].push_back(k);
+    std::vector<std::vector<std::size_t>> groups;
+    for (auto &[key, members] : by) groups.push_back(std::move(members));
+    return groups;
+}
+
+// The stresses of a model with a support that lets go: every combination analysed whole (its
+// parts do not add up). The climate states of one placement and traffic row are load sets of
+// one analysis: the temperature profile of a unit gradient times each state's difference, each
+// set's equilibrium iterations started from the state before (corvane --warm-start).
 bool separate_stresses(design_job &job, design_result &out, std::string &why)
 {
     const description &d = job.d;
     const design_spec &g = d.design;
-    // a support that lets go: every combination analysed with its own load and gradient
-    out.analyses = static_cast<int>(job.combos.size());
+    const std::vector<std::vector<std::size_t>> groups = climate_groups(job);
+    out.analyses = static_cast<int>(groups.size());
     if (!job.quiet)
         std::printf("pavement: the model has a support that lets go in tension: %zu "
-                    "analyses, one per combination, %d at a time\n",
-                    job.combos.size(), job.jobs);
-    std::vector<int> status(job.combos.size(), pavement_ok);
+                    "combinations analysed whole, in %zu analyses (the temperature states of "
+                    "each placement and load as load sets), %d at a time\n",
+                    job.combos.size(), groups.size(), job.jobs);
+    std::vector<int> status(groups.size(), pavement_ok);
     const bool ran = run_jobs(
-        job.combos.size(), job.jobs,
-        [&](std::size_t k, std::string &whyk) {
-            const placement &p = job.places[job.combos[k].place];
-            const traffic_row &t = g.traffic[job.combos[k].traffic];
+        groups.size(), job.jobs,
+        [&](std::size_t gi, std::string &whyk) {
+            const std::vector<std::size_t> &members = groups[gi];
+            const placement &p = job.places[job.combos[members[0]].place];
+            const traffic_row &t = g.traffic[job.combos[members[0]].traffic];
             // the footprints of this load: the placement's groups at load t.load
             std::vector<wheel> wheels = p.wheels;
             for (wheel &w : wheels) {
@@ -358,33 +375,40 @@ bool separate_stresses(design_job &job, design_result &out, std::string &why)
                 w.length *= std::sqrt(f);
                 w.width *= std::sqrt(f);
             }
+            std::vector<description> sets;
+            std::vector<std::pair<double, double>> body;
+            for (const std::size_t k : members) {
+                sets.push_back(loaded(d, wheels, 1.0));
+                body.push_back({1.0, g.climate[job.combos[k].climate].difference + d.built_in});
+            }
             char name[32];
-            std::snprintf(name, sizeof name, "state%05zu", k);
-            generated_model gk;
-            const int st = analyse(
-                loaded(d, wheels, g.climate[job.combos[k].climate].difference + d.built_in), {},
-                job.tools, job.dir + "/" + name, job.base, true, gk, whyk, nullptr, false);
-            status[k] = st;
+            std::snprintf(name, sizeof name, "state%05zu", gi);
+            const std::string state_dir = job.dir + "/" + name;
+            const int st = analyse_on_one_mesh(sets, wheels, state_dir, job.base, job.tools, true,
+                                               whyk, &body, 1, &out.clock);
+            status[gi] = st;
+            if (st != pavement_ok && st != pavement_not_converged) return false;
             const auto t_read = std::chrono::steady_clock::now();
-            report_data r;
-            if ((st != pavement_ok && st != pavement_not_converged) ||
-                !report_of_set(job.dir + "/" + name + "/" + job.base, d, r, whyk))
-                return false;
-            out.clock.add(gk.mesh_seconds, gk.analysis_seconds, seconds_since(t_read));
-            out.clock.add_solver_log(job.dir + "/" + name + "/" + job.base + "_corvane.log");
-            job.stress[k] =
-                mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
+            for (std::size_t m = 0; m < members.size(); ++m) {
+                report_data r;
+                if (!report_of_set(load_set_base(state_dir, job.base, static_cast<int>(m)), d, r,
+                                   whyk))
+                    return false;
+                job.stress[members[m]] =
+                    mpa_per_kgf_cm2 * (p.mode == 0 ? r.max_tension_bottom() : r.max_tension_top());
+            }
+            out.clock.add_reading(seconds_since(t_read));
             std::error_code gone;
-            if (!job.keep) fs::remove_all(job.dir + "/" + name, gone); // its stress is read
+            if (!job.keep) fs::remove_all(state_dir, gone); // its stresses are read
             return true;
         },
-        [&](std::size_t k, bool ok, std::size_t n) {
+        [&](std::size_t gi, bool ok, std::size_t n) {
             if (!ok) return;
-            if (status[k] != pavement_ok) out.in_equilibrium = false;
+            if (status[gi] != pavement_ok) out.in_equilibrium = false;
             if (!job.quiet) {
-                const int bar = static_cast<int>(40 * n / job.combos.size());
+                const int bar = static_cast<int>(40 * n / groups.size());
                 std::printf("\rpavement: [%s%s] %zu of %zu analyses", std::string(bar, '#').c_str(),
-                            std::string(40 - bar, ' ').c_str(), n, job.combos.size());
+                            std::string(40 - bar, ' ').c_str(), n, groups.size());
                 std::fflush(stdout);
             }
         },
@@ -509,16 +533,18 @@ bool outline_design(const description &d, int jobs, design_outline &o, std::stri
             total += seconds_of(m.estimated_nodes, 2 + static_cast<int>(members.size()));
         }
     } else {
-        o.analyses = o.combinations;
+        o.analyses = 0;
         for (const placement &p : o.places) {
             generated_model m;
             if (!build_model(loaded(d, p.wheels, 0), {}, m, why)) return false;
             o.nodes = std::max(o.nodes, m.estimated_nodes);
-            // every combination of this placement: its traffic rows times the climate states
+            // an analysis per traffic row of this placement, its climate states as load sets
+            // (each iterated to equilibrium: counted as a quarter of an analysis's own time)
             int rows = 0;
             for (const traffic_row &t : g.traffic) rows += t.axle == p.axle;
-            total += rows * std::max<std::size_t>(g.climate.size(), 1) *
-                     seconds_of(m.estimated_nodes, 1);
+            o.analyses += rows;
+            const double states = static_cast<double>(std::max<std::size_t>(g.climate.size(), 1));
+            total += rows * (1.0 + 0.25 * (states - 1.0)) * seconds_of(m.estimated_nodes, 1);
         }
     }
     o.seconds = total / std::max(1, std::min(jobs, o.analyses));
@@ -648,7 +674,9 @@ table summary_table(const description &d, const design_result &r)
                                               "a unit gradient and the placements as load "
                                               "sets, each combination superposed (a "
                                               "linear model)"
-                                            : " analyses, one per combination (a "
+                                            : " analyses, one per placement and load, "
+                                              "its temperature states as load sets of one "
+                                              "mesh, each combination analysed whole (a "
                                               "support that lets go in tension)"))});
     if (!r.in_equilibrium)
         t.rows.push_back({txt("equilibrium"), txt("NOT reached in some analyses")});

@@ -160,7 +160,8 @@ void summarise(const description &d, const chain_tools &tools, int jobs)
                 "at a time (a rough estimate from this machine's measured runs)\n",
                 o.analyses,
                 o.superposed ? "load sets on shared meshes, superposed"
-                             : "one per combination: a support that lets go",
+                             : "one per placement and load, its temperature states as "
+                               "load sets: a support that lets go",
                 o.nodes, o.seconds, jobs);
 }
 

@@ -178,3 +178,88 @@ share = 1
     EXPECT_NEAR(term->stress, expected, 1e-4 * expected);
     EXPECT_NEAR(term->ratio, expected / 4.5, 1e-4);
 }
+
+// A support that lets go: each combination is analysed whole, the temperature states of one
+// placement and load as load sets of one analysis (one corvane run), each started from the
+// state before. A combination's stress is that of the same wheels and gradient analysed on
+// their own, night curl (the slab's edges lift off) and day curl alike.
+TEST(Fatigue, TensionlessStatesAsLoadSetsMatchSeparateAnalyses)
+{
+    scratch_dir dir("pavement_design_tensionless");
+    const std::string common = R"([slabs]
+lengths = [3.0]
+widths = [3.0]
+thickness = 0.2
+E = 30000
+density = 2.4
+[foundation]
+k = 80
+tensionless = true
+[mesh]
+size = 0.3
+size_near_loads = 0.1
+elements_through_slab = 2
+)";
+    write_text(dir.file("d.toml"), common + R"([design]
+mr = 4.5
+[[traffic]]
+axle = "single"
+load = 80
+repetitions = 1000
+[wander]
+mean = 0.3
+positions = 1
+[[climate]]
+difference = 12
+share = 0.5
+[[climate]]
+difference = -10
+share = 0.5
+)");
+    description d;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(read_description(dir.file("d.toml"), d, errors)) << errors.front();
+    chain_tools tools;
+    std::string why;
+    ASSERT_TRUE(find_tools(PAVEMENT, tools, why)) << why;
+    design_result r;
+    ASSERT_TRUE(compute_design(d, tools, dir.file("design"), 2, true, false, r, why)) << why;
+    EXPECT_FALSE(r.superposed);
+    EXPECT_TRUE(r.in_equilibrium);
+    // two placements (bottom-up, top-down) of one load: two analyses of two states each
+    EXPECT_EQ(r.analyses, 2);
+    EXPECT_EQ(r.clock.runs, 2);
+    EXPECT_TRUE(fs::is_empty(dir.file("design"))) << "intermediate files left";
+    const std::vector<placement> places = design_placements(d);
+    ASSERT_EQ(places.size(), 2u);
+    ASSERT_EQ(r.terms.size(), 4u);
+    for (const damage_term &term : r.terms) {
+        const placement &p =
+            places[term.mode == 0 ? (places[0].mode == 0 ? 0 : 1) : (places[0].mode == 1 ? 0 : 1)];
+        const double dt = d.design.climate[term.climate].difference;
+        SCOPED_TRACE(std::to_string(term.mode) + " at " + std::to_string(dt) + " C");
+        std::string wheels;
+        double load = 0; // kN: every group of the placement (two at the joints, top-down)
+        for (const wheel &w : p.wheels) load += w.load;
+        for (const wheel &w : p.wheels)
+            wheels += (wheels.empty() ? "" : ", ") + std::string("[") + std::to_string(w.x) + ", " +
+                      std::to_string(w.y) + ", " + std::to_string(w.length) + ", " +
+                      std::to_string(w.width) + "]";
+        const std::string name =
+            "direct" + std::to_string(term.mode) + std::to_string(term.climate);
+        write_text(dir.file(name + ".toml"),
+                   common + "[[loads]]\nwheels = [" + wheels + "]\nload = " + std::to_string(load) +
+                       "\n[temperature]\ndifference = " + std::to_string(dt) + "\n");
+        description direct;
+        ASSERT_TRUE(read_description(dir.file(name + ".toml"), direct, errors)) << errors.front();
+        generated_model g;
+        ASSERT_EQ(analyse(direct, {}, tools, dir.file(name), name, true, g, why, nullptr, false),
+                  pavement_ok)
+            << why;
+        report_data rd;
+        ASSERT_TRUE(report_of_set(dir.file(name) + "/" + name, direct, rd, why)) << why;
+        const double expected =
+            (term.mode == 0 ? rd.max_tension_bottom() : rd.max_tension_top()) * 0.098;
+        EXPECT_NEAR(term.stress, expected, 1e-4 * std::fabs(expected) + 1e-5);
+    }
+}
