@@ -43,7 +43,8 @@ const char usage[] =
     "  backcalc        k and E from measured centre basins (AREA, then the 3D model), the\n"
     "                  transverse joint's interlock from joint drops; NAME_backcalc.toml\n"
     "  --thickness=a:b:s  the design check repeated for each slab thickness (m)\n"
-    "  --keep          design: keep every analysis's files (removed once read otherwise)\n"
+    "  --keep          design: keep every analysis's files (removed once read otherwise);\n"
+    "                  sweep: keep every position's result set (else the governing one's)\n"
     "  --plan=FILE.svg the plan sketch (slabs, joints, bars, tyres) written by check\n"
     "  --out=DIR       directory of every file written (also --out DIR)\n"
     "  --verify-mesh   run again with the sizes near loads and joints halved and twice the\n"
@@ -215,7 +216,7 @@ int main(int argc, char **argv)
             plan_file = v;
         } else if (a == "--verify-mesh" && command == "run") {
             s.verify_mesh = true;
-        } else if (a == "--keep" && command == "design") {
+        } else if (a == "--keep" && (command == "design" || command == "sweep")) {
             s.keep = true;
         } else if (a == "--timings") {
             s.timings = true;

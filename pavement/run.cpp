@@ -1151,6 +1151,31 @@ bool write_sweep_table(const description &d, const sweep_range &dy,
 
 } // namespace
 
+namespace
+{
+
+// Every position's files but the governing one's (and what it needs: the shared model, the set
+// without the wheels) removed: a sweep keeps one full result set to open, not one per position.
+void keep_governing_set(const std::vector<position> &all, int governing, bool one_mesh,
+                        const std::string &dir, const std::string &base)
+{
+    std::error_code ec;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (static_cast<int>(i) == governing) continue;
+        if (one_mesh) {
+            for (const char *ext : {".pin", ".out", ".mst", ".dwo", ".dwi"})
+                fs::remove(load_set_base(dir, base, static_cast<int>(i)) + ext, ec);
+        } else {
+            char name[32];
+            std::snprintf(name, sizeof name, "pos%03zu", i);
+            fs::remove_all(dir + "/" + name, ec);
+        }
+    }
+    if (one_mesh) fs::remove_all(dir + "/mesh", ec); // each position's model, made for its loads
+}
+
+} // namespace
+
 int sweep_description(const description &d, const sweep_range &dx, const sweep_range &dy, int jobs,
                       const run_settings &s, const chain_tools &tools)
 {
@@ -1210,6 +1235,17 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
                 "%s\npavement: wrote %s/sweep.csv and %s/sweep.svg\n",
                 all.size(), gp.dx, gp.dy, in_report_units(gp.critical, quantity_kind::stress, si),
                 unit_label(quantity_kind::stress, si), dir.c_str(), dir.c_str());
+    if (!s.keep) {
+        keep_governing_set(all, governing, one_mesh, dir, base);
+        char name[32];
+        std::snprintf(name, sizeof name, "pos%03d", governing);
+        const std::string kept =
+            one_mesh ? load_set_base(dir, base, governing) : dir + "/" + name + "/" + base;
+        if (!s.quiet)
+            std::printf("pavement: kept the governing position's result set %s (--keep keeps "
+                        "every position's)\n",
+                        kept.c_str());
+    }
     if (s.timings) {
         if (one_mesh)
             std::printf("pavement: timings: meshing %.2f s, analysis %.2f s, reading the sets and "

@@ -147,6 +147,17 @@ elements_through_slab = 1
     std::snprintf(governing, sizeof governing, "governing offset (0, %g)", dy[best]);
     EXPECT_NE(r.out.find(governing), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(dir.path() / "sw/sweep.svg"));
+    // one full result set is kept, the governing position's; --keep keeps every position's
+    const run_result all = run_command(
+        "'" PAVEMENT "' sweep p.toml --dy=-0.6:0.6:0.3 -j 2 --out=all --quiet --keep", dir.path());
+    ASSERT_EQ(all.status, 0) << all.err;
+    for (std::size_t i = 0; i < dy.size(); ++i) {
+        char set[32];
+        std::snprintf(set, sizeof set, "p_p%02zu.out", i);
+        EXPECT_EQ(fs::exists(dir.path() / "sw" / set), i == best) << set;
+        EXPECT_TRUE(fs::exists(dir.path() / "all" / set)) << set;
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "sw/mesh"));
     const run_result off =
         run_command("'" PAVEMENT "' sweep p.toml --dy=0:1:1 --out=off", dir.path());
     EXPECT_EQ(off.status, 2);
