@@ -27,7 +27,7 @@ namespace
 const char usage[] =
     "usage: pavement check FILE.toml [--plan=FILE.svg]\n"
     "       pavement run FILE.toml [--out=DIR] [--verify-mesh] [--no-pictures] [--quiet]\n"
-    "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR]\n"
+    "       pavement sweep FILE.toml [--dx=a:b:s] [--dy=a:b:s] [-j N] [--out=DIR] [--keep]\n"
     "       pavement design FILE.toml [--thickness=a:b:s] [-j N] [--out=DIR] [--keep]\n"
     "       pavement fwd FILE.toml [-j N] [--out=DIR]\n"
     "       pavement backcalc FILE.toml --basins=MEASURED.csv [-j N] [--out=DIR]\n"
