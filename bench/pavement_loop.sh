@@ -2,8 +2,9 @@
 # The engineer's loop, side by side in one run: one pavement run of each shipped example with
 # its --timings phases (no pictures), the Westergaard sweep of 11 positions against one run of
 # it with all its outputs (also on a support that lets go), and the design checks of the
-# tied-shoulder example (and of jpcp with --full, minutes). Wall seconds of each command; the
-# phases as pavement and corvane print them.
+# tied-shoulder example (and with --full, minutes: jpcp's and the tied shoulder's on a
+# tensionless liquid). Wall seconds of each command; the phases as pavement and corvane print
+# them.
 # Usage: bench/pavement_loop.sh [--full]
 source "$(dirname "$0")/pavement_tools.sh"
 timed() { # label, command...
@@ -32,7 +33,11 @@ timed "sweep tensionless (11 positions)" "$bin/pavement" sweep "$out/tensionless
 timed "sweep tensionless (5 close ones)" "$bin/pavement" sweep "$out/tensionless.toml" \
     --dx=-0.1:0.1:0.05 --out="$out/tl_close" --timings
 timed "design tied_shoulder" "$bin/pavement" design examples/tied_shoulder.toml \
-    --out="$out/design"
+    --out="$out/design" --timings
 if [ "${1:-}" = "--full" ]; then
     timed "design jpcp" "$bin/pavement" design examples/jpcp.toml --out="$out/jpcp_design"
+    # the tied-shoulder design on a tensionless liquid: the temperature states as load sets
+    sed 's/^k = 50 .*/k = 50\ntensionless = true/' examples/tied_shoulder.toml >"$out/ts_tl.toml"
+    timed "design tied_shoulder tensionless" "$bin/pavement" design "$out/ts_tl.toml" \
+        --out="$out/ts_tl" --timings
 fi
