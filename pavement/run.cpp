@@ -1123,11 +1123,14 @@ bool write_sweep_table(const description &d, const sweep_range &dy,
         std::snprintf(row, sizeof row, "%g,%g,%.6g", p.dx, p.dy,
                       in_report_units(critical, quantity_kind::stress, si));
         csv += row;
-        for (int q = 0; q < report_quantity_count; ++q)
-            csv += "," +
-                   (ok ? fmt("%.6g", in_report_units(p.figures[q], report_quantities[q].kind, si))
-                       : std::string());
-        csv += "," + std::to_string(p.status) + "\n";
+        for (int q = 0; q < report_quantity_count; ++q) {
+            csv += ',';
+            if (ok)
+                csv += fmt("%.6g", in_report_units(p.figures[q], report_quantities[q].kind, si));
+        }
+        csv += ',';
+        csv += std::to_string(p.status);
+        csv += '\n';
         if (ok && !std::isnan(critical)) {
             series.x.push_back(along_y ? p.dy : p.dx);
             series.y.push_back(in_report_units(critical, quantity_kind::stress, si));
