@@ -90,10 +90,13 @@ TEST(Fatigue, WanderPositionsAndWeights)
 // A linear model: each combination's stress superposed from the self weight, the unit gradient
 // and the placement at its reference load equals the largest slab tension of a direct analysis
 // of that load (scaled, on the same footprints) and that gradient.
-TEST(Fatigue, SuperpositionMatchesADirectAnalysis)
+namespace
 {
-    scratch_dir dir("pavement_design");
-    const std::string common = R"([slabs]
+
+// A 3 x 3 m slab on a dense liquid (letting go in tension or not), meshed coarsely.
+std::string small_slab(bool tensionless)
+{
+    return std::string(R"([slabs]
 lengths = [3.0]
 widths = [3.0]
 thickness = 0.2
@@ -101,11 +104,46 @@ E = 30000
 density = 2.4
 [foundation]
 k = 80
-[mesh]
+)") + (tensionless ? "tensionless = true\n" : "") +
+           R"([mesh]
 size = 0.3
 size_near_loads = 0.1
 elements_through_slab = 2
 )";
+}
+
+// The wheels as a description's list: [[x, y, length, width], ...].
+std::string wheel_list(const std::vector<wheel> &wheels)
+{
+    std::string text;
+    for (const wheel &w : wheels)
+        text += (text.empty() ? "" : ", ") + std::string("[") + std::to_string(w.x) + ", " +
+                std::to_string(w.y) + ", " + std::to_string(w.length) + ", " +
+                std::to_string(w.width) + "]";
+    return text;
+}
+
+// The design check of dir's d.toml into dir/design, jobs at a time: its description, the chain
+// and the result.
+::testing::AssertionResult design_of(const scratch_dir &dir, int jobs, description &d,
+                                     chain_tools &tools, design_result &r)
+{
+    std::vector<std::string> errors;
+    if (!read_description(dir.file("d.toml"), d, errors))
+        return ::testing::AssertionFailure() << errors.front();
+    std::string why;
+    if (!find_tools(PAVEMENT, tools, why)) return ::testing::AssertionFailure() << why;
+    if (!compute_design(d, tools, dir.file("design"), jobs, true, false, r, why))
+        return ::testing::AssertionFailure() << why;
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(Fatigue, SuperpositionMatchesADirectAnalysis)
+{
+    scratch_dir dir("pavement_design");
+    const std::string common = small_slab(false);
     write_text(dir.file("d.toml"), common + R"([design]
 mr = 4.5
 [[traffic]]
@@ -124,13 +162,11 @@ difference = 12
 share = 1
 )");
     description d;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(read_description(dir.file("d.toml"), d, errors)) << errors.front();
     chain_tools tools;
-    std::string why;
-    ASSERT_TRUE(find_tools(PAVEMENT, tools, why)) << why;
     design_result r;
-    ASSERT_TRUE(compute_design(d, tools, dir.file("design"), 1, true, false, r, why)) << why;
+    ASSERT_TRUE(design_of(dir, 1, d, tools, r));
+    std::vector<std::string> errors;
+    std::string why;
     EXPECT_TRUE(r.superposed);
     // where the time went (--timings): each analysis one corvane run of three sets (self weight,
     // a unit gradient, the placement), read from its log before the files went
@@ -154,11 +190,7 @@ share = 1
         if (t.mode == 0 && t.traffic == 1) term = &t;
     ASSERT_NE(term, nullptr);
     // the direct analysis: the placement's tyres carrying 100 kN in all, the gradient 12 C
-    std::string wheels;
-    for (const wheel &w : bu->wheels)
-        wheels += (wheels.empty() ? "" : ", ") + std::string("[") + std::to_string(w.x) + ", " +
-                  std::to_string(w.y) + ", " + std::to_string(w.length) + ", " +
-                  std::to_string(w.width) + "]";
+    const std::string wheels = wheel_list(bu->wheels);
     write_text(dir.file("direct.toml"), common + "[[loads]]\nwheels = [" + wheels +
                                             "]\nload = 100\n[temperature]\ndifference = 12\n");
     // on the design's mesh: the bottom-up placements of this axle share one grid, refined under
@@ -186,20 +218,7 @@ share = 1
 TEST(Fatigue, TensionlessStatesAsLoadSetsMatchSeparateAnalyses)
 {
     scratch_dir dir("pavement_design_tensionless");
-    const std::string common = R"([slabs]
-lengths = [3.0]
-widths = [3.0]
-thickness = 0.2
-E = 30000
-density = 2.4
-[foundation]
-k = 80
-tensionless = true
-[mesh]
-size = 0.3
-size_near_loads = 0.1
-elements_through_slab = 2
-)";
+    const std::string common = small_slab(true);
     write_text(dir.file("d.toml"), common + R"([design]
 mr = 4.5
 [[traffic]]
@@ -217,13 +236,11 @@ difference = -10
 share = 0.5
 )");
     description d;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(read_description(dir.file("d.toml"), d, errors)) << errors.front();
     chain_tools tools;
-    std::string why;
-    ASSERT_TRUE(find_tools(PAVEMENT, tools, why)) << why;
     design_result r;
-    ASSERT_TRUE(compute_design(d, tools, dir.file("design"), 2, true, false, r, why)) << why;
+    ASSERT_TRUE(design_of(dir, 2, d, tools, r));
+    std::vector<std::string> errors;
+    std::string why;
     EXPECT_FALSE(r.superposed);
     EXPECT_TRUE(r.in_equilibrium);
     // two placements (bottom-up, top-down) of one load: two analyses of two states each
@@ -238,13 +255,9 @@ share = 0.5
             places[term.mode == 0 ? (places[0].mode == 0 ? 0 : 1) : (places[0].mode == 1 ? 0 : 1)];
         const double dt = d.design.climate[term.climate].difference;
         SCOPED_TRACE(std::to_string(term.mode) + " at " + std::to_string(dt) + " C");
-        std::string wheels;
         double load = 0; // kN: every group of the placement (two at the joints, top-down)
         for (const wheel &w : p.wheels) load += w.load;
-        for (const wheel &w : p.wheels)
-            wheels += (wheels.empty() ? "" : ", ") + std::string("[") + std::to_string(w.x) + ", " +
-                      std::to_string(w.y) + ", " + std::to_string(w.length) + ", " +
-                      std::to_string(w.width) + "]";
+        const std::string wheels = wheel_list(p.wheels);
         const std::string name =
             "direct" + std::to_string(term.mode) + std::to_string(term.climate);
         write_text(dir.file(name + ".toml"),
