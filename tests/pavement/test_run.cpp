@@ -158,6 +158,16 @@ elements_through_slab = 1
         EXPECT_TRUE(fs::exists(dir.path() / "all" / set)) << set;
     }
     EXPECT_FALSE(fs::exists(dir.path() / "sw/mesh"));
+#ifdef OSTRINE_BATCH
+    // the kept set opens on its own, as a user opens it, with the sweep's figure for it
+    char kept[32];
+    std::snprintf(kept, sizeof kept, "sw/p_p%02zu", best);
+    const run_result opened = run_command(
+        "'" OSTRINE_BATCH "' -F " + std::string(kept) + " --report kept.csv", dir.path());
+    ASSERT_EQ(opened.status, 0) << opened.err;
+    EXPECT_NEAR(summary_value(read_text(dir.path() / "kept.csv"), "max_tension_slab_bottom"),
+                tension[best], 1e-4 * tension[best]);
+#endif
     const run_result off =
         run_command("'" PAVEMENT "' sweep p.toml --dy=0:1:1 --out=off", dir.path());
     EXPECT_EQ(off.status, 2);
