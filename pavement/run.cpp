@@ -384,6 +384,11 @@ bool chain_tools::has(const std::string &solver) const
     return std::find(built.begin(), built.end(), solver) != built.end();
 }
 
+bool chain_tools::offers(const std::string &option) const
+{
+    return std::find(options.begin(), options.end(), option) != options.end();
+}
+
 bool find_tools(const char *argv0, chain_tools &t, std::string &why)
 {
     std::string beside;
@@ -920,7 +925,7 @@ int analyse_on_one_mesh(const std::vector<description> &ds, const std::vector<wh
         else if (!first.dowel_text.empty())
             solve.insert(solve.end(), {"-J", base + "_dowel_maxima.txt"});
         // a model whose supports or joints let go: each set starts from its neighbour's state
-        if (first.nonlinear) solve.push_back("--warm-start=yes");
+        if (first.nonlinear && tools.offers("warm-start=")) solve.push_back("--warm-start=yes");
         // one factorization serves every load set: the factorization wherever it fits
         if (ds[0].solver == "auto") solve.push_back("--solver=" + automatic_solver(tools, np0));
         status[q] = run_program(solve, dir, rstem + "_corvane.log");
@@ -1207,10 +1212,8 @@ int sweep_description(const description &d, const sweep_range &dx, const sweep_r
     analysis_clock clock;
     const auto t_analyses = std::chrono::steady_clock::now();
     generated_model shared;
-    const bool warm_start =
-        std::find(tools.options.begin(), tools.options.end(), "warm-start=") != tools.options.end();
     const bool one_mesh =
-        (!single.nonlinear || warm_start) && all.size() > 1 &&
+        (!single.nonlinear || tools.offers("warm-start=")) && all.size() > 1 &&
         build_model(d, {}, shared, why, &every) &&
         (single.nonlinear ? 10 * shared.estimated_nodes <= 13 * single.estimated_nodes
                           : shared.estimated_nodes <= 3 * single.estimated_nodes);

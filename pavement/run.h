@@ -18,6 +18,8 @@ struct chain_tools {
     std::vector<std::string> options;   // its long options ("warm-start=", ...)
     // whether corvane was built with the solver of that name
     bool has(const std::string &solver) const;
+    // whether corvane takes the long option of that name ("warm-start=")
+    bool offers(const std::string &option) const;
 };
 
 // The solver for a model of this many nodes when the description leaves it to pavement: the
