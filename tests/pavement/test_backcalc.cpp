@@ -43,7 +43,8 @@ std::string measured_from(const std::string &fwd_csv, double noise)
         out += "S" + c[0] + "," + c[1] + "," + c[4];
         for (int k = 0; k < 8; ++k) {
             const double sign = ((n++ * 7919) % 3) - 1.0; // -1, 0, +1 in turn
-            out += "," + std::to_string(std::stod(c[6 + 2 * k]) * (1 + sign * noise));
+            out += ',';
+            out += std::to_string(std::stod(c[6 + 2 * k]) * (1 + sign * noise));
         }
         out += "\n";
     }
